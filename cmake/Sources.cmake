@@ -1,0 +1,26 @@
+# Sources are collected per folder so that adding a class is adding its file pair.
+# Platform files carry a suffix: Win32 (Windows only), Posix (elsewhere, no Qt) and
+# Qt (elsewhere, needs Qt, so part of the panel library rather than the core).
+function(qor_collect out)
+  set(files)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND files ${found})
+  endforeach()
+  if(WIN32)
+    list(FILTER files EXCLUDE REGEX "(Posix|Qt)\\.cpp$")
+  else()
+    list(FILTER files EXCLUDE REGEX "Win32\\.cpp$")
+  endif()
+  list(FILTER files EXCLUDE REGEX "/main\\.cpp$")
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+qor_collect(QOR_CORE_SOURCES src/driver src/platform)
+list(FILTER QOR_CORE_SOURCES EXCLUDE REGEX "Qt\\.cpp$")
+qor_collect(QOR_SIM_SOURCES sim)
+qor_collect(QOR_PANEL_SOURCES src/controls src/pages src/view src/app src/trace)
+file(GLOB QOR_PLATFORM_QT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/src/platform/*Qt.cpp)
+if(NOT WIN32)
+  list(APPEND QOR_PANEL_SOURCES ${QOR_PLATFORM_QT_SOURCES})
+endif()

@@ -1,0 +1,127 @@
+#include "platform/SocketControlDevice.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "driver/LittleEndian.h"
+#include "platform/DevicePath.h"
+#include "platform/WinError.h"
+#include "platform/WireProtocol.h"
+
+namespace {
+uint32_t ErrnoToWin(int e) {
+    switch (e) {
+        case ENOENT:
+        case ECONNREFUSED:
+        case ENOTDIR:
+            return WinError::FileNotFound;
+        case EACCES:
+        case EPERM:
+            return WinError::AccessDenied;
+        case EAGAIN:
+        case ETIMEDOUT:
+            return WinError::SemTimeout;
+        case EPIPE:
+        case ECONNRESET:
+        case ENOTCONN:
+            return WinError::DeviceNotConnected;
+        default:
+            return WinError::GenFailure;
+    }
+}
+}  // namespace
+
+std::unique_ptr<ControlDevice> MakeSystemControlDevice() {
+    return std::make_unique<SocketControlDevice>(DevicePath::SocketPath());
+}
+
+SocketControlDevice::SocketControlDevice(std::string path, int timeoutMs)
+    : path_(std::move(path)), timeoutMs_(timeoutMs) {}
+
+SocketControlDevice::~SocketControlDevice() { Close(); }
+
+uint32_t SocketControlDevice::Open() {
+    Close();
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (path_.empty() || path_.size() >= sizeof(addr.sun_path)) return WinError::FileNotFound;
+    std::memcpy(addr.sun_path, path_.data(), path_.size());
+
+    int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (fd < 0) return ErrnoToWin(errno);
+    timeval tv{timeoutMs_ / 1000, (timeoutMs_ % 1000) * 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        uint32_t err = ErrnoToWin(errno);
+        ::close(fd);
+        return err;
+    }
+    fd_ = fd;
+    open_ = true;
+    return WinError::Success;
+}
+
+void SocketControlDevice::DropConnection() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+void SocketControlDevice::Close() {
+    DropConnection();
+    open_ = false;
+}
+
+uint32_t SocketControlDevice::Control(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
+                                      uint32_t& bytesReturned) {
+    bytesReturned = 0;
+    if (!open_) return WinError::InvalidHandle;
+    if (fd_ < 0) return WinError::DeviceNotConnected;
+    if (inSize > Wire::MaxInputSize || outSize > Wire::MaxOutputSize || (inSize && !in) || (outSize && !out))
+        return WinError::InvalidParameter;
+
+    uint8_t request[Wire::MaxRequestSize];
+    Le::PutU32(request, Wire::Magic);
+    Le::PutU32(request + 4, code);
+    Le::PutU32(request + 8, outSize);
+    Le::PutU32(request + 12, inSize);
+    if (inSize) std::memcpy(request + Wire::RequestHeaderSize, in, inSize);
+    ssize_t sent = ::send(fd_, request, Wire::RequestHeaderSize + inSize, MSG_NOSIGNAL);
+    if (sent != static_cast<ssize_t>(Wire::RequestHeaderSize + inSize)) {
+        uint32_t err = sent < 0 ? ErrnoToWin(errno) : WinError::GenFailure;
+        DropConnection();
+        return err;
+    }
+
+    // Room for one byte more than any valid answer, so an oversized one is seen as such.
+    static thread_local uint8_t answer[Wire::MaxAnswerSize + 1];
+    ssize_t got;
+    do {
+        got = ::recv(fd_, answer, sizeof answer, MSG_TRUNC);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+        uint32_t err = got < 0 ? ErrnoToWin(errno) : WinError::DeviceNotConnected;
+        DropConnection();
+        return err;
+    }
+    size_t length = static_cast<size_t>(got);
+    if (length < Wire::AnswerHeaderSize || length > sizeof answer || Le::U32(answer) != Wire::Magic) {
+        DropConnection();
+        return WinError::InvalidData;
+    }
+    uint32_t status = Le::U32(answer + 4);
+    uint32_t count = Le::U32(answer + 8);
+    if (count != length - Wire::AnswerHeaderSize) {
+        DropConnection();
+        return WinError::InvalidData;
+    }
+    if (status != WinError::Success) return status;
+    if (count > outSize) return WinError::InsufficientBuffer;
+    if (count) std::memcpy(out, answer + Wire::AnswerHeaderSize, count);
+    bytesReturned = count;
+    return WinError::Success;
+}

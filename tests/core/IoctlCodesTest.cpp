@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include "driver/IoctlCodes.h"
+
+// The codes are computed from the device type and function numbers; the driver knows them
+// by their hexadecimal values.
+TEST(IoctlCodes, MatchTheDriversValues) {
+    EXPECT_EQ(IOCTL_QOR_GET_DRIVER_VERSION, 0x80882804u);
+    EXPECT_EQ(IOCTL_QOR_GET_GLOBAL_VALUE, 0x80882810u);
+    EXPECT_EQ(IOCTL_QOR_GET_DEVICE_LIST, 0x80882860u);
+    EXPECT_EQ(IOCTL_QOR_GET_BUNDLE_LIST, 0x80882868u);
+    EXPECT_EQ(IOCTL_QOR_GET_GLOBAL_PAIR, 0x80882888u);
+    EXPECT_EQ(IOCTL_QOR_GET_SAMPLE_RATE_INFO, 0x808828c0u);
+    EXPECT_EQ(IOCTL_QOR_GET_DEVICE_INFO, 0x80882920u);
+    EXPECT_EQ(IOCTL_QOR_GET_DEVICE_STREAM_INFO, 0x80882928u);
+    EXPECT_EQ(IOCTL_QOR_GET_CHANNEL_INFO, 0x80882980u);
+    EXPECT_EQ(IOCTL_QOR_GET_BUNDLE_INFO, 0x808829c0u);
+    EXPECT_EQ(IOCTL_QOR_GET_ISO_STREAM_STATISTICS, 0x80882ac4u);
+    EXPECT_EQ(IOCTL_QOR_GET_ASIO_STATISTICS, 0x80882ac8u);
+    EXPECT_EQ(IOCTL_QOR_CLEAR_STATISTICS, 0x80882ae0u);
+    EXPECT_EQ(IOCTL_QOR_GET_TRACE_MASK, 0x80882bc4u);
+    EXPECT_EQ(IOCTL_QOR_SET_TRACE_MASK, 0x80882bc8u);
+    EXPECT_EQ(IOCTL_QOR_SET_DEFAULT_TRACE_MASK, 0x80882bccu);
+    EXPECT_EQ(IOCTL_QOR_GET_ASIO_INFO, 0x80883640u);
+}
+
+TEST(IoctlCodes, TableListsEachCodeOnce) {
+    for (size_t i = 0; i < IoctlTable.size(); ++i)
+        for (size_t j = i + 1; j < IoctlTable.size(); ++j) EXPECT_NE(IoctlTable[i].code, IoctlTable[j].code);
+}
