@@ -1,0 +1,64 @@
+#pragma once
+
+// The panel's fixed texts. Row names and descriptions live with their pages.
+namespace Str {
+// Window and About box.
+constexpr const char* WindowTitle = "Velmoric 1394 Driver Statistics Panel";
+constexpr const char* AppTitle = "qorstats";
+constexpr const char* AboutCaption = "About Statistics Panel";
+constexpr const char* AboutVersionFormat = "  Velmoric 1394 Driver Statistics Panel  V%d.%d.%d";
+constexpr int PanelVersion[3] = {5, 12, 0};
+constexpr const char* Copyright = "Copyright (C) 2026 Velmoric. All rights reserved.";
+
+// Status panes.
+constexpr const char* StatusOpenedCantRead = "Driver opened - can't read from device.";
+constexpr const char* StatusReading = "Reading from device.";
+constexpr const char* StatusStopped = "Reading from device is stopped.";
+constexpr const char* StatusTrying = "Trying to read from device.";
+constexpr const char* StatusElapsedLabel = "Elapsed time: ";
+constexpr const char* StatusNotOpened = "Driver not opened.";
+constexpr const char* StatusOpened = "Driver opened.";
+constexpr const char* ElapsedStart = "00:00.00";
+constexpr const char* ElapsedFormat = "Elapsed time %02d:%02d.%02d";
+
+// Placeholder headings of the lists while no driver is there.
+constexpr const char* NoIsoIn = "No IN Stream(s) Available";
+constexpr const char* NoIsoOut = "No OUT Stream(s) Available";
+constexpr const char* NoAsio = "No ASIO Information Available";
+constexpr const char* NoChannelsIn = "No IN Channel(s) Available";
+constexpr const char* NoChannelsOut = "No OUT Channel(s) Available";
+constexpr const char* NoDevices = "No Device(s) Available";
+
+// Description pane.
+constexpr const char* DescriptionHint =
+    "For a description of each statistics counter, select the corresponding item in the list.";
+constexpr const char* AllInChannels = "All available in channel(s)";
+constexpr const char* AllOutChannels = "All available out channel(s)";
+
+// Menu and command prompts (status line text, then tooltip).
+constexpr const char* MenuFile = "File";
+constexpr const char* MenuClose = "Close Application";
+constexpr const char* MenuDebug = "Debug";
+constexpr const char* MenuTraceMask = "Set qor_1394 &Trace Mask";
+constexpr const char* MenuClearStatistics = "&Clear Statistics";
+constexpr const char* MenuHelp = "&Help";
+constexpr const char* MenuAbout = "&About Statistics Panel...";
+constexpr const char* PromptStartStop = "Start / Stop - reading from device\nStart / Stop";
+constexpr const char* PromptTraceMask = "Set Debug Trace Mask\nTrace settings";
+constexpr const char* PromptClearMenu = "Clear stream statistic\nCleat";
+constexpr const char* PromptClearToolbar = "Clear stream statistic\nClear statistics";
+constexpr const char* IndicatorTexts[3] = {"Separator 1", "Separator 2", "Separator 3"};
+
+// Trace mask command.
+constexpr const char* NoDeviceText = "There is no device connected.";
+constexpr const char* NoDeviceCaption = "ERROR: No device connected.";
+constexpr const char* ReleaseBuildText =
+    "Currently, there is a release build of the driver running. Tracing is not supported by the release build.";
+constexpr const char* ReleaseBuildCaption = "ERROR: Tracing is not supported.";
+constexpr const char* TraceDialogTitle = "Set Debug Trace Mask";
+constexpr const char* TraceMaskLabelFormat = "Current Trace Mask: 0x%08X";
+
+// Driver information page.
+constexpr const char* DebugBuild = "Debug Build";
+constexpr const char* ReleaseBuild = "Release Build";
+}  // namespace Str

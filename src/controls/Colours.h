@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+// Windows colour values, laid out 0x00BBGGRR. Every colour the panel shows is named here.
+using Colour = uint32_t;
+
+constexpr Colour Rgb(uint8_t r, uint8_t g, uint8_t b) { return Colour(r) | Colour(g) << 8 | Colour(b) << 16; }
+constexpr uint8_t RedOf(Colour c) { return uint8_t(c); }
+constexpr uint8_t GreenOf(Colour c) { return uint8_t(c >> 8); }
+constexpr uint8_t BlueOf(Colour c) { return uint8_t(c >> 16); }
+
+namespace Colours {
+constexpr Colour Black = Rgb(0, 0, 0);
+constexpr Colour White = Rgb(255, 255, 255);
+// Error counters that have counted, in the statistics lists.
+constexpr Colour Highlight = 0x003200FA;
+// Status bar states.
+constexpr Colour StatusRed = Rgb(255, 0, 0);
+constexpr Colour StatusBlue = Rgb(0, 0, 255);
+constexpr Colour StatusGreen = Rgb(0, 100, 0);
+}  // namespace Colours
+
+static_assert(Colours::Highlight == Rgb(250, 0, 50));
+static_assert(Colours::StatusRed == 0x000000FF && Colours::StatusBlue == 0x00FF0000);

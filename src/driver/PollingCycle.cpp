@@ -1,0 +1,126 @@
+#include "driver/PollingCycle.h"
+
+#include <array>
+
+#include "driver/IoctlCodes.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+namespace {
+enum Pane { ReadingPane = 0, ElapsedPane = 1, DriverPane = 2 };
+
+struct PaneState {
+    const char* text;
+    Colour background;
+    Colour foreground;
+};
+const PaneState OpenedCantRead{Str::StatusOpenedCantRead, Colours::White, Colours::StatusBlue};
+const PaneState Reading{Str::StatusReading, Colours::White, Colours::Black};
+const PaneState Stopped{Str::StatusStopped, Colours::White, Colours::StatusRed};
+const PaneState Trying{Str::StatusTrying, Colours::White, Colours::StatusRed};
+const PaneState ElapsedLabel{Str::StatusElapsedLabel, Colours::White, Colours::Black};
+const PaneState NotOpened{Str::StatusNotOpened, Colours::StatusRed, Colours::White};
+const PaneState Opened{Str::StatusOpened, Colours::StatusGreen, Colours::White};
+
+// The pages in the order one refresh updates them, once the records are re-read.
+constexpr std::array<PageId, 5> RefreshOrder{PageId::IsoInStreams, PageId::IsoOutStreams, PageId::Devices,
+                                             PageId::ChannelsIn, PageId::ChannelsOut};
+
+struct Placeholder {
+    PageId page;
+    const char* heading;
+};
+constexpr std::array<Placeholder, 6> Placeholders{{
+    {PageId::IsoInStreams, Str::NoIsoIn},
+    {PageId::IsoOutStreams, Str::NoIsoOut},
+    {PageId::Asio, Str::NoAsio},
+    {PageId::ChannelsIn, Str::NoChannelsIn},
+    {PageId::ChannelsOut, Str::NoChannelsOut},
+    {PageId::Devices, Str::NoDevices},
+}};
+}  // namespace
+
+PollingCycle::PollingCycle(CDev& dev, RestoreWindow& restore, IStatusPanes& status, IToolbarImage& toolbar,
+                           IPollingView& view)
+    : dev_(dev), restore_(restore), status_(status), toolbar_(toolbar), view_(view),
+      toolbarBitmapId_(Res::IDB_READING_1) {}
+
+void PollingCycle::SetInitialPanes() {
+    auto set = [this](int pane, const PaneState& s) { status_.SetPane(pane, s.text, s.background, s.foreground); };
+    set(ReadingPane, OpenedCantRead);
+    set(ElapsedPane, ElapsedLabel);
+    set(DriverPane, NotOpened);
+}
+
+void PollingCycle::OnRefreshTimer() {
+    auto setReading = [this](const PaneState& s) { status_.SetPane(ReadingPane, s.text, s.background, s.foreground); };
+    if (!dev_.IsOpen()) dev_.Open();
+    UpdateStatus(readingEnabled_);
+    if (!dev_.IsOpen()) {
+        if (restore_.RestoreSelectionPending == 0) ResetView();
+    } else {
+        if (readingEnabled_)
+            RefreshAll();
+        else
+            setReading(Stopped);
+        if (restore_.RestoreSelectionPending == 1) {
+            view_.SelectLastSelectedItem();
+            if (restore_.RestoreTickCount > 2)
+                restore_.RestoreSelectionPending = 0;
+            else
+                ++restore_.RestoreTickCount;
+        }
+    }
+    if (!readingEnabled_) setReading(Trying);
+    if (dev_.IsOpen()) dev_.Close();
+}
+
+void PollingCycle::UpdateStatus(bool reading) {
+    auto set = [this](int pane, const PaneState& s) { status_.SetPane(pane, s.text, s.background, s.foreground); };
+    if (reading)
+        toolbarBitmapId_ = toolbarBitmapId_ == Res::IDB_READING_1 ? Res::IDB_READING_2 : Res::IDB_READING_1;
+    else
+        toolbarBitmapId_ = Res::IDB_STOPPED;
+    toolbar_.LoadBitmap(toolbarBitmapId_);
+
+    set(ReadingPane, reading ? Reading : Stopped);
+    if (dev_.IsOpen()) {
+        set(DriverPane, Opened);
+    } else {
+        set(DriverPane, NotOpened);
+        set(ReadingPane, Trying);
+    }
+    status_.SetPane(ElapsedPane, elapsed_.ElapsedText(), Colours::White, Colours::Black);
+    status_.RepaintNow();
+}
+
+void PollingCycle::RefreshAll() {
+    if (!dev_.IsOpen()) return;
+    dev_.ReadDriverVersion();
+    view_.RefreshInfoPage(false);
+    // The ASIO page shows the records of the previous refresh: it runs before they are re-read.
+    view_.RefreshPage(PageId::Asio);
+    dev_.ReadAsioStatistics();
+    dev_.ReadAsioInfo();
+    dev_.ReadDevices();
+    dev_.ReadIsoStreamStatistics();
+    dev_.ReadChannelBundles();
+    for (PageId page : RefreshOrder) view_.RefreshPage(page);
+}
+
+void PollingCycle::ResetView() {
+    view_.ResetPageState();
+    dev_.ResetDeviceCount();
+    view_.RebuildTree();
+    dev_.ReadDriverVersion();
+    view_.RefreshInfoPage(true);
+    for (const Placeholder& p : Placeholders) view_.ShowPlaceholder(p.page, p.heading);
+    view_.SelectGeneral();
+    view_.ClearDescription();
+}
+
+void PollingCycle::ClearStatistics() {
+    if (!dev_.IsOpen()) dev_.Open();
+    dev_.Control(IOCTL_QOR_CLEAR_STATISTICS, nullptr, 0, nullptr, 0);
+    if (dev_.IsOpen()) dev_.Close();
+}

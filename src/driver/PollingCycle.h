@@ -1,0 +1,39 @@
+#pragma once
+
+#include "driver/CDev.h"
+#include "driver/ElapsedClock.h"
+#include "driver/PollingTargets.h"
+#include "driver/RestoreWindow.h"
+
+// The 500 ms heartbeat of the panel: opens the control device, shows the connection and
+// reading state, re-reads the snapshot and refreshes the pages, restores the remembered node
+// after a rebuild, and closes the device again. The main frame owns one and feeds it ticks.
+class PollingCycle {
+public:
+    PollingCycle(CDev& dev, RestoreWindow& restore, IStatusPanes& status, IToolbarImage& toolbar, IPollingView& view);
+
+    // The panes as the window shows them before the first tick.
+    void SetInitialPanes();
+
+    void OnRefreshTimer();
+    void UpdateStatus(bool reading);
+    void RefreshAll();
+    void ResetView();
+    void OnStartStop() { readingEnabled_ = !readingEnabled_; }
+    bool ReadingEnabled() const { return readingEnabled_; }
+    void ClearStatistics();
+    void OnElapsedTimer() { elapsed_.OnElapsedTimer(); }
+
+    int ToolbarBitmapId() const { return toolbarBitmapId_; }
+    const ElapsedClock& Elapsed() const { return elapsed_; }
+
+private:
+    CDev& dev_;
+    RestoreWindow& restore_;
+    IStatusPanes& status_;
+    IToolbarImage& toolbar_;
+    IPollingView& view_;
+    bool readingEnabled_ = true;
+    int toolbarBitmapId_;
+    ElapsedClock elapsed_;
+};

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/IoctlCodes.h"
+#include "driver/PollingCycle.h"
+#include "res/ResourceIds.h"
+#include "support/ScriptedControlDevice.h"
+
+namespace {
+const char* PageName(PageId p) {
+    switch (p) {
+        case PageId::Info: return "Info";
+        case PageId::Asio: return "Asio";
+        case PageId::Devices: return "Devices";
+        case PageId::IsoInStreams: return "IsoIn";
+        case PageId::IsoOutStreams: return "IsoOut";
+        case PageId::ChannelsIn: return "ChIn";
+        case PageId::ChannelsOut: return "ChOut";
+    }
+    return "?";
+}
+
+// Records what the cycle asks of the window, in order.
+struct RecordingWindow : IStatusPanes, IToolbarImage, IPollingView {
+    explicit RecordingWindow(RestoreWindow& r) : restore(r) {}
+    RestoreWindow& restore;
+    std::vector<std::string> log;
+    struct Pane {
+        std::string text;
+        Colour background = 0, foreground = 0;
+    } panes[3];
+    std::vector<int> bitmaps;
+    int resets = 0;
+    int selectLast = 0;
+
+    void SetPane(int pane, std::string_view text, Colour bg, Colour fg) override {
+        panes[pane] = {std::string(text), bg, fg};
+    }
+    void RepaintNow() override { log.push_back("repaint"); }
+    void LoadBitmap(int id) override { bitmaps.push_back(id); }
+    void RefreshInfoPage(bool keep) override { log.push_back(keep ? "info(keep)" : "info"); }
+    void RefreshPage(PageId p) override { log.push_back(std::string("refresh ") + PageName(p)); }
+    void ResetPageState() override { log.push_back("reset state"); }
+    void ShowPlaceholder(PageId p, std::string_view h) override {
+        log.push_back(std::string("placeholder ") + PageName(p) + ": " + std::string(h));
+    }
+    void RebuildTree() override {
+        ++resets;
+        restore.Open();
+        log.push_back("rebuild");
+    }
+    void SelectLastSelectedItem() override {
+        ++selectLast;
+        log.push_back("select last");
+    }
+    void SelectGeneral() override { log.push_back("select general"); }
+    void ClearDescription() override { log.push_back("clear description"); }
+};
+
+struct PollingCycleTest : ::testing::Test {
+    ScriptedControlDevice device;
+    CDev dev{device};
+    RestoreWindow restore;
+    RecordingWindow window{restore};
+    PollingCycle cycle{dev, restore, window, window, window};
+
+    void DriverPresent(bool present) { device.openResult = present ? 0 : WinError::FileNotFound; }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) cycle.OnRefreshTimer();
+    }
+};
+}  // namespace
+
+TEST_F(PollingCycleTest, WindowCreationShowsItsFirstPanes) {
+    cycle.SetInitialPanes();
+    EXPECT_EQ(window.panes[0].text, "Driver opened - can't read from device.");
+    EXPECT_EQ(window.panes[0].foreground, Colours::StatusBlue);
+    EXPECT_EQ(window.panes[1].text, "Elapsed time: ");
+    EXPECT_EQ(window.panes[2].text, "Driver not opened.");
+    EXPECT_EQ(window.panes[2].background, Colours::StatusRed);
+    EXPECT_EQ(window.panes[2].foreground, Colours::White);
+}
+
+TEST_F(PollingCycleTest, StartWithoutDriverShowsNotOpenedAndNeverResetsWhileAbsent) {
+    DriverPresent(false);
+    cycle.ResetView();  // the view's initial update
+    window.log.clear();
+    Ticks(20);
+    EXPECT_EQ(window.panes[2].text, "Driver not opened.");
+    EXPECT_EQ(window.panes[2].background, Colours::StatusRed);
+    EXPECT_EQ(window.panes[0].text, "Trying to read from device.");
+    EXPECT_EQ(window.panes[0].foreground, Colours::StatusRed);
+    EXPECT_EQ(window.panes[1].text, "00:00.00");
+    EXPECT_EQ(window.resets, 1);  // only the initial one
+    EXPECT_EQ(window.selectLast, 0);
+    EXPECT_EQ(restore.RestoreSelectionPending, 1);
+    EXPECT_FALSE(dev.IsOpen());
+}
+
+TEST_F(PollingCycleTest, ResetViewRunsItsStepsInOrder) {
+    DriverPresent(false);
+    cycle.ResetView();
+    std::vector<std::string> expected{
+        "reset state", "rebuild", "info(keep)",
+        "placeholder IsoIn: No IN Stream(s) Available", "placeholder IsoOut: No OUT Stream(s) Available",
+        "placeholder Asio: No ASIO Information Available", "placeholder ChIn: No IN Channel(s) Available",
+        "placeholder ChOut: No OUT Channel(s) Available", "placeholder Devices: No Device(s) Available",
+        "select general", "clear description"};
+    EXPECT_EQ(window.log, expected);
+    EXPECT_EQ(dev.Published().releaseMajor, 0);
+    EXPECT_TRUE(dev.Published().BuildText.empty());
+}
+
+TEST_F(PollingCycleTest, ATickWithTheDriverReadsEverythingAndRefreshesPagesInOrder) {
+    DriverPresent(true);
+    cycle.OnRefreshTimer();
+    std::vector<std::string> expected{"repaint",        "info",           "refresh Asio",  "refresh IsoIn",
+                                      "refresh IsoOut", "refresh Devices", "refresh ChIn", "refresh ChOut",
+                                      "select last"};
+    EXPECT_EQ(window.log, expected);
+    const uint32_t order[] = {IOCTL_QOR_GET_DRIVER_VERSION, IOCTL_QOR_GET_ASIO_STATISTICS, IOCTL_QOR_GET_ASIO_INFO,
+                              IOCTL_QOR_GET_DEVICE_LIST, IOCTL_QOR_GET_ISO_STREAM_STATISTICS,
+                              IOCTL_QOR_GET_BUNDLE_LIST};
+    ASSERT_EQ(device.requests.size(), std::size(order));
+    for (size_t i = 0; i < std::size(order); ++i) EXPECT_EQ(device.requests[i].code, order[i]);
+    EXPECT_EQ(window.panes[2].text, "Driver opened.");
+    EXPECT_EQ(window.panes[2].background, Colours::StatusGreen);
+    EXPECT_EQ(window.panes[0].text, "Reading from device.");
+    EXPECT_FALSE(dev.IsOpen());  // closed at the end of every tick
+}
+
+TEST_F(PollingCycleTest, RestoreWindowSelectsTheStoredNodeOnFourTicksThenCloses) {
+    DriverPresent(true);
+    Ticks(6);
+    EXPECT_EQ(window.selectLast, 4);
+    EXPECT_EQ(restore.RestoreSelectionPending, 0);
+}
+
+TEST_F(PollingCycleTest, DriverLossResetsTheViewOnceAndItsReturnReopensTheRestoreWindow) {
+    DriverPresent(true);
+    Ticks(5);
+    ASSERT_EQ(restore.RestoreSelectionPending, 0);
+    DriverPresent(false);
+    Ticks(10);
+    EXPECT_EQ(window.resets, 1);
+    EXPECT_EQ(window.panes[2].text, "Driver not opened.");
+    DriverPresent(true);
+    window.selectLast = 0;
+    Ticks(5);
+    EXPECT_EQ(window.selectLast, 4);
+    EXPECT_EQ(window.panes[2].text, "Driver opened.");
+    DriverPresent(false);
+    Ticks(3);
+    EXPECT_EQ(window.resets, 2);
+}
+
+TEST_F(PollingCycleTest, ToolbarAlternatesWhileReadingAndShowsStoppedOtherwise) {
+    DriverPresent(true);
+    Ticks(4);
+    EXPECT_EQ(window.bitmaps, (std::vector<int>{181, 179, 181, 179}));
+    cycle.OnStartStop();
+    EXPECT_FALSE(cycle.ReadingEnabled());
+    window.log.clear();
+    device.requests.clear();
+    Ticks(2);
+    EXPECT_EQ(window.bitmaps.back(), Res::IDB_STOPPED);
+    EXPECT_EQ(window.panes[2].text, "Driver opened.");
+    EXPECT_TRUE(device.requests.empty());  // nothing read while stopped
+    // The end of a stopped tick leaves "Trying to read" in the pane, the repaint showed "stopped".
+    EXPECT_EQ(window.panes[0].text, "Trying to read from device.");
+    cycle.OnStartStop();
+    Ticks(1);
+    EXPECT_EQ(window.bitmaps.back(), Res::IDB_READING_1);  // 179 follows anything but 179
+    EXPECT_EQ(window.panes[0].text, "Reading from device.");
+}
+
+TEST_F(PollingCycleTest, ATickFindingTheDeviceOpenUsesItAndClosesIt) {
+    DriverPresent(true);
+    dev.Open();
+    int opens = device.opens;
+    cycle.OnRefreshTimer();
+    EXPECT_EQ(device.opens, opens);
+    EXPECT_FALSE(dev.IsOpen());
+}
+
+TEST_F(PollingCycleTest, ClearStatisticsSendsOneRequestAndClosesAgain) {
+    DriverPresent(true);
+    cycle.ClearStatistics();
+    EXPECT_EQ(device.CountOf(IOCTL_QOR_CLEAR_STATISTICS), 1u);
+    EXPECT_FALSE(dev.IsOpen());
+    DriverPresent(false);
+    device.requests.clear();
+    cycle.ClearStatistics();
+    EXPECT_TRUE(device.requests.empty());
+    EXPECT_TRUE(window.log.empty());
+}
+
+TEST(ElapsedClock, CountsHoursMinutesSecondsAndWrapsAt99Hours) {
+    ElapsedClock clock;
+    EXPECT_EQ(clock.ElapsedText(), "00:00.00");
+    for (int i = 0; i < 3661; ++i) clock.OnElapsedTimer();
+    EXPECT_EQ(clock.ElapsedText(), "Elapsed time 01:01.01");
+    for (int i = 3661; i < 99 * 3600 - 1; ++i) clock.OnElapsedTimer();
+    EXPECT_EQ(clock.ElapsedText(), "Elapsed time 98:59.59");
+    clock.OnElapsedTimer();
+    EXPECT_EQ(clock.ElapsedText(), "Elapsed time 00:00.00");
+}
+
+TEST_F(PollingCycleTest, ElapsedTextReachesThePaneAtTheNextStatusUpdate) {
+    DriverPresent(false);
+    cycle.OnElapsedTimer();
+    EXPECT_EQ(window.panes[1].text, "");
+    cycle.OnRefreshTimer();
+    EXPECT_EQ(window.panes[1].text, "Elapsed time 00:00.01");
+}
