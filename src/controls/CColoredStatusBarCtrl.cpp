@@ -1,0 +1,68 @@
+#include "controls/CColoredStatusBarCtrl.h"
+
+#include <QPainter>
+#include <cstddef>
+
+#include "controls/CColoredStatusPane.h"
+#include "controls/Latin1Text.h"
+#include "controls/QtColour.h"
+
+namespace {
+
+constexpr std::array<int, CColoredStatusBarCtrl::PaneCount> PaneMinimumWidths = {200, 200, 100};
+// Status texts are the panel's own; the bound only guards against a runaway caller.
+constexpr std::size_t PaneTextCapacity = 256;
+constexpr int TextIndent = 2;
+
+}  // namespace
+
+CColoredStatusBarCtrl::CColoredStatusBarCtrl(QWidget* parent) : QStatusBar(parent) {
+    // Permanent panes, so that status tips shown by menus and toolbars cannot hide them.
+    for (int pane = 0; pane < PaneCount; ++pane) {
+        auto* widget = new CColoredStatusPane(*this, pane, PaneMinimumWidths[static_cast<std::size_t>(pane)]);
+        paneWidgets_[static_cast<std::size_t>(pane)] = widget;
+        addPermanentWidget(widget, 1);
+    }
+}
+
+void CColoredStatusBarCtrl::SetPane(int pane, std::string_view text, Colour background, Colour foreground) {
+    if (!IsPane(pane)) return;
+    PaneState& state = panes_[static_cast<std::size_t>(pane)];
+    AssignLatin1(state.text, text.substr(0, PaneTextCapacity));
+    state.background = background;
+    state.foreground = foreground;
+    lastPane_ = pane;
+}
+
+void CColoredStatusBarCtrl::RepaintNow() {
+    ++repaintCount_;
+    repaint();
+}
+
+void CColoredStatusBarCtrl::DrawItem(QPainter& painter, int pane, const QRect& rect) const {
+    if (!IsPane(pane)) return;
+    const PaneState& state = panes_[static_cast<std::size_t>(pane)];
+    painter.fillRect(rect, ToQColor(state.background));
+    painter.setPen(ToQColor(state.foreground));
+    painter.setBackgroundMode(Qt::TransparentMode);
+    // One line from the top left, in full: the pane clips it but never shortens it.
+    const QRect textRect(rect.left() + TextIndent, rect.top(), painter.fontMetrics().horizontalAdvance(state.text) + 1,
+                         rect.height());
+    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, state.text);
+}
+
+QString CColoredStatusBarCtrl::PaneText(int pane) const {
+    return IsPane(pane) ? panes_[static_cast<std::size_t>(pane)].text : QString();
+}
+
+Colour CColoredStatusBarCtrl::PaneBackground(int pane) const {
+    return IsPane(pane) ? panes_[static_cast<std::size_t>(pane)].background : Colours::Black;
+}
+
+Colour CColoredStatusBarCtrl::PaneForeground(int pane) const {
+    return IsPane(pane) ? panes_[static_cast<std::size_t>(pane)].foreground : Colours::Black;
+}
+
+CColoredStatusPane* CColoredStatusBarCtrl::PaneWidget(int pane) const {
+    return IsPane(pane) ? paneWidgets_[static_cast<std::size_t>(pane)] : nullptr;
+}

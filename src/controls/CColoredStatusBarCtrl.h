@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QStatusBar>
+#include <QString>
+#include <array>
+#include <string_view>
+
+#include "controls/Colours.h"
+
+class CColoredStatusPane;
+class QPainter;
+
+// The main frame's status bar: three panes, each with its own text, background and text colour,
+// so that the connection and reading state show in colour.
+class CColoredStatusBarCtrl : public QStatusBar {
+    Q_OBJECT
+
+public:
+    static constexpr int PaneCount = 3;
+
+    explicit CColoredStatusBarCtrl(QWidget* parent = nullptr);
+
+    // Stores only: the pane shows it at its next paint (see RepaintNow). Other indexes are ignored.
+    void SetPane(int pane, std::string_view text, Colour background, Colour foreground);
+    // Paints the whole bar before returning.
+    void RepaintNow();
+    // Paints one pane into `rect`; the pane widgets call it from their paint events.
+    void DrawItem(QPainter& painter, int pane, const QRect& rect) const;
+
+    QString PaneText(int pane) const;
+    Colour PaneBackground(int pane) const;
+    Colour PaneForeground(int pane) const;
+    int LastPane() const { return lastPane_; }
+    int RepaintCount() const { return repaintCount_; }
+    CColoredStatusPane* PaneWidget(int pane) const;
+
+private:
+    struct PaneState {
+        QString text;
+        Colour background = Colours::Black;
+        Colour foreground = Colours::Black;
+    };
+
+    static bool IsPane(int pane) { return pane >= 0 && pane < PaneCount; }
+
+    std::array<PaneState, PaneCount> panes_{};
+    std::array<CColoredStatusPane*, PaneCount> paneWidgets_{};
+    int lastPane_ = 0;
+    int repaintCount_ = 0;
+};

@@ -1,0 +1,214 @@
+#include "controls/CListColorCtrlEx.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <span>
+#include <string_view>
+
+#include "controls/Latin1Text.h"
+
+namespace {
+
+// Units are short literals of the pages; the bound only keeps a stray pointer from running on.
+constexpr std::size_t UnitCapacity = 64;
+// Room the list leaves beside its columns so that no horizontal scroll bar appears.
+constexpr int ColumnSlack = 5;
+
+std::string_view BoundedUnit(const char* unit) {
+    if (unit == nullptr) return {};
+    return std::string_view(unit, strnlen(unit, UnitCapacity));
+}
+
+// "text unit", or the text alone without a unit; cut where the buffer ends.
+std::string_view WithUnit(std::span<char> buffer, std::size_t length, const char* unit) {
+    const std::string_view suffix = BoundedUnit(unit);
+    if (unit != nullptr && length < buffer.size()) {
+        buffer[length++] = ' ';
+        const std::size_t copied = std::min(suffix.size(), buffer.size() - length);
+        std::memcpy(buffer.data() + length, suffix.data(), copied);
+        length += copied;
+    }
+    return std::string_view(buffer.data(), length);
+}
+
+}  // namespace
+
+CListColorCtrlEx::CListColorCtrlEx(QWidget* parent) : QTableView(parent), model_(cells_) {
+    setModel(&model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setSortingEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setMinimumSectionSize(0);
+}
+
+CListColorCtrlEx::~CListColorCtrlEx() {
+    // The model is a member and dies before the view's base part.
+    setModel(nullptr);
+}
+
+void CListColorCtrlEx::Clear() { model_.RemoveAll(); }
+
+int CListColorCtrlEx::InsertColumn(int index, int width, std::string_view heading, bool autoWidth, int alignment) {
+    autoFit_ = autoWidth;
+    const int columns = model_.Columns();
+    if (columns >= ListColumnCapacity) return columns;
+
+    const int position = std::clamp(index, 0, columns);
+    model_.InsertColumn(position, heading, alignment);
+    SetColumnWidthClamped(position, width);
+
+    const int n = model_.Columns();
+    const int w = ComputeValueColumnWidth();
+    if (autoFit_) {
+        SpreadValueColumns(w);
+    } else {
+        if (position == 0) firstColumnWidth_ = width;
+        SetColumnWidthClamped(position, width);
+    }
+    return n;
+}
+
+int CListColorCtrlEx::InsertRow(int index, std::string_view text) {
+    if (index >= 0 && index < ListRowCapacity && model_.Rows() < ListRowCapacity) {
+        const int position = std::min(index, model_.Rows());
+        model_.InsertRow(position);
+        for (int c = 0; c < model_.Columns(); ++c) SetCellText(position, c, text, false, Colours::Black, Colours::White);
+    }
+    const int w = ComputeValueColumnWidth();
+    if (autoFit_ && CheckScrollBar()) SpreadValueColumns(w);
+    return index;
+}
+
+bool CListColorCtrlEx::SetCellText(int row, int column, std::string_view text, bool highlight, Colour textColour,
+                                   Colour background) {
+    if (!InTable(row, column)) return false;
+    return WriteCell(row, column, text, highlight ? Colours::Highlight : textColour, background);
+}
+
+bool CListColorCtrlEx::SetCellNumber(int row, int column, uint32_t value, const char* unit, bool highlight,
+                                     int separatorIndex, NumberFormat format) {
+    if (!InTable(row, column)) return false;
+    std::array<char, FormatGroupedBufferSize + 1 + UnitCapacity> buffer{};
+    const std::size_t length = FormatGrouped(value, separatorIndex, format, buffer);
+    const Colour background = CellAt(row, column)->Background;
+    return WriteCell(row, column, WithUnit(buffer, length, unit), highlight ? Colours::Highlight : Colours::Black,
+                     background);
+}
+
+bool CListColorCtrlEx::SetCellHex(int row, int column, uint32_t value, const char* unit) {
+    if (!InTable(row, column)) return false;
+    std::array<char, 11 + 1 + UnitCapacity> buffer{};
+    const int printed = std::snprintf(buffer.data(), buffer.size(), "0x%08X", static_cast<unsigned>(value));
+    const ListCell& cell = *CellAt(row, column);
+    return WriteCell(row, column, WithUnit(buffer, static_cast<std::size_t>(printed), unit), cell.TextColour,
+                     cell.Background);
+}
+
+int CListColorCtrlEx::ComputeValueColumnWidth() {
+    const int n = model_.Columns();
+    const int available = width() - scrollBarWidth_ - ColumnSlack;
+    if (n > 1) return (available - firstColumnWidth_) / (n - 1);
+    if (n == 1 && autoFit_) {
+        SetColumnWidthClamped(0, available);
+        return available;
+    }
+    return available - firstColumnWidth_;
+}
+
+void CListColorCtrlEx::SpreadValueColumns(int width) {
+    for (int c = 1; c < model_.Columns(); ++c) SetColumnWidthClamped(c, width);
+    viewport()->update();
+}
+
+bool CListColorCtrlEx::CheckScrollBar() {
+    // The scroll area shows or hides its bars only later, from the event loop; lay the rows
+    // out now and take the bar's own verdict: it shows as soon as it has a range.
+    doItemsLayout();
+    const QScrollBar* bar = verticalScrollBar();
+    const bool shown = verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ||
+                       (verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded && bar->maximum() > bar->minimum());
+    if (shown) scrollBarWidth_ = bar->sizeHint().width();
+    return shown;
+}
+
+QString CListColorCtrlEx::CellText(int row, int column) const {
+    const ListCell* cell = CellAt(row, column);
+    return cell ? cell->Text : QString();
+}
+
+Colour CListColorCtrlEx::CellTextColour(int row, int column) const {
+    const ListCell* cell = CellAt(row, column);
+    return cell ? cell->TextColour : Colours::Black;
+}
+
+Colour CListColorCtrlEx::CellBackground(int row, int column) const {
+    const ListCell* cell = CellAt(row, column);
+    return cell ? cell->Background : Colours::Black;
+}
+
+int CListColorCtrlEx::ColumnWidth(int column) const {
+    if (column < 0 || column >= model_.Columns()) return 0;
+    return horizontalHeader()->sectionSize(column);
+}
+
+void CListColorCtrlEx::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        const QModelIndex hit = indexAt(event->position().toPoint());
+        // The description follows the click before the selection moves.
+        emit rowDescriptionRequested(hit.isValid() ? hit.row() : -1);
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void CListColorCtrlEx::keyReleaseEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) emit rowDescriptionRequested(currentRow_);
+    QTableView::keyReleaseEvent(event);
+}
+
+void CListColorCtrlEx::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // Removing the rows clears the current index; like a list view, only a real item counts.
+    if (current.isValid()) currentRow_ = current.row();
+    QTableView::currentChanged(current, previous);
+}
+
+bool CListColorCtrlEx::InTable(int row, int column) {
+    return row >= 0 && row < ListRowCapacity && column >= 0 && column < ListColumnCapacity;
+}
+
+const ListCell* CListColorCtrlEx::CellAt(int row, int column) const {
+    if (!InTable(row, column)) return nullptr;
+    return &cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+bool CListColorCtrlEx::WriteCell(int row, int column, std::string_view text, Colour textColour, Colour background) {
+    ListCell& cell = cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    cell.Row = row;
+    cell.Column = column;
+    bool changed = AssignLatin1(cell.Text, text.substr(0, ListCellTextCapacity));
+    changed = changed || cell.TextColour != textColour || cell.Background != background;
+    cell.TextColour = textColour;
+    cell.Background = background;
+    // The panel rewrites every cell on every tick: only a real change may cost a repaint.
+    if (changed) model_.CellChanged(row, column);
+    return row < model_.Rows() && column < model_.Columns();
+}
+
+void CListColorCtrlEx::SetColumnWidthClamped(int column, int width) {
+    horizontalHeader()->resizeSection(column, std::max(width, 0));
+}

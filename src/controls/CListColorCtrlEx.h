@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QTableView>
+#include <cstdint>
+#include <string_view>
+
+#include "controls/CListColorModel.h"
+#include "controls/Colours.h"
+#include "controls/ListCell.h"
+#include "pages/FormatGrouped.h"
+
+// The report-style list of every statistics page: at most 256 rows and 50 columns, every cell
+// with its own text and colours, value columns spread over the width beside column 0, and row
+// clicks and key presses passed on so the view can describe the row.
+class CListColorCtrlEx : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit CListColorCtrlEx(QWidget* parent = nullptr);
+    ~CListColorCtrlEx() override;
+
+    void Clear();
+    // Returns the number of columns afterwards; alignment 0 left, 1 right, 2 centred.
+    int InsertColumn(int index, int width, std::string_view heading, bool autoWidth, int alignment = 0);
+    // Every cell of the new row shows `text`, black on white. Returns `index`, inserted or not.
+    int InsertRow(int index, std::string_view text);
+    bool SetCellText(int row, int column, std::string_view text, bool highlight = false,
+                     Colour textColour = Colours::Black, Colour background = Colours::White);
+    bool SetCellNumber(int row, int column, uint32_t value, const char* unit, bool highlight = false,
+                       int separatorIndex = 0, NumberFormat format = NumberFormat::Unsigned);
+    bool SetCellHex(int row, int column, uint32_t value, const char* unit = nullptr);
+
+    int ComputeValueColumnWidth();
+    void SpreadValueColumns(int width);
+    bool CheckScrollBar();
+
+    QString CellText(int row, int column) const;
+    Colour CellTextColour(int row, int column) const;
+    Colour CellBackground(int row, int column) const;
+    int RowCount() const { return model_.Rows(); }
+    int ColumnCount() const { return model_.Columns(); }
+    int ColumnWidth(int column) const;
+    QString HeadingText(int column) const { return model_.Heading(column); }
+    bool AutoFit() const { return autoFit_; }
+    int FirstColumnWidth() const { return firstColumnWidth_; }
+    int ScrollBarWidth() const { return scrollBarWidth_; }
+    int CurrentRow() const { return currentRow_; }
+
+signals:
+    // -1 when the click hit no row.
+    void rowDescriptionRequested(int row);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    static bool InTable(int row, int column);
+    const ListCell* CellAt(int row, int column) const;
+    bool WriteCell(int row, int column, std::string_view text, Colour textColour, Colour background);
+    void SetColumnWidthClamped(int column, int width);
+
+    int currentRow_ = 0;
+    bool autoFit_ = false;
+    int scrollBarWidth_ = 0;
+    int firstColumnWidth_ = 0;
+    ListCellTable cells_{};
+    CListColorModel model_;
+};

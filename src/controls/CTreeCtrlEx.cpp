@@ -1,0 +1,30 @@
+#include "controls/CTreeCtrlEx.h"
+
+#include <QMouseEvent>
+#include <QPalette>
+
+CTreeCtrlEx::CTreeCtrlEx(QWidget* parent) : QTreeWidget(parent) {
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(true);
+    setItemsExpandable(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The selected node stays marked while the user works in the list beside the tree.
+    QPalette shown = palette();
+    shown.setBrush(QPalette::Inactive, QPalette::Highlight, shown.brush(QPalette::Active, QPalette::Highlight));
+    shown.setBrush(QPalette::Inactive, QPalette::HighlightedText,
+                   shown.brush(QPalette::Active, QPalette::HighlightedText));
+    setPalette(shown);
+}
+
+void CTreeCtrlEx::DeleteChildren(QTreeWidgetItem* item) {
+    if (item == nullptr) return;
+    while (item->childCount() > 0) delete item->child(0);
+}
+
+void CTreeCtrlEx::mousePressEvent(QMouseEvent* event) {
+    // Empty space counts too: any press resets the pane before the selection can move.
+    if (event->button() == Qt::LeftButton) emit paneHintRequested();
+    QTreeWidget::mousePressEvent(event);
+}

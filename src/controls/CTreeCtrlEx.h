@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QTreeWidget>
+
+// The statistics tree: removes a node's children in one call and asks for the description
+// pane's hint whenever the left button goes down in it.
+class CTreeCtrlEx : public QTreeWidget {
+    Q_OBJECT
+
+public:
+    explicit CTreeCtrlEx(QWidget* parent = nullptr);
+
+    // Deletes every direct child of `item` together with their own children.
+    void DeleteChildren(QTreeWidgetItem* item);
+
+signals:
+    void paneHintRequested();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "controls/Colours.h"
+
+inline constexpr int ListRowCapacity = 256;
+inline constexpr int ListColumnCapacity = 50;
+// Longer texts can only come from driver strings; a list view shows no more than this anyway.
+inline constexpr std::size_t ListCellTextCapacity = 259;
+
+// What a list cell was last given; its two colours are applied while the list draws.
+struct ListCell {
+    int32_t Row = 0;
+    int32_t Column = 0;
+    QString Text;
+    Colour TextColour = Colours::Black;
+    Colour Background = Colours::Black;
+};
+
+using ListCellRow = std::array<ListCell, ListColumnCapacity>;
+using ListCellTable = std::array<ListCellRow, ListRowCapacity>;

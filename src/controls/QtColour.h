@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QColor>
+
+#include "controls/Colours.h"
+
+inline QColor ToQColor(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }

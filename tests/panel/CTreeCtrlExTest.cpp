@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include "controls/CTreeCtrlEx.h"
+
+namespace {
+
+class TreeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tree.resize(300, 400);
+        general = new QTreeWidgetItem(&tree, QStringList{"General"});
+        streams = new QTreeWidgetItem(&tree, QStringList{"ISO IN Streams"});
+        for (const char* name : {"Stream 0", "Stream 1", "Stream 2"}) new QTreeWidgetItem(streams, QStringList{name});
+        // A grandchild goes with its parent.
+        new QTreeWidgetItem(streams->child(1), QStringList{"Deeper"});
+        streams->setExpanded(true);
+    }
+
+    void Press(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        const QPointF local(at);
+        const QPointF global(tree.viewport()->mapToGlobal(at));
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, Qt::NoModifier);
+        QApplication::sendEvent(tree.viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(tree.viewport(), &release);
+    }
+
+    CTreeCtrlEx tree;
+    QTreeWidgetItem* general = nullptr;
+    QTreeWidgetItem* streams = nullptr;
+};
+
+TEST_F(TreeTest, DeleteChildrenEmptiesOnlyTheGivenItem) {
+    tree.setCurrentItem(streams->child(2));
+    tree.DeleteChildren(streams);
+    EXPECT_EQ(streams->childCount(), 0);
+    ASSERT_EQ(tree.topLevelItemCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(1), streams);
+    EXPECT_EQ(streams->text(0), "ISO IN Streams");
+
+    // Nothing to delete, or nothing given: nothing happens.
+    tree.DeleteChildren(general);
+    tree.DeleteChildren(streams);
+    tree.DeleteChildren(nullptr);
+    EXPECT_EQ(tree.topLevelItemCount(), 2);
+    EXPECT_EQ(general->childCount(), 0);
+}
+
+TEST_F(TreeTest, LeftPressAsksForTheHintBeforeTheSelectionMoves) {
+    tree.show();
+    QApplication::processEvents();
+    tree.setCurrentItem(general);
+    int hints = 0;
+    QTreeWidgetItem* currentAtHint = nullptr;
+    QObject::connect(&tree, &CTreeCtrlEx::paneHintRequested, [&] {
+        ++hints;
+        currentAtHint = tree.currentItem();
+    });
+
+    QTreeWidgetItem* target = streams->child(1);
+    Press(tree.visualItemRect(target).center());
+    EXPECT_EQ(hints, 1);
+    EXPECT_EQ(currentAtHint, general);
+    EXPECT_EQ(tree.currentItem(), target);
+
+    // Empty space below the last node resets the pane too.
+    Press(QPoint(10, tree.viewport()->height() - 5));
+    EXPECT_EQ(hints, 2);
+    EXPECT_EQ(tree.currentItem(), target);
+
+    Press(tree.visualItemRect(general).center(), Qt::RightButton);
+    EXPECT_EQ(hints, 2);
+}
+
+}  // namespace
