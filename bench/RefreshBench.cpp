@@ -1,3 +1,175 @@
+// What one refresh of the panel costs against the driver stand-in: in process, and over the
+// control device socket to a server in the same process. The socket round trip of a single
+// small request is the floor, so that a refresh can be compared with floor x requests.
 #include <benchmark/benchmark.h>
-static void BM_Nothing(benchmark::State& s) { for (auto _ : s) benchmark::DoNotOptimize(0); }
-BENCHMARK(BM_Nothing);
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string>
+#include <unistd.h>
+
+#include "driver/CDev.h"
+#include "driver/IoctlCodes.h"
+#include "platform/SocketControlDevice.h"
+#include "sim/DriverSimulator.h"
+#include "sim/SimControlDevice.h"
+#include "sim/SimServer.h"
+
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<uint64_t> allocations{0};
+
+void* Allocate(std::size_t size) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+// Counted, so that the figures also show whether a refresh allocates (on either side).
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+sim::SimOptions Setup(int64_t maxLoad) { return maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{}; }
+
+// The reads of one refresh tick, in the panel's order.
+void Refresh(CDev& dev) {
+    dev.Open();
+    dev.ReadDriverVersion();
+    dev.ReadAsioStatistics();
+    dev.ReadAsioInfo();
+    dev.ReadDevices();
+    dev.ReadIsoStreamStatistics();
+    dev.ReadChannelBundles();
+    dev.Close();
+}
+
+// A control device socket in a private temporary directory, served from the process.
+struct SocketRig {
+    std::string dir;
+    std::unique_ptr<sim::DriverSimulator> sim;
+    std::unique_ptr<sim::SimServer> server;
+
+    explicit SocketRig(const sim::SimOptions& options) : sim(std::make_unique<sim::DriverSimulator>(options)) {
+        char name[] = "/tmp/qorbench-XXXXXX";
+        if (::mkdtemp(name)) dir = name;
+        server = std::make_unique<sim::SimServer>(*sim, dir + "/control");
+    }
+    ~SocketRig() {
+        server.reset();
+        if (!dir.empty()) std::filesystem::remove_all(dir);
+    }
+    std::string Path() const { return server->Path(); }
+};
+
+double SecondsPerVersionRequest(ControlDevice& device, int count) {
+    DriverVersion v;
+    uint32_t returned = 0;
+    auto start = Clock::now();
+    for (int i = 0; i < count; ++i)
+        device.Control(IOCTL_QOR_GET_DRIVER_VERSION, nullptr, 0, v.Data(), DriverVersion::Size, returned);
+    return std::chrono::duration<double>(Clock::now() - start).count() / count;
+}
+
+void Report(benchmark::State& state, sim::DriverSimulator& s, uint64_t allocationCount) {
+    double iterations = double(state.iterations());
+    double requests = double(s.TotalRequests());
+    state.counters["requests_per_refresh"] = requests / iterations;
+    state.counters["allocs_per_refresh"] = double(allocationCount) / iterations;
+    state.counters["time_per_request"] =
+        benchmark::Counter(requests, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_RefreshInProcess(benchmark::State& state) {
+    auto s = std::make_unique<sim::DriverSimulator>(Setup(state.range(0)));
+    sim::SimControlDevice device(*s);
+    auto dev = std::make_unique<CDev>(device);
+    Refresh(*dev);
+    s->ResetRequestLog();
+    allocations = 0;
+    for (auto _ : state) {
+        counting = true;
+        Refresh(*dev);
+        counting = false;
+    }
+    Report(state, *s, allocations);
+}
+BENCHMARK(BM_RefreshInProcess)->ArgName("max_load")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_RefreshSocket(benchmark::State& state) {
+    SocketRig rig(Setup(state.range(0)));
+    if (!rig.server->Start()) {
+        state.SkipWithError(rig.server->Error().c_str());
+        return;
+    }
+    SocketControlDevice device(rig.Path());
+    auto dev = std::make_unique<CDev>(device);
+
+    // The floor on the same socket, measured right before the refreshes.
+    device.Open();
+    double floor = SecondsPerVersionRequest(device, 2000);
+    device.Close();
+
+    Refresh(*dev);
+    rig.sim->ResetRequestLog();
+    allocations = 0;
+    auto start = Clock::now();
+    for (auto _ : state) {
+        counting = true;
+        Refresh(*dev);
+        counting = false;
+    }
+    double perRefresh = std::chrono::duration<double>(Clock::now() - start).count() / double(state.iterations());
+    Report(state, *rig.sim, allocations);
+    double requestsPerRefresh = double(rig.sim->TotalRequests()) / double(state.iterations());
+    state.counters["floor_us"] = floor * 1e6;
+    state.counters["refresh_over_floor_x_requests"] = perRefresh / (floor * requestsPerRefresh);
+}
+BENCHMARK(BM_RefreshSocket)->ArgName("max_load")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The floor: one small request and its answer over the socket, connection kept open.
+void BM_SocketRoundTrip(benchmark::State& state) {
+    SocketRig rig(sim::SimOptions{});
+    if (!rig.server->Start()) {
+        state.SkipWithError(rig.server->Error().c_str());
+        return;
+    }
+    SocketControlDevice device(rig.Path());
+    device.Open();
+    DriverVersion v;
+    uint32_t returned = 0;
+    allocations = 0;
+    for (auto _ : state) {
+        counting = true;
+        device.Control(IOCTL_QOR_GET_DRIVER_VERSION, nullptr, 0, v.Data(), DriverVersion::Size, returned);
+        counting = false;
+    }
+    state.counters["allocs_per_request"] = double(allocations) / double(state.iterations());
+}
+BENCHMARK(BM_SocketRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The same request handled in process, for comparison.
+void BM_InProcessRoundTrip(benchmark::State& state) {
+    auto s = std::make_unique<sim::DriverSimulator>();
+    sim::SimControlDevice device(*s);
+    device.Open();
+    DriverVersion v;
+    uint32_t returned = 0;
+    for (auto _ : state)
+        device.Control(IOCTL_QOR_GET_DRIVER_VERSION, nullptr, 0, v.Data(), DriverVersion::Size, returned);
+}
+BENCHMARK(BM_InProcessRoundTrip)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,1 +1,73 @@
-int main() { return 0; }
+// qorsimd: serves the driver's control device from the simulator until SIGINT or SIGTERM.
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <signal.h>
+
+#include "sim/DriverSimulator.h"
+#include "sim/SimCommandLine.h"
+#include "sim/SimServer.h"
+
+int main(int argc, char** argv) {
+    sim::SimCommandLine commandLine;
+    const char* program = argc > 0 ? argv[0] : "qorsimd";
+    if (!commandLine.Parse(argc, argv)) {
+        std::fprintf(stderr, "%s: %s\n%s", program, commandLine.Error().c_str(),
+                     sim::SimCommandLine::Usage(program).c_str());
+        return 2;
+    }
+    if (commandLine.HelpRequested()) {
+        std::fputs(sim::SimCommandLine::Usage(program).c_str(), stdout);
+        return 0;
+    }
+
+    // Blocked before the server thread starts, so that only the wait below takes them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    auto simulator = std::make_unique<sim::DriverSimulator>(commandLine.Options());
+    simulator->SetFaults(commandLine.Faults());
+    sim::SimServer server(*simulator, commandLine.SocketPath());
+    if (!server.Start()) {
+        std::fprintf(stderr, "%s: %s\n", program, server.Error().c_str());
+        return 1;
+    }
+    std::printf("%s: serving %s\n", program, server.Path().c_str());
+    std::fflush(stdout);
+
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    uint64_t advancedMs = 0;
+    size_t nextRate = 0;
+    const auto& schedule = commandLine.RateSchedule();
+    const timespec tick{0, 20 * 1000 * 1000};
+    for (;;) {
+        int signal = sigtimedwait(&stopSignals, nullptr, &tick);
+        if (signal == SIGINT || signal == SIGTERM) break;
+        uint64_t nowMs = static_cast<uint64_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+        // Whole milliseconds only, so the simulator's clock never runs ahead of the real one.
+        while (advancedMs < nowMs) {
+            uint64_t until = nowMs;
+            if (nextRate < schedule.size() && schedule[nextRate].atMs < until) until = schedule[nextRate].atMs;
+            if (until > advancedMs) {
+                uint64_t step = std::min<uint64_t>(until - advancedMs, UINT32_MAX);
+                simulator->Advance(static_cast<uint32_t>(step));
+                advancedMs += step;
+            }
+            while (nextRate < schedule.size() && schedule[nextRate].atMs <= advancedMs)
+                simulator->SetSampleRate(schedule[nextRate++].rate);
+        }
+        while (nextRate < schedule.size() && schedule[nextRate].atMs <= advancedMs)
+            simulator->SetSampleRate(schedule[nextRate++].rate);
+    }
+    server.Stop();
+    return 0;
+}

@@ -90,7 +90,10 @@ uint32_t SocketControlDevice::Control(uint32_t code, const void* in, uint32_t in
     Le::PutU32(request + 8, outSize);
     Le::PutU32(request + 12, inSize);
     if (inSize) std::memcpy(request + Wire::RequestHeaderSize, in, inSize);
-    ssize_t sent = ::send(fd_, request, Wire::RequestHeaderSize + inSize, MSG_NOSIGNAL);
+    ssize_t sent;
+    do {
+        sent = ::send(fd_, request, Wire::RequestHeaderSize + inSize, MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
     if (sent != static_cast<ssize_t>(Wire::RequestHeaderSize + inSize)) {
         uint32_t err = sent < 0 ? ErrnoToWin(errno) : WinError::GenFailure;
         DropConnection();
@@ -109,7 +112,7 @@ uint32_t SocketControlDevice::Control(uint32_t code, const void* in, uint32_t in
         return err;
     }
     size_t length = static_cast<size_t>(got);
-    if (length < Wire::AnswerHeaderSize || length > sizeof answer || Le::U32(answer) != Wire::Magic) {
+    if (length < Wire::AnswerHeaderSize || length > Wire::MaxAnswerSize || Le::U32(answer) != Wire::Magic) {
         DropConnection();
         return WinError::InvalidData;
     }

@@ -1,0 +1,201 @@
+#include "sim/SimCommandLine.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "driver/IoctlCodes.h"
+
+namespace sim {
+namespace {
+
+bool ParseUnsigned(const std::string& text, uint64_t max, uint64_t& value) {
+    if (text.empty() || text[0] == '-' || text[0] == '+') return false;
+    errno = 0;
+    char* end = nullptr;
+    unsigned long long v = std::strtoull(text.c_str(), &end, 0);
+    if (errno != 0 || !end || *end != '\0' || v > max) return false;
+    value = v;
+    return true;
+}
+
+bool ParseU32(const std::string& text, uint32_t max, uint32_t& value) {
+    uint64_t v = 0;
+    if (!ParseUnsigned(text, max, v)) return false;
+    value = static_cast<uint32_t>(v);
+    return true;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t at = text.find(separator, start);
+        parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
+}
+
+constexpr uint32_t MaxSampleRate = 768000;
+
+}  // namespace
+
+bool SimCommandLine::Fail(std::string message) {
+    error_ = std::move(message);
+    return false;
+}
+
+bool SimCommandLine::ParseCode(const std::string& text, uint32_t& code) {
+    for (const IoctlInfo& info : IoctlTable) {
+        std::string name = info.name;
+        if (text == name || "IOCTL_QOR_" + text == name) {
+            code = info.code;
+            return true;
+        }
+    }
+    return ParseU32(text, 0xFFFFFFFFu, code) && code != 0;
+}
+
+bool SimCommandLine::Parse(int argc, const char* const* argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return Parse(args);
+}
+
+bool SimCommandLine::Parse(const std::vector<std::string>& args) {
+    *this = SimCommandLine{};
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& flag = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) return Fail(flag + " needs a value");
+            out = args[++i];
+            return true;
+        };
+        auto count = [&](uint32_t max, uint32_t& out) {
+            std::string text;
+            if (!value(text)) return false;
+            if (!ParseU32(text, max, out))
+                return Fail(flag + " wants a number from 0 to " + std::to_string(max) + ", not '" + text + "'");
+            return true;
+        };
+        std::string text;
+
+        if (flag == "--help" || flag == "-h") {
+            help_ = true;
+        } else if (flag == "--socket") {
+            if (!value(socketPath_)) return false;
+            if (socketPath_.empty()) return Fail("--socket needs a path");
+        } else if (flag == "--devices") {
+            if (!count(SimOptions::MaxDevices, options_.devices)) return false;
+        } else if (flag == "--in-streams") {
+            if (!count(SimOptions::MaxStreams, options_.inStreams)) return false;
+        } else if (flag == "--out-streams") {
+            if (!count(SimOptions::MaxStreams, options_.outStreams)) return false;
+        } else if (flag == "--in-bundles") {
+            if (!count(SimOptions::MaxBundles, options_.inBundles)) return false;
+        } else if (flag == "--out-bundles") {
+            if (!count(SimOptions::MaxBundles, options_.outBundles)) return false;
+        } else if (flag == "--channels") {
+            if (!count(SimOptions::MaxChannelsPerBundle, options_.channelsPerBundle)) return false;
+        } else if (flag == "--sample-rate") {
+            if (!count(MaxSampleRate, options_.sampleRate)) return false;
+        } else if (flag == "--rate-schedule") {
+            if (!value(text)) return false;
+            rateSchedule_.clear();
+            for (const std::string& item : Split(text, ',')) {
+                std::vector<std::string> parts = Split(item, ':');
+                RateChange change{};
+                if (parts.size() != 2 || !ParseUnsigned(parts[0], UINT64_MAX / 2, change.atMs) ||
+                    !ParseU32(parts[1], MaxSampleRate, change.rate))
+                    return Fail("--rate-schedule wants ms:rate,ms:rate..., not '" + text + "'");
+                // In time order; of two changes at the same time the later one on the line wins.
+                auto at = std::upper_bound(rateSchedule_.begin(), rateSchedule_.end(), change.atMs,
+                                           [](uint64_t ms, const RateChange& c) { return ms < c.atMs; });
+                rateSchedule_.insert(at, change);
+            }
+        } else if (flag == "--release") {
+            options_.debugBuild = false;
+        } else if (flag == "--no-extended") {
+            options_.extendedStatistics = false;
+        } else if (flag == "--error-rate") {
+            if (!value(text)) return false;
+            char* end = nullptr;
+            errno = 0;
+            double rate = std::strtod(text.c_str(), &end);
+            if (text.empty() || errno != 0 || *end != '\0' || !std::isfinite(rate) || rate < 0.0)
+                return Fail("--error-rate wants a number of errors per stream per second, not '" + text + "'");
+            options_.errorRate = rate;
+        } else if (flag == "--hotplug-ms") {
+            if (!count(0xFFFFFFFFu, options_.hotplugMs)) return false;
+        } else if (flag == "--seed") {
+            if (!value(text)) return false;
+            if (!ParseUnsigned(text, UINT64_MAX, options_.seed)) return Fail("--seed wants a number, not '" + text + "'");
+        } else if (flag == "--max-load") {
+            SimOptions load = SimOptions::MaxLoad();
+            load.sampleRate = options_.sampleRate;
+            load.debugBuild = options_.debugBuild;
+            load.extendedStatistics = options_.extendedStatistics;
+            load.errorRate = options_.errorRate;
+            load.hotplugMs = options_.hotplugMs;
+            load.seed = options_.seed;
+            options_ = load;
+        } else if (flag == "--fail") {
+            if (!value(text)) return false;
+            std::vector<std::string> parts = Split(text, ':');
+            FaultPlan f = faults_;
+            f.failEvery = 1;
+            f.failError = WinError::GenFailure;
+            if (parts.size() > 3 || !ParseCode(parts[0], f.failCode) ||
+                (parts.size() > 1 && !ParseU32(parts[1], 0xFFFFFFFFu, f.failEvery)) ||
+                (parts.size() > 2 && (!ParseU32(parts[2], 0xFFFFFFFFu, f.failError) || f.failError == 0)))
+                return Fail("--fail wants CODE[:N[:ERR]] with a known code and a nonzero error, not '" + text + "'");
+            faults_ = f;
+        } else if (flag == "--overcount") {
+            faults_.overcount = true;
+        } else if (flag == "--no-nul") {
+            faults_.namesWithoutNul = true;
+        } else if (flag == "--short") {
+            faults_.shortAnswers = true;
+        } else if (flag == "--no-answer") {
+            if (!value(text)) return false;
+            if (!ParseCode(text, faults_.noAnswerCode)) return Fail("--no-answer wants a control code, not '" + text + "'");
+        } else {
+            return Fail("unknown option '" + flag + "'");
+        }
+    }
+    return true;
+}
+
+std::string SimCommandLine::Usage(const std::string& program) {
+    return "Usage: " + program + " [options]\n"
+           "Stands in for the Velmoric 1394 audio driver: serves its control device on a socket.\n"
+           "\n"
+           "  --socket PATH          serve on PATH instead of the system's control device path\n"
+           "  --devices N            connected devices (default 2, up to 64)\n"
+           "  --in-streams N         ISO input streams (default 2, up to 16)\n"
+           "  --out-streams N        ISO output streams (default 2, up to 16)\n"
+           "  --in-bundles N         input channel bundles (default 5, up to 128)\n"
+           "  --out-bundles N        output channel bundles (default 5, up to 128)\n"
+           "  --channels N           channels per bundle (default: as the bundle type has it; up to 16)\n"
+           "  --sample-rate N        sample rate in samples/s (default 48000)\n"
+           "  --rate-schedule LIST   change the sample rate while running: ms:rate,ms:rate,...\n"
+           "  --release              report a release build (no tracing)\n"
+           "  --no-extended          do not fill the extended statistics\n"
+           "  --error-rate X         error counter increments per stream per second (default 0)\n"
+           "  --hotplug-ms N         every N ms the last device leaves or comes back (default off)\n"
+           "  --seed N               seed of the error generator\n"
+           "  --max-load             64 devices, 128+128 bundles of 16 channels, 16+16 streams\n"
+           "  --fail CODE[:N[:ERR]]  fail CODE (every N-th request, with Windows error ERR; default 1:31)\n"
+           "  --overcount            report more devices, bundles, channels and streams than fit\n"
+           "  --no-nul               names fill their fields without a terminating NUL\n"
+           "  --short                answer with half of each record\n"
+           "  --no-answer CODE       never answer requests of CODE\n"
+           "  --help                 show this text\n"
+           "\n"
+           "CODE is a control code in hex (0x80882804) or its name (IOCTL_QOR_GET_DRIVER_VERSION or\n"
+           "GET_DRIVER_VERSION). Stops cleanly on SIGINT or SIGTERM.\n";
+}
+
+}  // namespace sim
