@@ -6,6 +6,8 @@
 #include "driver/IoctlCodes.h"
 #include "driver/PollingCycle.h"
 #include "res/ResourceIds.h"
+#include "sim/DriverSimulator.h"
+#include "sim/SimControlDevice.h"
 #include "support/ScriptedControlDevice.h"
 
 namespace {
@@ -214,4 +216,27 @@ TEST_F(PollingCycleTest, ElapsedTextReachesThePaneAtTheNextStatusUpdate) {
     EXPECT_EQ(window.panes[1].text, "");
     cycle.OnRefreshTimer();
     EXPECT_EQ(window.panes[1].text, "Elapsed time 00:00.01");
+}
+
+// The same cycle with the simulated driver behind it, unloaded and loaded again.
+TEST(PollingCycleWithSimulator, EachDriverLossResetsTheViewOnce) {
+    sim::DriverSimulator simulator;
+    sim::SimControlDevice device(simulator);
+    CDev dev(device);
+    RestoreWindow restore;
+    RecordingWindow window(restore);
+    PollingCycle cycle(dev, restore, window, window, window);
+    cycle.ResetView();
+    for (int round = 1; round <= 3; ++round) {
+        simulator.SetLoaded(true);
+        for (int i = 0; i < 5; ++i) cycle.OnRefreshTimer();
+        EXPECT_EQ(window.panes[2].text, "Driver opened.");
+        EXPECT_EQ(dev.DeviceCount(), 2u);
+        EXPECT_EQ(dev.Snapshot().isoStreamStatistics.Count(Dir::Out), 2u);
+        simulator.SetLoaded(false);
+        for (int i = 0; i < 5; ++i) cycle.OnRefreshTimer();
+        EXPECT_EQ(window.resets, 1 + round);
+        EXPECT_EQ(dev.DeviceCount(), 0u);
+        EXPECT_EQ(window.panes[2].text, "Driver not opened.");
+    }
 }

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "driver/PollingCycle.h"
+#include "sim/DriverSimulator.h"
+#include "sim/SimControlDevice.h"
+
+// Counts every operator new of this test binary while armed.
+namespace {
+std::atomic<bool> gCounting{false};
+std::atomic<long> gAllocations{0};
+
+void* CountedAlloc(std::size_t size) {
+    if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return CountedAlloc(size); }
+void* operator new[](std::size_t size) { return CountedAlloc(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return CountedAlloc(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+struct NullWindow : IStatusPanes, IToolbarImage, IPollingView {
+    void SetPane(int, std::string_view, Colour, Colour) override {}
+    void RepaintNow() override {}
+    void LoadBitmap(int) override {}
+    void RefreshInfoPage(bool) override {}
+    void RefreshPage(PageId) override {}
+    void ResetPageState() override {}
+    void ShowPlaceholder(PageId, std::string_view) override {}
+    void RebuildTree() override {}
+    void SelectLastSelectedItem() override {}
+    void SelectGeneral() override {}
+    void ClearDescription() override {}
+};
+}  // namespace
+
+TEST(RefreshAllocation, ATickAtMaximumLoadAllocatesNothing) {
+    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
+    sim::SimControlDevice device(simulator);
+    CDev dev(device);
+    RestoreWindow restore;
+    NullWindow window;
+    PollingCycle cycle(dev, restore, window, window, window);
+    cycle.OnRefreshTimer();  // warm-up
+    simulator.Advance(500);
+
+    gAllocations = 0;
+    gCounting = true;
+    cycle.OnRefreshTimer();
+    for (uint32_t d = 0; d < dev.DeviceCount(); ++d) dev.GetDeviceName(simulator.DeviceId(d));
+    gCounting = false;
+
+    EXPECT_EQ(gAllocations.load(), 0);
+    EXPECT_EQ(dev.DeviceCount(), 64u);
+    EXPECT_EQ(dev.Snapshot().bundleList.Count(Dir::Out), 128u);
+    EXPECT_EQ(dev.Snapshot().Bundle(Dir::Out, 127).ChannelCount(), 16u);
+    EXPECT_EQ(dev.Snapshot().isoStreamStatistics.Count(Dir::In), 16u);
+}
