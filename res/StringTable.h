@@ -61,4 +61,27 @@ constexpr const char* TraceMaskLabelFormat = "Current Trace Mask: 0x%08X";
 // Driver information page.
 constexpr const char* DebugBuild = "Debug Build";
 constexpr const char* ReleaseBuild = "Release Build";
+constexpr const char* InfoFormat =
+    "Velmoric 1394 Audio Driver Statistics\n\n\nDevice Driver Version Info:\nDriver Release:\tV%d.%02d.%d\n"
+    "Driver Interface:\tV%d.%02d\nDriver Build:\t%s\n\n";
+
+// Statistics lists: headings and the fixed cell texts.
+constexpr const char* NotAvailable = "n/a";
+constexpr const char* Yes = "yes";
+constexpr const char* No = "no";
+constexpr const char* PropertyHeading = "Property";
+constexpr const char* ValueHeading = "Value";
+constexpr const char* DeviceHeadingFormat = "Device %d";
+constexpr const char* StreamHeadingFormat = "%s %u";
+constexpr const char* StreamWord = "Stream";
+constexpr const char* ChannelHeadingFormat = "Channel %d";
+constexpr const char* DeviceHeading = "Device";
+constexpr const char* ChannelHeading = "Channel";
+constexpr const char* TypeHeading = "Type";
+constexpr const char* DirectionHeading = "Direction";
+constexpr const char* DirectionInput = "Direction input";
+constexpr const char* DirectionOutput = "Direction output";
+constexpr const char* Input = "Input";
+constexpr const char* Output = "Output";
+constexpr const char* BundleLabelFormat = "%s [%s]";
 }  // namespace Str

@@ -1,0 +1,120 @@
+#include "pages/CDlgPgAsio.h"
+
+#include <array>
+#include <cstdint>
+
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+namespace {
+
+enum class Source : uint8_t {
+    Statistics,          // AsioStatistics
+    ExtendedStatistics,  // AsioStatistics, only while the driver fills its extended counters
+    Spacer,
+    BufferCounters,  // AsioInfo, only while its first field says they are valid
+};
+
+struct AsioRow {
+    const char* name;
+    Source source;
+    uint8_t offset;
+    const char* unit;
+    const char* description;
+};
+
+constexpr const char* SamplesPerSecond = "samples/s";
+constexpr const char* Samples = "samples";
+constexpr const char* Micros = "\xB5s";
+
+// The counters' list order is not their record order.
+constexpr std::array<AsioRow, 21> Rows{{
+    {"SampleRate", Source::Statistics, 0, SamplesPerSecond, "Current sample rate, in units of samples per second."},
+    {"RefClockInterval", Source::Statistics, 4, Samples, "Reference clock interval in terms of samples."},
+    {"RefClockInterval", Source::Statistics, 8, Micros, "Reference clock interval in terms of microseconds."},
+    {"CurrentSwitchInterval", Source::Statistics, 12, Samples,
+     "Currently selected buffer switch interval.\nThe value is determined by the most recent open by an ASIO "
+     "instance in terms of samples."},
+    {"CurrentSwitchInterval", Source::Statistics, 16, Micros,
+     "Currently selected buffer switch interval.\nThe value is determined by the most recent open by an ASIO "
+     "instance in terms of microseconds."},
+    {"NumberOfASIOInstances", Source::Statistics, 20, nullptr,
+     "Current number of ASIO DLLs that opened the driver as indicated by IOCTL_QOR_ASIO_REGISTER_SHARED_OBJS calls."},
+    {"ChannelsAcquired", Source::Statistics, 24, nullptr, "Number of channels currently acquired by ASIO."},
+    {"ChannelsEnabled", Source::Statistics, 28, nullptr, "Number of channels currently enabled by ASIO."},
+    {"WorkerThreadPriority", Source::Statistics, 32, nullptr,
+     "Scheduling priority of ASIO worker thread, -1 if unknown."},
+    {"StreamingState", Source::Statistics, 36, nullptr, "Current streaming state."},
+    {"ThreadMissedEvents", Source::Statistics, 56, nullptr,
+     "ASIO worker thread has missed at least one switch event."},
+    {"EventsMissed", Source::Statistics, 60, nullptr, "Number of events missed by the ASIO worker thread."},
+    {"TotalBufferSwitches", Source::ExtendedStatistics, 40, nullptr,
+     "Counter: total number of ASIO buffer switch events delivered."},
+    {"TotalSamplesTransferred", Source::ExtendedStatistics, 44, nullptr,
+     "Counter for total number of samples transferred from / to ASIO."},
+    {"MinBufferSwitchInterval", Source::ExtendedStatistics, 48, Micros,
+     "Minimum interval between two successive ASIO buffer switch events"},
+    {"MaxBufferSwitchInterval", Source::ExtendedStatistics, 52, Micros,
+     "Maximum interval between two successive ASIO buffer switch events"},
+    {"", Source::Spacer, 0, nullptr, nullptr},
+    // Each direction's underrun comes before its overrun in the record, after it in the list.
+    {"InBufferOverrun", Source::BufferCounters, AsioInfo::InBufferOverrun, nullptr, "InBufferOverrun"},
+    {"InBufferUnderrun", Source::BufferCounters, AsioInfo::InBufferUnderrun, nullptr, "InBufferUnderrun"},
+    {"OutBufferOverrun", Source::BufferCounters, AsioInfo::OutBufferOverrun, nullptr, "OutBufferOverrun"},
+    {"OutBufferUnderrun", Source::BufferCounters, AsioInfo::OutBufferUnderrun, nullptr, "OutBufferUnderrun"},
+}};
+
+constexpr uint32_t NotAvailable = 0xFFFFFFFF;
+
+}  // namespace
+
+CDlgPgAsio::CDlgPgAsio(PageContext& context, QWidget* parent) : CDlgPgListBase(Res::IDD_PAGE_ASIO, context, parent) {}
+
+void CDlgPgAsio::Refresh() {
+    const uint32_t rate = ctx_.dev.Snapshot().asioStatistics.SampleRate();
+    if (rate != CachedCount) {
+        CachedCount = rate;
+        BuildList();
+    }
+    FillValues();
+}
+
+void CDlgPgAsio::BuildList() {
+    list_.Clear();
+    list_.InsertColumn(0, 210, Str::PropertyHeading, false);
+    list_.InsertColumn(1, 150, Str::ValueHeading, true);
+    for (size_t i = 0; i < Rows.size(); ++i) list_.InsertRow(static_cast<int>(i), Rows[i].name);
+}
+
+void CDlgPgAsio::FillValues() {
+    const StatisticsSnapshot& s = ctx_.dev.Snapshot();
+    const bool extended = ctx_.dev.Published().ExtendedStatistics != 0;
+    const bool countersValid = s.asioInfo.CountersValid() != 0;
+    for (size_t i = 0; i < Rows.size(); ++i) {
+        const AsioRow& row = Rows[i];
+        const int r = static_cast<int>(i);
+        bool available = true;
+        uint32_t value = 0;
+        switch (row.source) {
+            case Source::Statistics: value = s.asioStatistics.U32(row.offset); break;
+            case Source::ExtendedStatistics:
+                available = extended;
+                value = s.asioStatistics.U32(row.offset);
+                break;
+            case Source::Spacer: available = false; break;
+            case Source::BufferCounters:
+                available = countersValid;
+                value = s.asioInfo.U32(row.offset);
+                break;
+        }
+        if (available && value != NotAvailable)
+            list_.SetCellNumber(r, 1, value, row.unit, false, 0, NumberFormat::Unsigned);
+        else
+            list_.SetCellText(r, 1, Str::NotAvailable);
+    }
+}
+
+const char* CDlgPgAsio::RowDescription(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= Rows.size()) return nullptr;
+    return Rows[static_cast<size_t>(row)].description;
+}

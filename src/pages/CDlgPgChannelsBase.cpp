@@ -1,0 +1,78 @@
+#include "pages/CDlgPgChannelsBase.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "pages/CDlgPgSingleChannel.h"
+#include "pages/NameTables.h"
+#include "res/StringTable.h"
+#include "view/NodeCode.h"
+
+namespace {
+enum : int { DeviceColumn, ChannelColumn, TypeColumn, DirectionColumn };
+}
+
+CDlgPgChannelsBase::CDlgPgChannelsBase(int templateId, Dir d, uint32_t rootKind, uint32_t childKind,
+                                       PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
+    : CDlgPgListBase(templateId, context, parent),
+      dir_(d),
+      rootKind_(rootKind),
+      childKind_(childKind),
+      single_(single) {}
+
+uint32_t CDlgPgChannelsBase::Bundles() const { return std::min(CachedCount, StatisticsSnapshot::BundleCapacity); }
+
+void CDlgPgChannelsBase::Refresh() {
+    const uint32_t count = ctx_.dev.Snapshot().bundleList.Count(dir_);
+    if (count != CachedCount) {
+        CachedCount = count;
+        InsertTreeNodes();
+        BuildList();
+    }
+    if (ctx_.tree.CurrentKind() == childKind_) single_.FillValues(dir_);
+}
+
+void CDlgPgChannelsBase::BuildList() {
+    const StatisticsSnapshot& s = ctx_.dev.Snapshot();
+    list_.Clear();
+    list_.InsertColumn(DeviceColumn, 70, Str::DeviceHeading, false);
+    list_.InsertColumn(ChannelColumn, 100, Str::ChannelHeading, true);
+    list_.InsertColumn(TypeColumn, 100, Str::TypeHeading, true);
+    if (dir_ == Dir::In) list_.InsertColumn(DirectionColumn, 100, Str::DirectionHeading, true);
+
+    int r = 0;
+    for (uint32_t b = 0; b < Bundles(); ++b) {
+        const ChannelBundleInfo& bundle = s.Bundle(dir_, b);
+        for (uint32_t j = 0; j < bundle.ChannelCount(); ++j) {
+            if (r >= ListRowCapacity) return;
+            const ChannelInfo& channel = s.Channel(dir_, b, j);
+            list_.InsertRow(r, "");
+            const char* device = ctx_.dev.GetDeviceName(channel.DeviceId());
+            list_.SetCellText(r, DeviceColumn, device ? device : "");
+            list_.SetCellText(r, ChannelColumn, channel.HardwareName());
+            if (dir_ == Dir::In) {
+                list_.SetCellText(r, TypeColumn, ChannelFormatName(bundle.Entry(j).Format()));
+                list_.SetCellText(r, DirectionColumn,
+                                  channel.DirectionCode() == 0 ? Str::DirectionInput : Str::DirectionOutput);
+            } else {
+                list_.SetCellText(r, TypeColumn, BundleTypeName(bundle.BundleType()));
+            }
+            ++r;
+        }
+    }
+}
+
+void CDlgPgChannelsBase::InsertTreeNodes() {
+    const StatisticsSnapshot& s = ctx_.dev.Snapshot();
+    ctx_.tree.DeleteChildren(rootKind_);
+    for (uint32_t b = 0; b < Bundles(); ++b) {
+        // A bundle without channels is still labelled from its first channel record.
+        const char* device = ctx_.dev.GetDeviceName(s.Channel(dir_, b, 0).DeviceId());
+        std::array<char, CDev::NameBufferSize + 32> label{};
+        // An unreadable name leaves the name part empty on both pages: it is no reason to close the panel.
+        std::snprintf(label.data(), label.size(), Str::BundleLabelFormat, device ? device : "",
+                      BundleTypeName(s.Bundle(dir_, b).BundleType()));
+        ctx_.tree.InsertChild(rootKind_, label.data(), MakeNodeCode(childKind_, b));
+    }
+}

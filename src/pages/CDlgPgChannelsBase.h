@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+#include "driver/DriverRecords.h"
+#include "pages/CDlgPgListBase.h"
+
+class CDlgPgSingleChannel;
+
+// What the IN and OUT channel pages share: every channel of their direction, bundle after
+// bundle, one row each; one child node per bundle; and the single channel page kept up to
+// date while it shows one of their bundles.
+class CDlgPgChannelsBase : public CDlgPgListBase {
+    Q_OBJECT
+public:
+    void Refresh();
+    void BuildList();
+    void InsertTreeNodes();
+
+    Dir Direction() const { return dir_; }
+
+protected:
+    CDlgPgChannelsBase(int templateId, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
+                       CDlgPgSingleChannel& single, QWidget* parent);
+
+private:
+    // CachedCount, never beyond the snapshot's capacity.
+    uint32_t Bundles() const;
+
+    const Dir dir_;
+    const uint32_t rootKind_;
+    const uint32_t childKind_;
+    CDlgPgSingleChannel& single_;
+};

@@ -1,0 +1,11 @@
+#include "pages/CDlgPgChannelsIn.h"
+
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+#include "view/NodeCode.h"
+
+CDlgPgChannelsIn::CDlgPgChannelsIn(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
+    : CDlgPgChannelsBase(Res::IDD_PAGE_CHANNELS_IN, Dir::In, NodeKind_ChannelsIn, NodeKind_ChannelIn, context, single,
+                         parent) {}
+
+const char* CDlgPgChannelsIn::RowDescription(int) { return Str::AllInChannels; }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "pages/CDlgPgChannelsBase.h"
+
+// The "IN Cannels" page: every input channel with its device, name, format and direction.
+class CDlgPgChannelsIn : public CDlgPgChannelsBase {
+    Q_OBJECT
+public:
+    CDlgPgChannelsIn(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent = nullptr);
+    // The same text for every row.
+    static const char* RowDescription(int row);
+};

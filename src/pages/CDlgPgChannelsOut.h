@@ -1,0 +1,12 @@
+#pragma once
+
+#include "pages/CDlgPgChannelsBase.h"
+
+// The "OUT Cannels" page: every output channel with its device, name and bundle type.
+class CDlgPgChannelsOut : public CDlgPgChannelsBase {
+    Q_OBJECT
+public:
+    CDlgPgChannelsOut(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent = nullptr);
+    // The same text for every row.
+    static const char* RowDescription(int row);
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "pages/CDlgPgListBase.h"
+
+// The "Devices" page: one column per connected device. CachedCount holds the number of
+// devices the list was built for.
+class CDlgPgDevices : public CDlgPgListBase {
+    Q_OBJECT
+public:
+    explicit CDlgPgDevices(PageContext& context, QWidget* parent = nullptr);
+
+    void Refresh();
+    void BuildList();
+    void FillValues();
+
+    static const char* RowDescription(int row);
+
+private:
+    // CachedCount, cut to the columns the list can hold beside "Property".
+    uint32_t Columns() const;
+};

@@ -1,0 +1,64 @@
+#include "pages/CDlgPgInfo.h"
+
+#include <QString>
+#include <algorithm>
+#include <cstdio>
+
+#include "controls/DialogUnits.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+CDlgPgInfo::CDlgPgInfo(PageContext& context, QWidget* parent)
+    : CDlgPgBase(Res::IDD_PAGE_INFO, context, parent), label_(new QLabel(this)) {
+    resize(DialogUnits::X(302), DialogUnits::Y(292));
+    label_->setObjectName("infoText");
+    label_->setGeometry(DialogUnits::Rect(26, 37, 260, 177));
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label_->setTextFormat(Qt::RichText);
+}
+
+void CDlgPgInfo::Refresh(bool keepBuildText) {
+    PublishedDriverVersion& v = ctx_.dev.Published();
+    if (!keepBuildText) v.BuildText = v.DebugBuild ? Str::DebugBuild : Str::ReleaseBuild;
+
+    std::array<char, 32> build{};
+    const std::size_t buildLength = std::min(v.BuildText.size(), build.size() - 1);
+    std::copy_n(v.BuildText.data(), buildLength, build.data());
+
+    std::array<char, 512> text{};
+    const int n = std::snprintf(text.data(), text.size(), Str::InfoFormat, v.releaseMajor, v.releaseMinor,
+                                static_cast<int>(v.releaseBuild), v.interfaceMajor, v.interfaceMinor, build.data());
+    const std::size_t length = n < 0 ? 0 : std::min(static_cast<std::size_t>(n), text.size() - 1);
+    // Every tick writes the same text as the one before almost always: leave the label alone then.
+    if (length == infoLength_ && std::equal(text.begin(), text.begin() + length, infoText_.begin()) &&
+        !label_->text().isEmpty())
+        return;
+    infoText_ = text;
+    infoLength_ = length;
+    ShowText();
+}
+
+// A label does not expand tabs, so each "name\tvalue" line becomes a table row whose values
+// line up in the second column.
+void CDlgPgInfo::ShowText() {
+    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
+    std::string_view rest = InfoText();
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        const std::string_view line = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+        const std::size_t tab = line.find('\t');
+        auto cell = [](std::string_view s) {
+            QString t = QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())).toHtmlEscaped();
+            return t.isEmpty() ? QStringLiteral("&nbsp;") : t;
+        };
+        if (tab == std::string_view::npos)
+            html += QStringLiteral("<tr><td colspan=\"2\">") + cell(line) + QStringLiteral("</td></tr>");
+        else
+            html += QStringLiteral("<tr><td>") + cell(line.substr(0, tab)) +
+                    QStringLiteral("</td><td style=\"padding-left:12px\">") + cell(line.substr(tab + 1)) +
+                    QStringLiteral("</td></tr>");
+    }
+    html += QStringLiteral("</table>");
+    label_->setText(html);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "pages/CDlgPgIsoStreamsBase.h"
+
+// The "ISO OUT Streams" page: the counters of every output stream side by side.
+class CDlgPgIsoOutStreams : public CDlgPgIsoStreamsBase {
+    Q_OBJECT
+public:
+    CDlgPgIsoOutStreams(PageContext& context, CDlgPgSingleStream& single, QWidget* parent = nullptr);
+    static const char* RowDescription(int row);
+};

@@ -1,0 +1,84 @@
+#include "pages/CDlgPgIsoStreamsBase.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "pages/CDlgPgSingleStream.h"
+#include "pages/IsoStreamEntryRef.h"
+#include "pages/IsoStreamRows.h"
+#include "res/StringTable.h"
+#include "view/NodeCode.h"
+
+CDlgPgIsoStreamsBase::CDlgPgIsoStreamsBase(int templateId, Dir d, uint32_t rootKind, uint32_t childKind,
+                                           PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
+    : CDlgPgListBase(templateId, context, parent),
+      dir_(d),
+      rootKind_(rootKind),
+      childKind_(childKind),
+      single_(single) {}
+
+uint32_t CDlgPgIsoStreamsBase::Streams() const { return std::min(CachedCount, IsoStreamStatistics::Capacity); }
+
+void CDlgPgIsoStreamsBase::Refresh() {
+    const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
+    const uint32_t count = stats.Count(dir_);
+    if (count != CachedCount) {
+        CachedCount = count;
+        InsertTreeNodes();
+        BuildList();
+        // A stream of the other direction on show keeps its own layout; the next selection of
+        // one of ours lays the page out again anyway.
+        const uint32_t otherChild = dir_ == Dir::In ? NodeKind_IsoOutStream : NodeKind_IsoInStream;
+        if (ctx_.tree.CurrentKind() != otherChild) single_.BuildList(dir_);
+    }
+    const uint32_t kind = ctx_.tree.CurrentKind();
+    if (kind == rootKind_) {
+        FillValues();
+    } else if (kind == childKind_ && single_.StreamIndex < Streams()) {
+        single_.FillValues(dir_, IsoStreamEntryRef::At(stats, dir_, single_.StreamIndex));
+    }
+}
+
+void CDlgPgIsoStreamsBase::BuildList() {
+    const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
+    list_.Clear();
+    list_.InsertColumn(0, 150, Str::PropertyHeading, false);
+    for (uint32_t s = 0; s < Streams(); ++s) {
+        const char* name = ctx_.dev.GetDeviceName(IsoStreamEntryRef::At(stats, dir_, s).DeviceId());
+        // An unreadable name leaves the heading empty: another stream's device name would
+        // put this stream on the wrong device.
+        list_.InsertColumn(static_cast<int>(s) + 1, 130, name ? name : "", true);
+    }
+    int i = 0;
+    for (const IsoStreamRow& row : IsoStreamRows(dir_)) list_.InsertRow(i++, row.name);
+}
+
+void CDlgPgIsoStreamsBase::FillValues() {
+    const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
+    const bool extended = ctx_.dev.Published().ExtendedStatistics != 0;
+    for (ColumnCursor = 0; ColumnCursor < Streams(); ++ColumnCursor) {
+        RowCursor = 0;
+        ForEachIsoStreamValue(dir_, IsoStreamEntryRef::At(stats, dir_, ColumnCursor), extended,
+                              [this](uint32_t value, const char* text, bool highlight, NumberFormat format) {
+                                  AddValueRow(value, text, highlight, format);
+                              });
+    }
+}
+
+void CDlgPgIsoStreamsBase::AddValueRow(uint32_t value, const char* text, bool highlight, NumberFormat format) {
+    WriteIsoValueCell(list_, RowCursor, ColumnCursor + 1, value, text, highlight, format);
+    ++RowCursor;
+}
+
+void CDlgPgIsoStreamsBase::InsertTreeNodes() {
+    const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
+    ctx_.tree.DeleteChildren(rootKind_);
+    for (uint32_t s = 0; s < Streams(); ++s) {
+        // The name buffer is shared: keep the label of our own while the tree selects the node.
+        std::array<char, CDev::NameBufferSize> label{};
+        if (const char* name = ctx_.dev.GetDeviceName(IsoStreamEntryRef::At(stats, dir_, s).DeviceId()))
+            std::strncpy(label.data(), name, label.size() - 1);
+        ctx_.tree.InsertChild(rootKind_, label.data(), MakeNodeCode(childKind_, s));
+    }
+}

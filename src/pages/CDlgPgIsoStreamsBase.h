@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+#include "driver/DriverRecords.h"
+#include "pages/CDlgPgListBase.h"
+#include "pages/FormatGrouped.h"
+
+class CDlgPgSingleStream;
+
+// What the ISO IN and ISO OUT stream pages share: one column per stream of their direction,
+// one child node per stream, and the single stream page kept up to date while it shows one
+// of their streams.
+class CDlgPgIsoStreamsBase : public CDlgPgListBase {
+    Q_OBJECT
+public:
+    void Refresh();
+    void BuildList();
+    void FillValues();
+    void InsertTreeNodes();
+    void AddValueRow(uint32_t value, const char* text, bool highlight, NumberFormat format);
+
+    Dir Direction() const { return dir_; }
+
+    uint16_t RowCursor = 0;
+    uint16_t ColumnCursor = 0;
+
+protected:
+    CDlgPgIsoStreamsBase(int templateId, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
+                         CDlgPgSingleStream& single, QWidget* parent);
+
+private:
+    // CachedCount, never beyond the record's capacity.
+    uint32_t Streams() const;
+
+    const Dir dir_;
+    const uint32_t rootKind_;
+    const uint32_t childKind_;
+    CDlgPgSingleStream& single_;
+};

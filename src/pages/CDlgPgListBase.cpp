@@ -1,0 +1,18 @@
+#include "pages/CDlgPgListBase.h"
+
+#include <string>
+
+#include "controls/DialogUnits.h"
+#include "res/ResourceIds.h"
+
+CDlgPgListBase::CDlgPgListBase(int templateId, PageContext& context, QWidget* parent)
+    : CDlgPgBase(templateId, context, parent), list_(this) {
+    resize(DialogUnits::X(277), DialogUnits::Y(292));
+    list_.setObjectName("list");
+    list_.setGeometry(DialogUnits::Rect(7, 7, 263, 278));
+}
+
+void CDlgPgListBase::ShowPlaceholder(std::string_view heading) {
+    list_.Clear();
+    list_.InsertColumn(1, 150, std::string(heading).c_str(), true);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "controls/CListColorCtrlEx.h"
+#include "pages/CDlgPgBase.h"
+
+// The list template shared by every list page: one colour list control filling the page,
+// and the count the list was last built for (0: not built).
+class CDlgPgListBase : public CDlgPgBase {
+    Q_OBJECT
+public:
+    CDlgPgListBase(int templateId, PageContext& context, QWidget* parent = nullptr);
+
+    CListColorCtrlEx& List() { return list_; }
+    const CListColorCtrlEx& List() const { return list_; }
+    uint32_t CachedCount = 0;
+
+    // The no-driver state: one heading spanning the list, nothing else.
+    void ShowPlaceholder(std::string_view heading);
+
+protected:
+    CListColorCtrlEx list_;
+};

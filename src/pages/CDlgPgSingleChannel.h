@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+#include "driver/DriverRecords.h"
+#include "pages/CDlgPgListBase.h"
+
+// One channel bundle of either direction: a value column per channel, 17 rows each.
+class CDlgPgSingleChannel : public CDlgPgListBase {
+    Q_OBJECT
+public:
+    explicit CDlgPgSingleChannel(PageContext& context, QWidget* parent = nullptr);
+
+    // Lays the list out for bundle BundleIndex of direction d.
+    void BuildList(Dir d);
+    // Writes the values of every channel of that bundle.
+    void FillValues(Dir d);
+
+    static const char* RowDescription(int row);
+    static const char* ChannelTypeText(uint32_t code);
+    static const char* PanningSuffix(uint32_t code);
+
+    uint32_t BundleIndex = 0;
+
+private:
+    // Channels of the bundle shown; none for a bundle the driver no longer reports.
+    uint32_t ChannelCount(Dir d) const;
+};

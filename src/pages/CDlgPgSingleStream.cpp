@@ -1,0 +1,42 @@
+#include "pages/CDlgPgSingleStream.h"
+
+#include <array>
+#include <cstdio>
+
+#include "pages/IsoStreamRows.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+
+CDlgPgSingleStream::CDlgPgSingleStream(PageContext& context, QWidget* parent)
+    : CDlgPgListBase(Res::IDD_PAGE_SINGLE_STREAM, context, parent) {}
+
+void CDlgPgSingleStream::BuildList(Dir d) {
+    list_.Clear();
+    const IsoStreamEntryRef entry = IsoStreamEntryRef::At(ctx_.dev.Snapshot().isoStreamStatistics, d, StreamIndex);
+    std::array<char, 32> heading{};
+    std::snprintf(heading.data(), heading.size(), Str::StreamHeadingFormat, Str::StreamWord,
+                  static_cast<unsigned>(entry.IsoChannel()));
+    list_.InsertColumn(0, 210, Str::PropertyHeading, false);
+    list_.InsertColumn(1, 145, heading.data(), true);
+    int i = 0;
+    for (const IsoStreamRow& row : IsoStreamRows(d)) {
+        list_.InsertRow(i, "");
+        list_.SetCellText(i, 0, row.name);
+        ++i;
+    }
+}
+
+void CDlgPgSingleStream::FillValues(Dir d, IsoStreamEntryRef entry) {
+    RowCursor = 0;
+    ForEachIsoStreamValue(d, entry, ctx_.dev.Published().ExtendedStatistics != 0,
+                          [this](uint32_t value, const char* text, bool highlight, NumberFormat format) {
+                              AddValueRow(value, text, highlight, format);
+                          });
+}
+
+void CDlgPgSingleStream::AddValueRow(uint32_t value, const char* text, bool highlight, NumberFormat format) {
+    WriteIsoValueCell(list_, RowCursor, 1, value, text, highlight, format);
+    ++RowCursor;
+}
+
+const char* CDlgPgSingleStream::RowDescription(Dir d, int row) { return IsoStreamRowDescription(d, row); }

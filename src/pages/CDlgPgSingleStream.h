@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+#include "driver/DriverRecords.h"
+#include "pages/CDlgPgListBase.h"
+#include "pages/FormatGrouped.h"
+#include "pages/IsoStreamEntryRef.h"
+
+// One isochronous stream of either direction: the counter names and one value column headed
+// with the stream's isochronous channel number.
+class CDlgPgSingleStream : public CDlgPgListBase {
+    Q_OBJECT
+public:
+    explicit CDlgPgSingleStream(PageContext& context, QWidget* parent = nullptr);
+
+    // Lays the list out for direction d and the stream at StreamIndex.
+    void BuildList(Dir d);
+    // Writes the rows of direction d from one stream entry.
+    void FillValues(Dir d, IsoStreamEntryRef entry);
+    void AddValueRow(uint32_t value, const char* text, bool highlight, NumberFormat format);
+
+    static const char* RowDescription(Dir d, int row);
+
+    uint32_t StreamIndex = 0;
+    uint16_t RowCursor = 0;
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "driver/DriverRecords.h"
+#include "pages/FormatGrouped.h"
+#include "pages/IsoStreamEntryRef.h"
+#include "res/StringTable.h"
+
+// The rows of the ISO stream pages, one table per direction, shared by the stream list pages
+// (one column per stream) and the single stream page (one column).
+
+enum class IsoValueKind : uint8_t {
+    U32,   // "%u"
+    I32,   // "%d"
+    Bool,  // one byte, "yes" / "no"
+};
+
+struct IsoStreamRow {
+    const char* name;
+    uint16_t offset;  // in the stream's entry
+    IsoValueKind kind;
+    const char* unit;  // nullptr: none
+    bool red;          // error counter: red once it counts
+    bool ext;          // only filled while the driver publishes extended statistics
+    const char* description;
+};
+
+std::span<const IsoStreamRow> IsoStreamRows(Dir d);
+
+// Description of row r for the description pane, nullptr when the row has none.
+const char* IsoStreamRowDescription(Dir d, int row);
+
+// AddValueRow's value that shows its text as it is.
+inline constexpr uint32_t ValueShowsText = 0xFFFFFFFE;
+// A 32-bit field holding this is not available and shows "n/a".
+inline constexpr uint32_t ValueNotAvailable = 0xFFFFFFFF;
+
+class CListColorCtrlEx;
+
+// One AddValueRow cell: ValueShowsText shows `text`, ValueNotAvailable "n/a", anything else the
+// number with `text` as its unit, red when asked for and not 0.
+void WriteIsoValueCell(CListColorCtrlEx& list, int row, int column, uint32_t value, const char* text, bool highlight,
+                       NumberFormat format);
+
+// Walks the rows of direction d for one entry in list order, handing each to
+// addValueRow(value, text, highlight, format) exactly as the pages' AddValueRow takes it.
+template <typename AddValueRow>
+void ForEachIsoStreamValue(Dir d, IsoStreamEntryRef entry, bool extended, AddValueRow&& addValueRow) {
+    for (const IsoStreamRow& row : IsoStreamRows(d)) {
+        if (row.ext && !extended) {
+            addValueRow(ValueNotAvailable, nullptr, false, NumberFormat::Unsigned);
+        } else if (row.kind == IsoValueKind::Bool) {
+            addValueRow(ValueShowsText, entry.U8(row.offset) != 0 ? Str::Yes : Str::No, false, NumberFormat::Unsigned);
+        } else {
+            addValueRow(entry.U32(row.offset), row.unit, row.red,
+                        row.kind == IsoValueKind::I32 ? NumberFormat::Signed : NumberFormat::Unsigned);
+        }
+    }
+}

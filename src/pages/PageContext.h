@@ -1,0 +1,12 @@
+#pragma once
+
+#include "driver/CDev.h"
+#include "driver/RestoreWindow.h"
+#include "pages/IStatisticsTree.h"
+
+// Everything a page reads or touches besides its own list.
+struct PageContext {
+    CDev& dev;
+    RestoreWindow& restore;
+    IStatisticsTree& tree;
+};

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pages/CDlgPgDevices.h"
+#include "support/PageFixture.h"
+
+namespace {
+
+class PgDevices : public ::testing::Test, protected PageFixture {
+protected:
+    void Tick() {
+        dev.ReadDevices();
+        page.Refresh();
+    }
+    const CListColorCtrlEx& List() { return page.List(); }
+
+    CDlgPgDevices page{context};
+};
+
+TEST_F(PgDevices, OneColumnPerDeviceFilledWhileSelected) {
+    AddDevice(0x1A2B, "Interface A", "Studio");
+    AddDevice(0x00C0FFEE, "Interface B", "Stage");
+    sampleRate = 48000;
+    tree.currentKind = NodeKind_Devices;
+    Tick();
+
+    ASSERT_EQ(List().ColumnCount(), 3);
+    EXPECT_EQ(Heading(List(), 0), "Property");
+    EXPECT_EQ(Heading(List(), 1), "Device 0");
+    EXPECT_EQ(Heading(List(), 2), "Device 1");
+    ASSERT_EQ(List().RowCount(), 4);
+    EXPECT_EQ(Text(List(), 3, 0), "SampleRate");
+
+    EXPECT_EQ(Text(List(), 0, 1), "0x00001A2B");
+    EXPECT_EQ(Text(List(), 0, 2), "0x00C0FFEE");
+    EXPECT_EQ(Text(List(), 1, 1), "Interface A");
+    EXPECT_EQ(Text(List(), 2, 2), "Stage");
+    EXPECT_EQ(Text(List(), 3, 1), "48 000  samples/s");
+    EXPECT_EQ(Text(List(), 3, 2), "48 000  samples/s");
+}
+
+TEST_F(PgDevices, ValuesAndTheSampleRateReadOnlyWhileSelected) {
+    AddDevice(1, "Interface A");
+    sampleRate = 44100;
+    tree.currentKind = NodeKind_Asio;
+    Tick();
+    EXPECT_EQ(Text(List(), 0, 1), "ID");  // still the row name
+    EXPECT_EQ(device.CountOf(IOCTL_QOR_GET_SAMPLE_RATE_INFO), 0u);
+
+    tree.currentKind = NodeKind_Devices;
+    Tick();
+    EXPECT_EQ(Text(List(), 0, 1), "0x00000001");
+    EXPECT_EQ(Text(List(), 3, 1), "44 100  samples/s");
+    EXPECT_EQ(device.CountOf(IOCTL_QOR_GET_SAMPLE_RATE_INFO), 1u);
+}
+
+TEST_F(PgDevices, ACountChangeRebuildsAndReopensTheRestoreWindow) {
+    AddDevice(1, "Interface A");
+    AddDevice(2, "Interface B");
+    tree.currentKind = NodeKind_Devices;
+    Tick();
+    EXPECT_EQ(restore.RestoreSelectionPending, 1);
+    restore = RestoreWindow{0, 3};
+
+    Tick();  // same count: nothing reopens
+    EXPECT_EQ(restore.RestoreSelectionPending, 0);
+
+    devices.pop_back();
+    Tick();
+    EXPECT_EQ(restore.RestoreSelectionPending, 1);
+    EXPECT_EQ(restore.RestoreTickCount, 0);
+    EXPECT_EQ(page.CachedCount, 1u);
+    EXPECT_EQ(List().ColumnCount(), 2);
+    EXPECT_EQ(Text(List(), 1, 1), "Interface A");
+}
+
+TEST_F(PgDevices, NoDeviceLeavesTheRowNamesOnly) {
+    AddDevice(1, "Interface A");
+    tree.currentKind = NodeKind_Devices;
+    Tick();
+    devices.clear();
+    Tick();
+    EXPECT_EQ(List().ColumnCount(), 1);
+    ASSERT_EQ(List().RowCount(), 4);
+    EXPECT_EQ(Text(List(), 2, 0), "NickName");
+}
+
+TEST_F(PgDevices, MoreDevicesThanColumnsStayInsideTheList) {
+    for (uint32_t id = 0; id < DeviceList::Capacity; ++id) AddDevice(id + 100, "Device " + std::to_string(id));
+    tree.currentKind = NodeKind_Devices;
+    Tick();
+    EXPECT_EQ(page.CachedCount, 64u);
+    EXPECT_EQ(List().ColumnCount(), 50);
+    EXPECT_EQ(Text(List(), 1, 49), "Device 48");
+}
+
+TEST(PgDevicesDescriptions, FollowTheRows) {
+    EXPECT_STREQ(CDlgPgDevices::RowDescription(0), "Unambiguously device id.");
+    EXPECT_STREQ(CDlgPgDevices::RowDescription(3), "Current sample rate, in units of samples per second.");
+    EXPECT_EQ(CDlgPgDevices::RowDescription(4), nullptr);
+    EXPECT_EQ(CDlgPgDevices::RowDescription(-1), nullptr);
+}
+
+}  // namespace

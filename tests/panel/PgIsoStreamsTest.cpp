@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pages/CDlgPgIsoInStreams.h"
+#include "pages/CDlgPgIsoOutStreams.h"
+#include "pages/CDlgPgSingleStream.h"
+#include "support/PageFixture.h"
+
+namespace {
+
+constexpr size_t MissingPacket = 108;  // input row 15
+constexpr int MissingPacketRow = 15;
+constexpr size_t MinSytOffset = 68;  // input row 33
+constexpr int MinSytOffsetRow = 33;
+
+class PgIsoStreams : public ::testing::Test, protected PageFixture {
+protected:
+    PgIsoStreams() {
+        AddDevice(0xA, "A");
+        AddDevice(0xB, "B");
+    }
+    void Streams(Dir d, std::initializer_list<uint32_t> deviceIds) {
+        uint32_t i = 0;
+        for (uint32_t id : deviceIds) PutStream(d, i++, 0, id);
+        SetStreams(d, i);
+    }
+    const CListColorCtrlEx& InList() { return in.List(); }
+
+    CDlgPgSingleStream single{context};
+    CDlgPgIsoInStreams in{context, single};
+    CDlgPgIsoOutStreams out{context, single};
+};
+
+TEST_F(PgIsoStreams, OneColumnPerStreamHeadedWithItsDevice) {
+    Streams(Dir::In, {0xA, 0xB});
+    PutStream(Dir::In, 1, MissingPacket, 1);
+    tree.currentKind = NodeKind_IsoInStreams;
+    in.Refresh();
+    // Inserting the nodes selected the last one; the user goes back to the list.
+    tree.currentKind = NodeKind_IsoInStreams;
+    in.Refresh();
+
+    ASSERT_EQ(InList().ColumnCount(), 3);
+    EXPECT_EQ(Heading(InList(), 0), "Property");
+    EXPECT_EQ(Heading(InList(), 1), "A");
+    EXPECT_EQ(Heading(InList(), 2), "B");
+    ASSERT_EQ(InList().RowCount(), 41);
+    EXPECT_EQ(Text(InList(), 0, 0), "1394 ISO Channel");
+    EXPECT_EQ(Text(InList(), 40, 0), "FramePtrDistExceedsL2");
+
+    EXPECT_EQ(Text(InList(), MissingPacketRow, 1), "0");
+    EXPECT_EQ(InList().CellTextColour(MissingPacketRow, 1), Colours::Black);
+    EXPECT_EQ(Text(InList(), MissingPacketRow, 2), "1");
+    EXPECT_EQ(InList().CellTextColour(MissingPacketRow, 2), Colours::Highlight);
+}
+
+TEST_F(PgIsoStreams, ValuesFollowTheirRowsFormatsAndUnits) {
+    Streams(Dir::In, {0xA});
+    dev.Published().ExtendedStatistics = 2;
+    PutStream(Dir::In, 0, 4, 7);
+    PutStreamByte(Dir::In, 0, 8, 2);
+    PutStreamByte(Dir::In, 0, 9, 0);
+    PutStream(Dir::In, 0, 12, 1234567);
+    PutStream(Dir::In, 0, 40, 8);
+    PutStream(Dir::In, 0, MinSytOffset, static_cast<uint32_t>(-5));
+    PutStream(Dir::In, 0, 72, 0xFFFFFFFF);
+    PutStream(Dir::In, 0, 76, 12);
+    PutStream(Dir::In, 0, 100, 0xFFFFFFFF);
+    in.Refresh();
+    tree.currentKind = NodeKind_IsoInStreams;
+    in.Refresh();
+
+    EXPECT_EQ(Text(InList(), 0, 1), "7");
+    EXPECT_EQ(Text(InList(), 1, 1), "yes");
+    EXPECT_EQ(Text(InList(), 2, 1), "no");
+    EXPECT_EQ(Text(InList(), 3, 1), "1 234 567");
+    EXPECT_EQ(Text(InList(), 10, 1), "8 quadlets");
+    EXPECT_EQ(Text(InList(), MinSytOffsetRow, 1), "-5 CT ticks");
+    EXPECT_EQ(Text(InList(), 34, 1), "n/a");  // a signed -1 is not available either
+    EXPECT_EQ(Text(InList(), 35, 1), "12 smp");
+    EXPECT_EQ(Text(InList(), 13, 1), "n/a");
+    EXPECT_EQ(InList().CellTextColour(13, 1), Colours::Black);
+}
+
+TEST_F(PgIsoStreams, ExtendedRowsNeedTheDriversExtendedStatistics) {
+    Streams(Dir::In, {0xA, 0xB});
+    Streams(Dir::Out, {0xA, 0xB});
+    for (uint32_t s = 0; s < 2; ++s) {
+        PutStream(Dir::In, s, 52, 100);
+        PutStream(Dir::Out, s, 36, 1333);
+    }
+    in.Refresh();
+    out.Refresh();
+    tree.currentKind = NodeKind_IsoInStreams;
+    in.Refresh();
+    tree.currentKind = NodeKind_IsoOutStreams;
+    out.Refresh();
+
+    for (int column = 1; column <= 2; ++column) {
+        EXPECT_EQ(Text(InList(), 28, column), "0");
+        for (int row = 29; row <= 40; ++row) EXPECT_EQ(Text(InList(), row, column), "n/a") << row;
+        EXPECT_EQ(Text(out.List(), 14, column), "0");
+        for (int row = 15; row <= 21; ++row) EXPECT_EQ(Text(out.List(), row, column), "n/a") << row;
+    }
+
+    dev.Published().ExtendedStatistics = 2;
+    out.Refresh();
+    EXPECT_EQ(out.List().CellText(15, 2), QString::fromUtf8("1 333 \u00B5s"));
+}
+
+TEST_F(PgIsoStreams, CountChangesRebuildTheChildNodesAndTheColumns) {
+    Streams(Dir::In, {0xA});
+    in.Refresh();
+    ASSERT_EQ(tree.ChildrenOf(NodeKind_IsoInStreams).size(), 1u);
+    EXPECT_EQ(tree.ChildrenOf(NodeKind_IsoInStreams)[0].label, "A");
+    EXPECT_EQ(tree.selectedCode, MakeNodeCode(NodeKind_IsoInStream, 0));
+
+    Streams(Dir::In, {0xA, 0xB});
+    in.Refresh();
+    const auto children = tree.ChildrenOf(NodeKind_IsoInStreams);
+    ASSERT_EQ(children.size(), 2u);
+    EXPECT_EQ(children[0].code, MakeNodeCode(NodeKind_IsoInStream, 0));
+    EXPECT_EQ(children[1].code, MakeNodeCode(NodeKind_IsoInStream, 1));
+    EXPECT_EQ(children[1].label, "B");
+    EXPECT_EQ(tree.selectedCode, children[1].code);
+    EXPECT_EQ(InList().ColumnCount(), 3);
+
+    SetStreams(Dir::In, 0);
+    in.Refresh();
+    EXPECT_TRUE(tree.ChildrenOf(NodeKind_IsoInStreams).empty());
+    EXPECT_EQ(in.CachedCount, 0u);
+    EXPECT_EQ(InList().ColumnCount(), 1);
+    ASSERT_EQ(InList().RowCount(), 41);
+    EXPECT_EQ(Text(InList(), 15, 0), "MissingPacket");
+}
+
+TEST_F(PgIsoStreams, AnUnreadableDeviceNameLeavesItsHeadingEmpty) {
+    AddUnknownDevice(0xDEAD);
+    Streams(Dir::Out, {0xA, 0xDEAD, 0xB});
+    out.Refresh();
+    ASSERT_EQ(out.List().ColumnCount(), 4);
+    EXPECT_EQ(Heading(out.List(), 1), "A");
+    EXPECT_EQ(Heading(out.List(), 2), "");
+    EXPECT_EQ(Heading(out.List(), 3), "B");
+    const auto children = tree.ChildrenOf(NodeKind_IsoOutStreams);
+    ASSERT_EQ(children.size(), 3u);
+    EXPECT_EQ(children[1].label, "");
+}
+
+TEST_F(PgIsoStreams, TheSelectedStreamIsRefilledEveryTickOnTheSingleStreamPage) {
+    Streams(Dir::Out, {0xA, 0xB, 0xA});
+    PutStream(Dir::Out, 2, 4, 9);
+    PutStream(Dir::Out, 0, 12, 111);
+    PutStream(Dir::Out, 2, 12, 333);
+    // What the view does on the selection of the third output stream.
+    tree.onSelect = [this](uint32_t code) {
+        single.StreamIndex = IndexOf(code);
+        single.BuildList(Dir::Out);
+        single.FillValues(Dir::Out, IsoStreamEntryRef::At(Snap().isoStreamStatistics, Dir::Out, IndexOf(code)));
+    };
+    out.Refresh();
+    ASSERT_EQ(single.StreamIndex, 2u);
+    EXPECT_EQ(Heading(single.List(), 1), "Stream 9");
+    EXPECT_EQ(Text(single.List(), 3, 1), "333");
+
+    PutStream(Dir::Out, 2, 12, 334);
+    out.Refresh();
+    EXPECT_EQ(Text(single.List(), 3, 1), "334");
+    // The list page itself is not on show.
+    EXPECT_EQ(Text(out.List(), 3, 1), "TotalPacketsSent");
+}
+
+TEST_F(PgIsoStreams, ASelectedIndexBeyondTheStreamsWritesNothing) {
+    Streams(Dir::In, {0xA, 0xB});
+    in.Refresh();
+    single.StreamIndex = 0x00FFFFFF;
+    single.BuildList(Dir::In);
+    tree.currentKind = NodeKind_IsoInStream;
+    in.Refresh();
+    EXPECT_EQ(Text(single.List(), 3, 1), "");
+}
+
+TEST_F(PgIsoStreams, CountsArePastTheRecordOnlyAsFarAsItsCapacity) {
+    SetStreams(Dir::In, 40);
+    SetStreams(Dir::Out, 0xFFFFFFFF);
+    tree.currentKind = NodeKind_IsoInStreams;
+    in.Refresh();
+    tree.currentKind = NodeKind_IsoOutStreams;
+    out.Refresh();
+    EXPECT_EQ(in.CachedCount, 16u);
+    EXPECT_EQ(InList().ColumnCount(), 17);
+    EXPECT_EQ(out.List().ColumnCount(), 17);
+    EXPECT_EQ(tree.ChildrenOf(NodeKind_IsoOutStreams).size(), 16u);
+}
+
+TEST(PgIsoStreamsDescriptions, FollowTheRowsOfEachDirection) {
+    EXPECT_STREQ(CDlgPgIsoInStreams::RowDescription(3), "Total number of isochronous packets received");
+    EXPECT_STREQ(CDlgPgIsoOutStreams::RowDescription(3), "Total number of isochronous packets sent.");
+    EXPECT_STREQ(CDlgPgIsoInStreams::RowDescription(40),
+                 "Incremented if frame pointer distance exceeds limit2=CallbackInterval.");
+    EXPECT_EQ(CDlgPgIsoInStreams::RowDescription(41), nullptr);
+    EXPECT_STREQ(CDlgPgIsoOutStreams::RowDescription(21), "Maximum number of data blocks per (non-empty) packet.");
+    EXPECT_EQ(CDlgPgIsoOutStreams::RowDescription(22), nullptr);
+    EXPECT_EQ(CDlgPgSingleStream::RowDescription(Dir::In, -1), nullptr);
+}
+
+}  // namespace
