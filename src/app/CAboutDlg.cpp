@@ -1,0 +1,38 @@
+#include "app/CAboutDlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <cstdio>
+
+#include "controls/DialogUnits.h"
+#include "res/StringTable.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName("aboutDialog");
+    setWindowTitle(QString::fromLatin1(Str::AboutCaption));
+    char version[128];
+    std::snprintf(version, sizeof version, Str::AboutVersionFormat, Str::PanelVersion[0], Str::PanelVersion[1],
+                  Str::PanelVersion[2]);
+    VersionText = QString::fromLatin1(version);
+    CopyrightText = QString::fromLatin1(Str::Copyright);
+
+    setFixedSize(DialogUnits::X(250), DialogUnits::Y(55));
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    icon->setGeometry(DialogUnits::Rect(11, 17, 21, 20));
+    auto* versionLabel = new QLabel(VersionText, this);
+    versionLabel->setObjectName("version");
+    versionLabel->setGeometry(DialogUnits::Rect(40, 10, 119, 8));
+    versionLabel->adjustSize();
+    auto* copyrightLabel = new QLabel(CopyrightText, this);
+    copyrightLabel->setObjectName("copyright");
+    copyrightLabel->setGeometry(DialogUnits::Rect(40, 25, 150, 8));
+    copyrightLabel->adjustSize();
+    auto* ok = new QPushButton(tr("OK"), this);
+    ok->setObjectName("ok");
+    ok->setDefault(true);
+    ok->setGeometry(DialogUnits::Rect(193, 34, 50, 14));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}

@@ -1,0 +1,180 @@
+#include "app/CMainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QToolBar>
+
+#include "app/CAboutDlg.h"
+#include "app/ToolbarImages.h"
+#include "controls/CColoredStatusBarCtrl.h"
+#include "res/ResourceIds.h"
+#include "res/StringTable.h"
+#include "trace/CDbgMaskDlg.h"
+#include "view/CQorstatsView.h"
+
+namespace {
+// A command prompt is the status line text, a line break, then the tooltip.
+void SetPrompt(QAction* action, const char* prompt) {
+    QString text = QString::fromLatin1(prompt);
+    action->setStatusTip(text.section('\n', 0, 0));
+    action->setToolTip(text.section('\n', 1, 1));
+}
+
+void ShowError(QWidget* owner, const char* caption, const char* text) {
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(caption), QString::fromLatin1(text), QMessageBox::Ok,
+                    owner);
+    box.setObjectName("errorBox");
+    box.exec();
+}
+}  // namespace
+
+CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidget* parent)
+    : QMainWindow(parent), dev_(dev), timerMode_(timers) {
+    setObjectName("mainFrame");
+    setWindowTitle(QString::fromLatin1(Str::PromptStartStop).section('\n', 0, 0));
+    setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
+
+    CreateMenu();
+    CreateToolbar();
+    CreateStatusBar();
+    view_ = new CQorstatsView(dev, restore_, settings, *this, this);
+    setCentralWidget(view_);
+    cycle_ = std::make_unique<PollingCycle>(dev_, restore_, *this, *this, *view_);
+    cycle_->SetInitialPanes();
+
+    refreshTimer_.setInterval(Res::RefreshPeriodMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, [this] { OnRefreshTimer(); });
+    elapsedTimer_.setInterval(Res::ElapsedPeriodMs);
+    connect(&elapsedTimer_, &QTimer::timeout, this, [this] { OnElapsedTimer(); });
+    StartTimers();
+
+    // The view's first update: pages are created, then the view reset puts the placeholders in.
+    view_->OnInitialUpdate();
+    cycle_->ResetView();
+
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateMenu() {
+    QMenu* file = menuBar()->addMenu(QString::fromLatin1(Str::MenuFile));
+    QAction* close = file->addAction(QString::fromLatin1(Str::MenuClose), this, &QWidget::close);
+    close->setObjectName("closeApplication");
+
+    QMenu* debug = menuBar()->addMenu(QString::fromLatin1(Str::MenuDebug));
+    QAction* trace = debug->addAction(QString::fromLatin1(Str::MenuTraceMask), this, &CMainFrame::OnTraceMask);
+    trace->setObjectName("menuTraceMask");
+    SetPrompt(trace, Str::PromptTraceMask);
+    // The trace mask's second command id: no menu entry of its own, the same handler.
+    QAction* traceAlt = new QAction(this);
+    traceAlt->setObjectName("traceMaskAlt");
+    traceAlt->setData(Res::ID_TRACE_MASK_ALT);
+    connect(traceAlt, &QAction::triggered, this, [this] { OnTraceMask(); });
+    addAction(traceAlt);
+    QAction* clear = debug->addAction(QString::fromLatin1(Str::MenuClearStatistics), this,
+                                      &CMainFrame::OnClearStatistics);
+    clear->setObjectName("menuClearStatistics");
+    SetPrompt(clear, Str::PromptClearMenu);
+
+    QMenu* help = menuBar()->addMenu(QString::fromLatin1(Str::MenuHelp));
+    QAction* about = help->addAction(QString::fromLatin1(Str::MenuAbout), this, &CMainFrame::OnAbout);
+    about->setObjectName("menuAbout");
+}
+
+void CMainFrame::CreateToolbar() {
+    toolbar_ = addToolBar(QString());
+    toolbar_->setObjectName("toolbar");
+    toolbar_->setMovable(true);
+    toolbar_->setFloatable(false);
+    toolbar_->setIconSize(QSize(16, 15));
+
+    startStop_ = toolbar_->addAction(ToolbarImages::StartStop(Res::IDB_READING_1), QString());
+    startStop_->setObjectName("startStop");
+    startStop_->setCheckable(true);
+    startStop_->setChecked(true);
+    SetPrompt(startStop_, Str::PromptStartStop);
+    connect(startStop_, &QAction::triggered, this, [this] { OnStartStop(); });
+
+    QAction* trace = toolbar_->addAction(ToolbarImages::TraceMask(), QString());
+    trace->setObjectName("toolbarTraceMask");
+    SetPrompt(trace, Str::PromptTraceMask);
+    connect(trace, &QAction::triggered, this, [this] { OnTraceMask(); });
+
+    QAction* clear = toolbar_->addAction(ToolbarImages::ClearStatistics(), QString());
+    clear->setObjectName("toolbarClearStatistics");
+    SetPrompt(clear, Str::PromptClearToolbar);
+    connect(clear, &QAction::triggered, this, [this] { OnClearStatistics(); });
+}
+
+void CMainFrame::CreateStatusBar() {
+    statusBar_ = new CColoredStatusBarCtrl(this);
+    statusBar_->setObjectName("statusBar");
+    setStatusBar(statusBar_);
+}
+
+void CMainFrame::StartTimers() {
+    if (!IsRefreshTimerRunning()) RestartRefreshTimer();
+    if (timerMode_ == Timers::Real) elapsedTimer_.start();
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+// ---- Polling cycle's window ----
+
+void CMainFrame::SetPane(int pane, std::string_view text, Colour background, Colour foreground) {
+    statusBar_->SetPane(pane, text, background, foreground);
+}
+
+void CMainFrame::RepaintNow() { statusBar_->RepaintNow(); }
+
+void CMainFrame::LoadBitmap(int bitmapId) {
+    if (bitmapId == toolbarBitmap_) return;
+    toolbarBitmap_ = bitmapId;
+    startStop_->setIcon(ToolbarImages::StartStop(bitmapId));
+}
+
+void CMainFrame::StopRefreshTimer() {
+    refreshTimer_.stop();
+    refreshTimerId_ = 0;
+}
+
+void CMainFrame::RestartRefreshTimer() {
+    if (refreshTimerId_ != 0) return;
+    refreshTimerId_ = Res::RefreshTimerId;
+    if (timerMode_ == Timers::Real) refreshTimer_.start();
+}
+
+// ---- Commands ----
+
+void CMainFrame::OnStartStop() {
+    cycle_->OnStartStop();
+    startStop_->setChecked(cycle_->ReadingEnabled());
+}
+
+void CMainFrame::OnTraceMask() {
+    CDbgMaskDlg dialog(dev_, TraceMask, AppliedTraceMask, this);
+    if (!dev_.IsOpen()) dev_.Open();
+    StopRefreshTimer();
+    if (!dev_.IsOpen()) {
+        ShowError(this, Str::NoDeviceCaption, Str::NoDeviceText);
+    } else if (dev_.Published().DebugBuild == 0) {
+        ShowError(this, Str::ReleaseBuildCaption, Str::ReleaseBuildText);
+    } else {
+        dialog.exec();
+        dev_.Close();
+    }
+    RestartRefreshTimer();
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}

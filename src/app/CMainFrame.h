@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+
+#include "driver/PollingCycle.h"
+#include "view/IRefreshTimer.h"
+
+class QAction;
+class QToolBar;
+class CColoredStatusBarCtrl;
+class CQorstatsView;
+class SettingsStore;
+
+// The panel's one window: menu, toolbar, the statistics view and the coloured status bar.
+// It owns the two timers and hands their ticks to the polling cycle.
+class CMainFrame : public QMainWindow, public IStatusPanes, public IToolbarImage, public IRefreshTimer {
+    Q_OBJECT
+public:
+    // Manual timers never run by themselves: tests deliver every tick.
+    enum class Timers { Real, Manual };
+
+    CMainFrame(CDev& dev, SettingsStore& settings, Timers timers = Timers::Real, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Commands.
+    void OnStartStop();
+    void OnTraceMask();
+    void OnClearStatistics() { cycle_->ClearStatistics(); }
+    void OnAbout();
+
+    // Timer ticks.
+    void OnRefreshTimer() { cycle_->OnRefreshTimer(); }
+    void OnElapsedTimer() { cycle_->OnElapsedTimer(); }
+
+    // IStatusPanes, IToolbarImage
+    void SetPane(int pane, std::string_view text, Colour background, Colour foreground) override;
+    void RepaintNow() override;
+    void LoadBitmap(int bitmapId) override;
+
+    // IRefreshTimer
+    bool IsRefreshTimerRunning() const override { return refreshTimerId_ != 0; }
+    void StopRefreshTimer() override;
+    void RestartRefreshTimer() override;
+
+    CQorstatsView& View() { return *view_; }
+    PollingCycle& Cycle() { return *cycle_; }
+    CColoredStatusBarCtrl& StatusBar() { return *statusBar_; }
+    int ToolbarBitmap() const { return toolbarBitmap_; }
+    QAction* StartStopAction() const { return startStop_; }
+
+    // The trace mask as edited and as the driver last accepted it.
+    uint32_t TraceMask = 0;
+    uint32_t AppliedTraceMask = 0;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateMenu();
+    void CreateToolbar();
+    void CreateStatusBar();
+    void StartTimers();
+
+    CDev& dev_;
+    Timers timerMode_;
+    RestoreWindow restore_;
+    CColoredStatusBarCtrl* statusBar_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    QAction* startStop_ = nullptr;
+    CQorstatsView* view_ = nullptr;
+    std::unique_ptr<PollingCycle> cycle_;
+    QTimer refreshTimer_;
+    QTimer elapsedTimer_;
+    int refreshTimerId_ = 0;  // the running refresh timer's identifier, 0 when stopped
+    int toolbarBitmap_ = 0;
+};

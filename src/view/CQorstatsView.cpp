@@ -1,0 +1,356 @@
+#include "view/CQorstatsView.h"
+
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeWidgetItem>
+#include <array>
+#include <cstdio>
+
+#include "controls/CTreeCtrlEx.h"
+#include "controls/DialogUnits.h"
+#include "pages/CDlgPgAsio.h"
+#include "pages/CDlgPgChannelsIn.h"
+#include "pages/CDlgPgChannelsOut.h"
+#include "pages/CDlgPgDevices.h"
+#include "pages/CDlgPgInfo.h"
+#include "pages/CDlgPgIsoInStreams.h"
+#include "pages/CDlgPgIsoOutStreams.h"
+#include "pages/CDlgPgSingleChannel.h"
+#include "pages/CDlgPgSingleStream.h"
+#include "pages/IsoStreamRows.h"
+#include "res/StringTable.h"
+#include "view/IRefreshTimer.h"
+#include "view/TreeIcons.h"
+
+namespace {
+struct SkeletonNode {
+    const char* label;
+    uint32_t kind;
+    int image;
+};
+// The root nodes, in tree order.
+constexpr std::array<SkeletonNode, 7> Skeleton{{
+    {"General", NodeKind_Info, TreeImage::General},
+    {"ASIO", NodeKind_Asio, TreeImage::Asio},
+    {"Devices", NodeKind_Devices, TreeImage::Devices},
+    {"ISO IN Streams", NodeKind_IsoInStreams, TreeImage::Streams},
+    {"ISO OUT Streams", NodeKind_IsoOutStreams, TreeImage::Streams},
+    {"IN Cannels", NodeKind_ChannelsIn, TreeImage::Channels},
+    {"OUT Cannels", NodeKind_ChannelsOut, TreeImage::Channels},
+}};
+
+// The settings key below HKEY_LOCAL_MACHINE\Software, and its one value.
+constexpr const char* SettingsParent = "Software";
+constexpr const char* SettingsKey = "Quandrel\\QOR_Stats";
+constexpr const char* LastSelItemValue = "LastSelItem";
+constexpr size_t PathBufferSize = 256;
+
+void JoinPath(char (&buffer)[PathBufferSize]) {
+    std::snprintf(buffer, sizeof buffer, "%s\\%s", SettingsParent, SettingsKey);
+}
+
+// Where the pages sit in the view, in pixels.
+const QRect PageArea(280, 10, 420, 480);
+
+NodeCode CodeOf(const QTreeWidgetItem* item) { return item ? item->data(0, Qt::UserRole).toUInt() : 0; }
+}  // namespace
+
+CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, SettingsStore& settings, IRefreshTimer& timer,
+                             QWidget* parent)
+    : QWidget(parent), dev_(dev), restore_(restore), settings_(settings), timer_(timer),
+      context_{dev, restore, *this} {
+    setObjectName("view");
+    setFixedSize(DialogUnits::X(474), DialogUnits::Y(341));
+
+    tree_ = new CTreeCtrlEx(this);
+    tree_->setObjectName("tree");
+    tree_->setGeometry(DialogUnits::Rect(7, 7, 161, 327));
+    // Long bundle labels scroll sideways rather than being cut.
+    tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree_->header()->setStretchLastSection(false);
+    for (int i = 0; i < TreeIcons::Count; ++i) images_[size_t(i)] = TreeIcons::Icon(i);
+
+    auto* separator = new QFrame(this);
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    separator->setGeometry(DialogUnits::Rect(176, 7, 1, 327).adjusted(0, 0, 1, 0));
+
+    description_ = new QLabel(this);
+    description_->setObjectName("description");
+    description_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    description_->setWordWrap(true);
+    description_->setGeometry(DialogUnits::Rect(185, 305, 281, 29));
+
+    info_ = new CDlgPgInfo(context_);
+    asio_ = new CDlgPgAsio(context_);
+    devices_ = new CDlgPgDevices(context_);
+    singleStream_ = new CDlgPgSingleStream(context_);
+    isoIn_ = new CDlgPgIsoInStreams(context_, *singleStream_);
+    isoOut_ = new CDlgPgIsoOutStreams(context_, *singleStream_);
+    singleChannel_ = new CDlgPgSingleChannel(context_);
+    channelsIn_ = new CDlgPgChannelsIn(context_, *singleChannel_);
+    channelsOut_ = new CDlgPgChannelsOut(context_, *singleChannel_);
+
+    // The settings key exists before anything is read or written; failures stay silent.
+    if (settings_.CreateKey(SettingsStore::Root::LocalMachine, SettingsParent, SettingsKey) == 0) {
+        char path[PathBufferSize];
+        JoinPath(path);
+        settings_.CloseKey(settings_.OpenKey(SettingsStore::Root::LocalMachine, path));
+    }
+
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this] { OnTreeSelChanged(); });
+    connect(tree_, &CTreeCtrlEx::paneHintRequested, this, [this] { SetDescription(Str::DescriptionHint); });
+    for (size_t i = 0; i < PageCount; ++i)
+        if (auto* list = AllPages(i)->findChild<CListColorCtrlEx*>("list"))
+            connect(list, &CListColorCtrlEx::rowDescriptionRequested, this, [this](int row) { ShowRowDescription(row); });
+}
+
+CQorstatsView::~CQorstatsView() {
+    // Page windows are children once created; before that the view owns them directly.
+    if (!initialised_)
+        for (size_t i = 0; i < PageCount; ++i) delete AllPages(i);
+}
+
+CDlgPgBase* CQorstatsView::AllPages(size_t i) const {
+    CDlgPgBase* pages[PageCount] = {info_,      asio_,        devices_,     isoIn_,        singleStream_,
+                                    isoOut_,    channelsIn_,  channelsOut_, singleChannel_};
+    return pages[i];
+}
+
+void CQorstatsView::OnInitialUpdate() {
+    if (initialised_) return;
+    initialised_ = true;
+    for (size_t i = 0; i < PageCount; ++i) {
+        CDlgPgBase* page = AllPages(i);
+        page->Create(this);
+        page->setGeometry(PageArea);
+        page->hide();
+    }
+    singleStream_->StreamIndex = 0;
+    singleChannel_->BundleIndex = 0;
+}
+
+// ---- Polling cycle ----
+
+void CQorstatsView::RefreshInfoPage(bool keepBuildText) { info_->Refresh(keepBuildText); }
+
+void CQorstatsView::RefreshPage(PageId page) {
+    switch (page) {
+        case PageId::Info: info_->Refresh(false); break;
+        case PageId::Asio: asio_->Refresh(); break;
+        case PageId::Devices: devices_->Refresh(); break;
+        case PageId::IsoInStreams: isoIn_->Refresh(); break;
+        case PageId::IsoOutStreams: isoOut_->Refresh(); break;
+        case PageId::ChannelsIn: channelsIn_->Refresh(); break;
+        case PageId::ChannelsOut: channelsOut_->Refresh(); break;
+    }
+}
+
+void CQorstatsView::ResetPageState() {
+    asio_->CachedCount = 0;
+    devices_->CachedCount = 0;
+    isoIn_->CachedCount = 0;
+    isoOut_->CachedCount = 0;
+    channelsIn_->CachedCount = 0;
+    channelsOut_->CachedCount = 0;
+    singleStream_->StreamIndex = 0;
+    singleChannel_->BundleIndex = 0;
+}
+
+void CQorstatsView::ShowPlaceholder(PageId page, std::string_view heading) {
+    CDlgPgListBase* list = nullptr;
+    switch (page) {
+        case PageId::Info: return;
+        case PageId::Asio: list = asio_; break;
+        case PageId::Devices: list = devices_; break;
+        case PageId::IsoInStreams: list = isoIn_; break;
+        case PageId::IsoOutStreams: list = isoOut_; break;
+        case PageId::ChannelsIn: list = channelsIn_; break;
+        case PageId::ChannelsOut: list = channelsOut_; break;
+    }
+    list->ShowPlaceholder(heading);
+}
+
+void CQorstatsView::RebuildTree() {
+    restore_.Open();
+    {
+        // Emptying the tree is no selection by the user: nothing to show or store.
+        QSignalBlocker block(tree_);
+        tree_->clear();
+        currentItem_ = nullptr;
+    }
+    for (size_t i = 0; i < Skeleton.size(); ++i) {
+        auto* item = new QTreeWidgetItem(QStringList(QString::fromLatin1(Skeleton[i].label)));
+        item->setIcon(0, images_[size_t(Skeleton[i].image)]);
+        tree_->addTopLevelItem(item);
+        item->setData(0, Qt::UserRole, Skeleton[i].kind);
+        roots_[i] = {Skeleton[i].kind, item};
+    }
+    SelectGeneral();
+    tree_->setFocus();
+}
+
+void CQorstatsView::SelectLastSelectedItem() {
+    if (QTreeWidgetItem* item = FindLastSelectedItem()) tree_->setCurrentItem(item);
+}
+
+void CQorstatsView::SelectGeneral() {
+    if (QTreeWidgetItem* general = RootItem(NodeKind_Info)) tree_->setCurrentItem(general);
+}
+
+void CQorstatsView::ClearDescription() { SetDescription(""); }
+
+// ---- Tree nodes of the pages ----
+
+QTreeWidgetItem* CQorstatsView::RootItem(uint32_t kind) const {
+    for (const Root& r : roots_)
+        if (r.kind == kind) return r.item;
+    return nullptr;
+}
+
+void CQorstatsView::DeleteChildren(uint32_t rootKind) {
+    if (QTreeWidgetItem* root = RootItem(rootKind)) tree_->DeleteChildren(root);
+}
+
+void CQorstatsView::InsertChild(uint32_t rootKind, std::string_view label, uint32_t code) {
+    QTreeWidgetItem* root = RootItem(rootKind);
+    if (!root) return;
+    auto* child = new QTreeWidgetItem(QStringList(QString::fromLatin1(label.data(), qsizetype(label.size()))));
+    child->setIcon(0, images_[TreeImage::Streams]);
+    root->addChild(child);
+    child->setData(0, Qt::UserRole, code);
+    root->setExpanded(true);
+    tree_->setFocus();
+    tree_->setCurrentItem(child);
+}
+
+// ---- Selection ----
+
+void CQorstatsView::ShowPage(CDlgPgBase* page) {
+    if (page) page->show();
+}
+
+CDlgPgBase* CQorstatsView::VisiblePage() const {
+    for (size_t i = 0; i < PageCount; ++i)
+        if (AllPages(i)->isVisible()) return AllPages(i);
+    return nullptr;
+}
+
+void CQorstatsView::OnTreeSelChanged() {
+    for (size_t i = 0; i < PageCount; ++i) AllPages(i)->hide();
+    if (timer_.IsRefreshTimerRunning()) timer_.StopRefreshTimer();
+    if (!dev_.IsOpen()) dev_.Open();
+
+    currentItem_ = tree_->currentItem();
+    currentCode_ = CodeOf(currentItem_);
+    currentKind_ = KindOf(currentCode_);
+    uint32_t index = IndexOf(currentCode_);
+
+    switch (currentKind_) {
+        case NodeKind_Asio: ShowPage(asio_); break;
+        case NodeKind_Devices: ShowPage(devices_); break;
+        case NodeKind_Info: ShowPage(info_); break;
+        case NodeKind_ChannelsOut: ShowPage(channelsOut_); break;
+        case NodeKind_IsoInStreams:
+            if (isoIn_->CachedCount != 0) {
+                isoIn_->BuildList();
+                isoIn_->FillValues();
+            }
+            ShowPage(isoIn_);
+            break;
+        case NodeKind_IsoOutStreams:
+            if (isoOut_->CachedCount != 0) {
+                isoOut_->Refresh();
+                isoOut_->BuildList();
+                isoOut_->FillValues();
+            }
+            ShowPage(isoOut_);
+            break;
+        case NodeKind_ChannelsIn:
+            if (channelsIn_->CachedCount != 0) {
+                channelsIn_->BuildList();
+                channelsIn_->Refresh();
+            }
+            ShowPage(channelsIn_);
+            break;
+        case NodeKind_IsoInStream:
+        case NodeKind_IsoOutStream: {
+            Dir d = currentKind_ == NodeKind_IsoInStream ? Dir::In : Dir::Out;
+            singleStream_->StreamIndex = index;
+            singleStream_->BuildList(d);
+            singleStream_->FillValues(d, IsoStreamEntryRef::At(dev_.Snapshot().isoStreamStatistics, d, index));
+            ShowPage(singleStream_);
+            break;
+        }
+        case NodeKind_ChannelIn:
+        case NodeKind_ChannelOut: {
+            Dir d = currentKind_ == NodeKind_ChannelIn ? Dir::In : Dir::Out;
+            singleChannel_->BundleIndex = index;
+            singleChannel_->BuildList(d);
+            singleChannel_->FillValues(d);
+            ShowPage(singleChannel_);
+            break;
+        }
+        default: break;
+    }
+
+    // The first selection of a code above every earlier one is never stored: that is how the
+    // programmatic selections after a rebuild stay out of the settings.
+    if (currentCode_ > highestSelectedCode_)
+        highestSelectedCode_ = currentCode_;
+    else if (currentCode_ != 0 && restore_.RestoreSelectionPending == 0)
+        WriteLastSelItem(currentCode_);
+
+    timer_.RestartRefreshTimer();
+    SetDescription(Str::DescriptionHint);
+}
+
+QTreeWidgetItem* CQorstatsView::FindLastSelectedItem() const {
+    uint32_t stored = ReadLastSelItem();
+    for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* root = tree_->topLevelItem(i);
+        if (CodeOf(root) == stored) return root;
+        for (int c = 0; c < root->childCount(); ++c)
+            if (CodeOf(root->child(c)) == stored) return root->child(c);
+    }
+    return nullptr;
+}
+
+bool CQorstatsView::WriteLastSelItem(uint32_t code) {
+    static char path[PathBufferSize];
+    JoinPath(path);
+    return settings_.WriteDword(SettingsStore::Root::LocalMachine, path, LastSelItemValue, code) == 0;
+}
+
+uint32_t CQorstatsView::ReadLastSelItem() const {
+    char path[PathBufferSize];
+    JoinPath(path);
+    uint32_t value = 0;
+    return settings_.ReadDword(SettingsStore::Root::LocalMachine, path, LastSelItemValue, value) == 0 ? value : 0;
+}
+
+// ---- Description pane ----
+
+void CQorstatsView::SetDescription(const char* text) { description_->setText(QString::fromLatin1(text)); }
+
+QString CQorstatsView::DescriptionText() const { return description_->text(); }
+
+void CQorstatsView::ShowRowDescription(int row) {
+    const char* text = nullptr;
+    switch (KindOf(CodeOf(tree_->currentItem()))) {
+        case NodeKind_ChannelsIn: text = Str::AllInChannels; break;
+        case NodeKind_ChannelsOut: text = Str::AllOutChannels; break;
+        case NodeKind_Asio: text = CDlgPgAsio::RowDescription(row); break;
+        case NodeKind_Devices: text = CDlgPgDevices::RowDescription(row); break;
+        case NodeKind_IsoInStreams:
+        case NodeKind_IsoInStream: text = IsoStreamRowDescription(Dir::In, row); break;
+        case NodeKind_IsoOutStreams:
+        case NodeKind_IsoOutStream: text = IsoStreamRowDescription(Dir::Out, row); break;
+        case NodeKind_ChannelIn:
+        case NodeKind_ChannelOut: text = CDlgPgSingleChannel::RowDescription(row); break;
+        default: break;
+    }
+    SetDescription(text ? text : "");
+}

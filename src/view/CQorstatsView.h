@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QIcon>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+#include "driver/PollingTargets.h"
+#include "pages/IStatisticsTree.h"
+#include "pages/PageContext.h"
+#include "platform/SettingsStore.h"
+#include "view/NodeCode.h"
+
+class QLabel;
+class QTreeWidgetItem;
+class CTreeCtrlEx;
+class CDlgPgBase;
+class CDlgPgInfo;
+class CDlgPgAsio;
+class CDlgPgDevices;
+class CDlgPgIsoInStreams;
+class CDlgPgIsoOutStreams;
+class CDlgPgSingleStream;
+class CDlgPgChannelsIn;
+class CDlgPgChannelsOut;
+class CDlgPgSingleChannel;
+class IRefreshTimer;
+
+// The form view: the statistics tree on the left, one page at a time on the right, the
+// description pane below. It remembers the last node the user chose and brings it back
+// after every rebuild of the tree.
+class CQorstatsView : public QWidget, public IPollingView, public IStatisticsTree {
+    Q_OBJECT
+public:
+    CQorstatsView(CDev& dev, RestoreWindow& restore, SettingsStore& settings, IRefreshTimer& timer,
+                  QWidget* parent = nullptr);
+    ~CQorstatsView() override;
+
+    // Creates the page windows; the frame then runs its view reset. Runs once.
+    void OnInitialUpdate();
+
+    // IPollingView
+    void RefreshInfoPage(bool keepBuildText) override;
+    void RefreshPage(PageId page) override;
+    void ResetPageState() override;
+    void ShowPlaceholder(PageId page, std::string_view heading) override;
+    void RebuildTree() override;
+    void SelectLastSelectedItem() override;
+    void SelectGeneral() override;
+    void ClearDescription() override;
+
+    // IStatisticsTree
+    void DeleteChildren(uint32_t rootKind) override;
+    void InsertChild(uint32_t rootKind, std::string_view label, uint32_t code) override;
+    uint32_t CurrentKind() const override { return currentKind_; }
+
+    QTreeWidgetItem* FindLastSelectedItem() const;
+    bool WriteLastSelItem(uint32_t code);
+    uint32_t ReadLastSelItem() const;
+    void ShowRowDescription(int row);
+    void OnTreeSelChanged();
+
+    CTreeCtrlEx& Tree() { return *tree_; }
+    QTreeWidgetItem* RootItem(uint32_t kind) const;
+    QString DescriptionText() const;
+    uint32_t HighestSelectedCode() const { return highestSelectedCode_; }
+    NodeCode CurrentCode() const { return currentCode_; }
+    CDlgPgBase* VisiblePage() const;
+
+    CDlgPgInfo& InfoPage() { return *info_; }
+    CDlgPgAsio& AsioPage() { return *asio_; }
+    CDlgPgDevices& DevicesPage() { return *devices_; }
+    CDlgPgIsoInStreams& IsoInPage() { return *isoIn_; }
+    CDlgPgIsoOutStreams& IsoOutPage() { return *isoOut_; }
+    CDlgPgSingleStream& SingleStreamPage() { return *singleStream_; }
+    CDlgPgChannelsIn& ChannelsInPage() { return *channelsIn_; }
+    CDlgPgChannelsOut& ChannelsOutPage() { return *channelsOut_; }
+    CDlgPgSingleChannel& SingleChannelPage() { return *singleChannel_; }
+
+private:
+    void SetDescription(const char* text);
+    void ShowPage(CDlgPgBase* page);
+    CDlgPgBase* AllPages(size_t i) const;
+
+    CDev& dev_;
+    RestoreWindow& restore_;
+    SettingsStore& settings_;
+    IRefreshTimer& timer_;
+    PageContext context_;
+    CTreeCtrlEx* tree_;
+    QLabel* description_;
+    std::array<QIcon, 5> images_;  // the tree's image list
+    CDlgPgInfo* info_;
+    CDlgPgAsio* asio_;
+    CDlgPgDevices* devices_;
+    CDlgPgIsoInStreams* isoIn_;
+    CDlgPgSingleStream* singleStream_;
+    CDlgPgIsoOutStreams* isoOut_;
+    CDlgPgChannelsIn* channelsIn_;
+    CDlgPgChannelsOut* channelsOut_;
+    CDlgPgSingleChannel* singleChannel_;
+    static constexpr size_t PageCount = 9;
+
+    struct Root {
+        uint32_t kind;
+        QTreeWidgetItem* item;
+    };
+    std::array<Root, 7> roots_{};
+    QTreeWidgetItem* currentItem_ = nullptr;
+    NodeCode currentCode_ = 0;
+    uint32_t currentKind_ = 0;
+    uint32_t highestSelectedCode_ = 0;
+    bool initialised_ = false;
+};

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QTest>
+
+#include "controls/CColoredStatusBarCtrl.h"
+#include "controls/CListColorCtrlEx.h"
+#include "pages/CDlgPgAsio.h"
+#include "pages/CDlgPgDevices.h"
+#include "pages/CDlgPgInfo.h"
+#include "pages/CDlgPgIsoInStreams.h"
+#include "pages/CDlgPgSingleChannel.h"
+#include "res/ResourceIds.h"
+#include "support/PanelFixture.h"
+
+namespace {
+QString PaneText(PanelFixture& p, int pane) { return p.frame->StatusBar().PaneText(pane); }
+}  // namespace
+
+TEST(MainFrame, StartsWithoutDriverOnGeneralWithPlaceholdersAndRedStatus) {
+    PanelFixture p;
+    p.sim.SetLoaded(false);
+    CMainFrame& frame = p.Start();
+    EXPECT_EQ(PaneText(p, 0), "Driver opened - can't read from device.");
+    EXPECT_EQ(PaneText(p, 1), "Elapsed time: ");
+    p.Tick(3);
+    EXPECT_EQ(PaneText(p, 2), "Driver not opened.");
+    EXPECT_EQ(frame.StatusBar().PaneBackground(2), Colours::StatusRed);
+    EXPECT_EQ(PaneText(p, 0), "Trying to read from device.");
+    EXPECT_EQ(PaneText(p, 1), "00:00.00");
+    EXPECT_EQ(KindOf(p.Selected()), NodeKind_Info);
+    EXPECT_EQ(p.View().Tree().topLevelItemCount(), 7);
+    EXPECT_EQ(p.View().DescriptionText(), "");
+    EXPECT_EQ(p.View().AsioPage().List().HeadingText(0), "No ASIO Information Available");
+    EXPECT_EQ(p.View().DevicesPage().List().HeadingText(0), "No Device(s) Available");
+    EXPECT_TRUE(p.View().InfoPage().InfoText().find("V0.00.0") != std::string_view::npos);
+    EXPECT_EQ(p.StoredCode(), 0u);
+}
+
+TEST(MainFrame, FollowsTheDriverComingAndGoing) {
+    PanelFixture p;
+    p.sim.SetLoaded(false);
+    p.Start();
+    p.Tick();
+    p.sim.SetLoaded(true);
+    p.Tick(5);
+    EXPECT_EQ(PaneText(p, 2), "Driver opened.");
+    EXPECT_EQ(p.frame->StatusBar().PaneBackground(2), Colours::StatusGreen);
+    EXPECT_EQ(PaneText(p, 0), "Reading from device.");
+    EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
+    EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 5);
+    EXPECT_TRUE(p.View().InfoPage().InfoText().find("Debug Build") != std::string_view::npos);
+
+    p.sim.SetLoaded(false);
+    p.Tick();
+    EXPECT_EQ(PaneText(p, 2), "Driver not opened.");
+    EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 0);
+    EXPECT_EQ(KindOf(p.Selected()), NodeKind_Info);
+    EXPECT_EQ(p.View().IsoInPage().List().HeadingText(0), "No IN Stream(s) Available");
+
+    p.sim.SetLoaded(true);
+    p.Tick(2);
+    EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
+}
+
+TEST(MainFrame, ToolbarBitmapAlternatesWhileReadingAndStopsWithStartStop) {
+    PanelFixture p;
+    CMainFrame& frame = p.Start();
+    p.Tick();
+    int first = frame.ToolbarBitmap();
+    p.Tick();
+    EXPECT_NE(frame.ToolbarBitmap(), first);
+    EXPECT_TRUE(first == Res::IDB_READING_1 || first == Res::IDB_READING_2);
+    EXPECT_TRUE(frame.StartStopAction()->isChecked());
+
+    frame.StartStopAction()->trigger();
+    EXPECT_FALSE(frame.StartStopAction()->isChecked());
+    uint64_t requests = p.sim.TotalRequests();
+    p.Tick(2);
+    EXPECT_EQ(frame.ToolbarBitmap(), Res::IDB_STOPPED);
+    EXPECT_EQ(PaneText(p, 2), "Driver opened.");
+    EXPECT_EQ(p.sim.TotalRequests(), requests);  // stopped: nothing is read
+
+    frame.StartStopAction()->trigger();
+    p.Tick();
+    EXPECT_EQ(frame.ToolbarBitmap(), Res::IDB_READING_1);
+    EXPECT_EQ(PaneText(p, 0), "Reading from device.");
+}
+
+TEST(MainFrame, ClearStatisticsReachesTheDriverWithOrWithoutIt) {
+    PanelFixture p;
+    p.Start();
+    p.Tick(2);
+    p.frame->findChild<QAction*>("menuClearStatistics")->trigger();
+    p.frame->findChild<QAction*>("toolbarClearStatistics")->trigger();
+    EXPECT_EQ(p.sim.RequestCount(IOCTL_QOR_CLEAR_STATISTICS), 2u);
+    EXPECT_FALSE(p.dev.IsOpen());
+    p.sim.SetLoaded(false);
+    p.frame->OnClearStatistics();
+    EXPECT_EQ(p.sim.RequestCount(IOCTL_QOR_CLEAR_STATISTICS), 2u);
+}
+
+// ---- Remembering the selected node ----
+
+TEST(MainFrame, UserSelectionIsStoredOnlyOutsideTheRestoreWindowAndNotOnItsFirstHighest) {
+    sim::SimOptions options;
+    options.inBundles = options.outBundles = 0;
+    options.outStreams = 0;
+    PanelFixture p(options);
+    p.Start();
+    p.Select(p.Root(NodeKind_ChannelsOut));  // window still open: not stored
+    EXPECT_EQ(p.StoredCode(), 0u);
+    p.Tick(6);
+    EXPECT_EQ(p.Selected(), 0x19000001u);  // the last stream node the page inserted
+    EXPECT_EQ(p.StoredCode(), 0u);
+    p.Select(p.Root(NodeKind_ChannelsOut));
+    EXPECT_EQ(p.StoredCode(), 0x17000000u);
+    // A new output stream's node is selected by its page: a code above every earlier one, not stored.
+    p.sim.SetStreamCounts(2, 1);
+    p.Tick();
+    EXPECT_EQ(p.Selected(), 0x20000000u);
+    EXPECT_EQ(p.StoredCode(), 0x17000000u);
+    p.Select(p.Root(NodeKind_Asio));
+    EXPECT_EQ(p.StoredCode(), 0x10000000u);
+    p.Select(p.Root(NodeKind_IsoOutStreams)->child(0));
+    EXPECT_EQ(p.StoredCode(), 0x20000000u);
+}
+
+TEST(MainFrame, StoredChildNodeComesBackWithinFourTicksAfterARestart) {
+    PanelFixture p;
+    p.settings->CreateKey(SettingsStore::Root::LocalMachine, "Software", "Quandrel\\QOR_Stats");
+    p.settings->WriteDword(SettingsStore::Root::LocalMachine, "Software\\Quandrel\\QOR_Stats", "LastSelItem",
+                           0x21000002);
+    p.Start();
+    p.Tick(4);
+    EXPECT_EQ(p.Selected(), 0x21000002u);
+    CDlgPgSingleChannel& page = p.View().SingleChannelPage();
+    EXPECT_TRUE(page.isVisible() || !p.frame->isVisible());
+    EXPECT_EQ(page.BundleIndex, 2u);
+    EXPECT_EQ(page.List().CellText(2, 1), "Input");
+}
+
+TEST(MainFrame, WithoutAStoredNodeTheLastInsertedChildStaysSelected) {
+    PanelFixture p;
+    p.Start();
+    p.Tick(6);
+    EXPECT_EQ(KindOf(p.Selected()), NodeKind_ChannelOut);
+    EXPECT_EQ(p.StoredCode(), 0u);
+}
+
+// ---- Description pane ----
+
+TEST(MainFrame, DescriptionPaneFollowsRowClicksAndTreeClicks) {
+    PanelFixture p;
+    p.Start();
+    p.frame->show();
+    p.Tick(6);
+    p.Select(p.Root(NodeKind_Asio));
+    EXPECT_EQ(p.View().DescriptionText(),
+              "For a description of each statistics counter, select the corresponding item in the list.");
+    CListColorCtrlEx& list = p.View().AsioPage().List();
+    p.View().ShowRowDescription(0);
+    EXPECT_EQ(p.View().DescriptionText(), "Current sample rate, in units of samples per second.");
+    p.View().ShowRowDescription(16);  // the spacer row has none
+    EXPECT_EQ(p.View().DescriptionText(), "");
+    p.View().ShowRowDescription(0);
+    emit list.rowDescriptionRequested(-1);
+    EXPECT_EQ(p.View().DescriptionText(), "");
+    p.Select(p.Root(NodeKind_ChannelsIn));
+    p.View().ShowRowDescription(3);
+    EXPECT_EQ(p.View().DescriptionText(), "All available in channel(s)");
+    p.Select(p.Root(NodeKind_Info));
+    p.View().ShowRowDescription(0);
+    EXPECT_EQ(p.View().DescriptionText(), "");
+}
+
+// ---- Screenshots for people to look at ----
+
+TEST(MainFrame, SavesScreenshotsOfTheMainNodes) {
+    PanelFixture p;
+    CMainFrame& frame = p.Start();
+    frame.show();
+    frame.setWindowTitle("Velmoric 1394 Driver Statistics Panel");
+    p.Tick(6);
+    QDir().mkpath(QOR_SCREENSHOT_DIR);
+    const std::pair<uint32_t, const char*> shots[] = {{NodeKind_Info, "general"},
+                                                      {NodeKind_Asio, "asio"},
+                                                      {NodeKind_Devices, "devices"},
+                                                      {NodeKind_IsoInStreams, "iso-in-streams"},
+                                                      {NodeKind_ChannelsIn, "in-channels"}};
+    for (const auto& [kind, name] : shots) {
+        p.Select(p.Root(kind));
+        p.Tick();
+        QApplication::processEvents();
+        QImage image = frame.grab().toImage();
+        EXPECT_FALSE(image.isNull());
+        EXPECT_TRUE(image.save(QString(QOR_SCREENSHOT_DIR) + "/" + name + ".png"));
+    }
+    p.Select(p.Root(NodeKind_IsoOutStreams)->child(0));
+    p.Tick();
+    frame.grab().save(QString(QOR_SCREENSHOT_DIR) + "/single-stream.png");
+    p.Select(p.Root(NodeKind_ChannelsOut)->child(1));
+    p.Tick();
+    frame.grab().save(QString(QOR_SCREENSHOT_DIR) + "/single-channel.png");
+}

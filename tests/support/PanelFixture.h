@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTreeWidgetItem>
+#include <memory>
+
+#include "app/CMainFrame.h"
+#include "controls/CTreeCtrlEx.h"
+#include "driver/CDev.h"
+#include "platform/SettingsStore.h"
+#include "sim/DriverSimulator.h"
+#include "sim/SimControlDevice.h"
+#include "view/CQorstatsView.h"
+
+// A whole panel against the in-process simulator, with ticks delivered by the test.
+struct PanelFixture {
+    explicit PanelFixture(const sim::SimOptions& options = {}) : sim(options) {}
+
+    QTemporaryDir dir;
+    sim::DriverSimulator sim;
+    sim::SimControlDevice device{sim};
+    CDev dev{device};
+    std::unique_ptr<SettingsStore> settings = std::make_unique<SettingsStore>(SettingsFile());
+    std::unique_ptr<CMainFrame> frame;
+
+    std::string SettingsFile() const { return (dir.path() + "/QOR_Stats.ini").toStdString(); }
+
+    CMainFrame& Start() {
+        frame = std::make_unique<CMainFrame>(dev, *settings, CMainFrame::Timers::Manual);
+        return *frame;
+    }
+    // A fresh window over the same settings, as after a restart of the panel.
+    CMainFrame& Restart() {
+        frame.reset();
+        return Start();
+    }
+    CQorstatsView& View() { return frame->View(); }
+    void Tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            sim.Advance(500);
+            frame->OnRefreshTimer();
+        }
+    }
+    QTreeWidgetItem* Root(uint32_t kind) { return View().RootItem(kind); }
+    void Select(QTreeWidgetItem* item) { View().Tree().setCurrentItem(item); }
+    NodeCode Selected() { return View().CurrentCode(); }
+    uint32_t StoredCode() {
+        uint32_t value = 0;
+        settings->ReadDword(SettingsStore::Root::LocalMachine, "Software\\Quandrel\\QOR_Stats", "LastSelItem", value);
+        return value;
+    }
+};
