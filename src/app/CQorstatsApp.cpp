@@ -4,6 +4,8 @@
 
 #include "app/CMainFrame.h"
 #include "res/StringTable.h"
+#include "view/NodeCode.h"
+#include "view/TreeIcons.h"
 
 CQorstatsApp::CQorstatsApp(CDev& dev, SettingsStore& settings) : dev_(dev), settings_(settings) {}
 
@@ -16,6 +18,7 @@ bool CQorstatsApp::InitInstance() {
     }
     instance_.OnActivationRequest([this] { BringToFront(); });
     QApplication::setApplicationName(QString::fromLatin1(Str::AppTitle));
+    QApplication::setWindowIcon(TreeIcons::Icon(TreeImage::Devices));
     frame_ = std::make_unique<CMainFrame>(dev_, settings_);
     frame_->show();
     frame_->setWindowTitle(QString::fromLatin1(Str::WindowTitle));
