@@ -1,0 +1,334 @@
+// The whole panel against a driver that misbehaves: failing requests, counts beyond every
+// capacity, names without their NUL, short answers, answers that never come, and a driver that
+// is unloaded and loaded again and again. The panel has to keep working and keep its tree and
+// pages in agreement; the sanitizer builds watch the buffers and the leaks.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QTreeWidgetItem>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "controls/CColoredStatusBarCtrl.h"
+#include "controls/CListColorCtrlEx.h"
+#include "controls/ListCell.h"
+#include "driver/IoctlCodes.h"
+#include "pages/CDlgPgAsio.h"
+#include "pages/CDlgPgChannelsIn.h"
+#include "pages/CDlgPgChannelsOut.h"
+#include "pages/CDlgPgDevices.h"
+#include "pages/CDlgPgIsoInStreams.h"
+#include "pages/CDlgPgIsoOutStreams.h"
+#include "pages/CDlgPgSingleChannel.h"
+#include "pages/CDlgPgSingleStream.h"
+#include "platform/SocketControlDevice.h"
+#include "sim/SimServer.h"
+#include "support/PanelFixture.h"
+
+using sim::FaultPlan;
+
+namespace {
+
+constexpr const char* SettingsKey = "Software\\Quandrel\\QOR_Stats";
+
+struct ChildRoot {
+    uint32_t rootKind;
+    uint32_t childKind;
+    uint32_t capacity;
+};
+constexpr ChildRoot ChildRoots[] = {
+    {NodeKind_IsoInStreams, NodeKind_IsoInStream, IsoStreamStatistics::Capacity},
+    {NodeKind_IsoOutStreams, NodeKind_IsoOutStream, IsoStreamStatistics::Capacity},
+    {NodeKind_ChannelsIn, NodeKind_ChannelIn, BundleList::Capacity},
+    {NodeKind_ChannelsOut, NodeKind_ChannelOut, BundleList::Capacity},
+};
+
+CDlgPgListBase& PageOf(CQorstatsView& v, uint32_t rootKind) {
+    switch (rootKind) {
+        case NodeKind_IsoInStreams: return v.IsoInPage();
+        case NodeKind_IsoOutStreams: return v.IsoOutPage();
+        case NodeKind_ChannelsIn: return v.ChannelsInPage();
+        default: return v.ChannelsOutPage();
+    }
+}
+
+// The tree and the pages agree: seven roots, each page's children match the count it last
+// built for, child codes are their positions, every list within its fixed table.
+void ExpectConsistent(CQorstatsView& view) {
+    CTreeCtrlEx& tree = view.Tree();
+    ASSERT_EQ(tree.topLevelItemCount(), 7);
+    for (uint32_t kind : {NodeKind_Info, NodeKind_Asio, NodeKind_Devices}) {
+        ASSERT_NE(view.RootItem(kind), nullptr);
+        EXPECT_EQ(view.RootItem(kind)->childCount(), 0);
+    }
+    for (const ChildRoot& r : ChildRoots) {
+        QTreeWidgetItem* root = view.RootItem(r.rootKind);
+        ASSERT_NE(root, nullptr);
+        const uint32_t cached = PageOf(view, r.rootKind).CachedCount;
+        EXPECT_LE(cached, r.capacity);
+        ASSERT_EQ(uint32_t(root->childCount()), cached) << std::hex << r.rootKind;
+        for (int c = 0; c < root->childCount(); ++c)
+            EXPECT_EQ(root->child(c)->data(0, Qt::UserRole).toUInt(), MakeNodeCode(r.childKind, uint32_t(c)));
+    }
+    CDlgPgListBase* pages[] = {&view.AsioPage(),     &view.DevicesPage(),    &view.IsoInPage(),
+                               &view.IsoOutPage(),   &view.SingleStreamPage(), &view.ChannelsInPage(),
+                               &view.ChannelsOutPage(), &view.SingleChannelPage()};
+    for (CDlgPgListBase* page : pages) {
+        EXPECT_LE(page->List().RowCount(), ListRowCapacity);
+        EXPECT_LE(page->List().ColumnCount(), ListColumnCapacity);
+    }
+    if (QTreeWidgetItem* current = tree.currentItem()) {
+        EXPECT_EQ(current->data(0, Qt::UserRole).toUInt(), view.CurrentCode());
+    }
+}
+
+// Selects every node, children included, as a user clicking down the tree would.
+void SelectEveryNode(PanelFixture& p) {
+    CTreeCtrlEx& tree = p.View().Tree();
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
+        p.Select(tree.topLevelItem(i));
+        for (int c = 0; c < tree.topLevelItem(i)->childCount(); ++c) {
+            p.Select(tree.topLevelItem(i)->child(c));
+            for (int row = -1; row <= 20; ++row) p.View().ShowRowDescription(row);
+        }
+    }
+}
+
+// Ticks and walks the tree under the current faults, then checks the panel is whole again once
+// the driver behaves.
+void ExerciseAndRecover(PanelFixture& p) {
+    p.Tick(3);
+    ExpectConsistent(p.View());
+    SelectEveryNode(p);
+    p.Tick(3);
+    ExpectConsistent(p.View());
+    EXPECT_EQ(p.frame->StatusBar().PaneText(2), "Driver opened.");
+
+    p.sim.SetFaults(FaultPlan{});
+    p.Tick(2);
+    ExpectConsistent(p.View());
+    EXPECT_EQ(p.frame->StatusBar().PaneText(0), "Reading from device.");
+    EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
+    EXPECT_EQ(p.Root(NodeKind_IsoOutStreams)->childCount(), 2);
+    EXPECT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 5);
+    EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 5);
+    EXPECT_EQ(p.View().DevicesPage().List().ColumnCount(), 3);
+}
+
+void StoreNode(PanelFixture& p, uint32_t code) {
+    p.settings->CreateKey(SettingsStore::Root::LocalMachine, "Software", "Quandrel\\QOR_Stats");
+    p.settings->WriteDword(SettingsStore::Root::LocalMachine, SettingsKey, "LastSelItem", code);
+}
+
+}  // namespace
+
+// ---- Failing requests ----
+
+TEST(DriverFaults, EachCodeFailingAlwaysLeavesThePanelWorking) {
+    for (const IoctlInfo& info : IoctlTable) {
+        SCOPED_TRACE(info.name);
+        PanelFixture p;
+        FaultPlan plan;
+        plan.failCode = info.code;
+        p.sim.SetFaults(plan);
+        p.Start();
+        ExerciseAndRecover(p);
+    }
+}
+
+TEST(DriverFaults, EachCodeFailingEveryNthTimeLeavesThePanelWorking) {
+    for (uint32_t every : {2u, 3u, 7u}) {
+        for (const IoctlInfo& info : IoctlTable) {
+            SCOPED_TRACE(std::string(info.name) + " every " + std::to_string(every));
+            PanelFixture p;
+            FaultPlan plan;
+            plan.failCode = info.code;
+            plan.failEvery = every;
+            plan.failError = WinError::InvalidParameter;
+            p.sim.SetFaults(plan);
+            p.Start();
+            ExerciseAndRecover(p);
+        }
+    }
+}
+
+TEST(DriverFaults, AFailingDeviceListKeepsTheLastDevicesAndAFailingBundleListEmptiesTheChannels) {
+    PanelFixture p;
+    p.Start();
+    p.Tick(2);
+    FaultPlan plan;
+    plan.failCode = IOCTL_QOR_GET_DEVICE_LIST;
+    p.sim.SetFaults(plan);
+    p.Tick(2);
+    EXPECT_EQ(p.dev.DeviceCount(), 2u);
+    EXPECT_EQ(p.View().DevicesPage().List().ColumnCount(), 3);
+
+    plan.failCode = IOCTL_QOR_GET_BUNDLE_LIST;
+    p.sim.SetFaults(plan);
+    p.Tick();
+    EXPECT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 0);
+    EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 0);
+    EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2) << "the other pages are not affected";
+    ExpectConsistent(p.View());
+}
+
+// ---- Answers beyond the records ----
+
+TEST(DriverFaults, CountsBeyondEveryCapacityAreClampedOnTreeAndPages) {
+    PanelFixture p;
+    FaultPlan plan;
+    plan.overcount = true;
+    p.sim.SetFaults(plan);
+    p.Start();
+    p.Tick(3);
+    ExpectConsistent(p.View());
+    EXPECT_EQ(uint32_t(p.Root(NodeKind_IsoInStreams)->childCount()), IsoStreamStatistics::Capacity);
+    EXPECT_EQ(uint32_t(p.Root(NodeKind_IsoOutStreams)->childCount()), IsoStreamStatistics::Capacity);
+    EXPECT_EQ(uint32_t(p.Root(NodeKind_ChannelsIn)->childCount()), BundleList::Capacity);
+    EXPECT_EQ(uint32_t(p.Root(NodeKind_ChannelsOut)->childCount()), BundleList::Capacity);
+    EXPECT_EQ(p.dev.DeviceCount(), DeviceList::Capacity);
+    EXPECT_EQ(p.View().DevicesPage().List().ColumnCount(), ListColumnCapacity) << "devices beyond 49 are not shown";
+    EXPECT_LE(p.View().IsoInPage().List().ColumnCount(), 1 + int(IsoStreamStatistics::Capacity));
+
+    // A bundle that claims 99 channels shows the 16 its record holds. (Reading stops at the
+    // first channel the driver does not know, so only the first bundle is read.)
+    p.Select(p.Root(NodeKind_ChannelsIn)->child(0));
+    EXPECT_EQ(p.dev.Snapshot().Bundle(Dir::In, 0).RawChannelCount(), FaultPlan::OvercountChannels);
+    EXPECT_EQ(uint32_t(p.View().SingleChannelPage().List().ColumnCount()), 1 + ChannelBundleInfo::EntryCapacity);
+    SelectEveryNode(p);
+    p.Tick(2);
+    ExpectConsistent(p.View());
+    ExerciseAndRecover(p);
+}
+
+TEST(DriverFaults, NamesWithoutNulAreCutAtTheirFields) {
+    PanelFixture p;
+    FaultPlan plan;
+    plan.namesWithoutNul = true;
+    p.sim.SetFaults(plan);
+    p.Start();
+    p.Tick(3);
+    ExpectConsistent(p.View());
+
+    p.Select(p.Root(NodeKind_Devices));
+    p.Tick();
+    const CListColorCtrlEx& devices = p.View().DevicesPage().List();
+    EXPECT_TRUE(devices.CellText(1, 1).startsWith("Velmoric"));
+    EXPECT_LE(size_t(devices.CellText(1, 1).size()), DeviceInfo::HardwareNameSize);
+    EXPECT_EQ(size_t(devices.CellText(2, 1).size()), DeviceInfo::NickNameSize);
+
+    // Tree labels carry the hardware name, cut to the name buffer.
+    QTreeWidgetItem* stream = p.Root(NodeKind_IsoInStreams)->child(0);
+    EXPECT_TRUE(stream->text(0).startsWith("Velmoric"));
+    EXPECT_LE(size_t(stream->text(0).size()), CDev::NameBufferSize - 1);
+
+    p.Select(p.Root(NodeKind_ChannelsOut)->child(0));
+    const CListColorCtrlEx& channel = p.View().SingleChannelPage().List();
+    EXPECT_EQ(size_t(channel.CellText(0, 1).size()), ChannelInfo::NameSize);
+    EXPECT_EQ(size_t(channel.CellText(1, 1).size()), ChannelInfo::NameSize);
+    ExerciseAndRecover(p);
+}
+
+TEST(DriverFaults, ShortAnswersLeaveTheUnreadRestZero) {
+    PanelFixture p;
+    FaultPlan plan;
+    plan.shortAnswers = true;
+    plan.shortCode = IOCTL_QOR_GET_ISO_STREAM_STATISTICS;
+    p.sim.SetFaults(plan);
+    p.Start();
+    p.Tick(3);
+    ExpectConsistent(p.View());
+    // Half of the record holds the input streams; the output count lies beyond it.
+    EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
+    EXPECT_EQ(p.Root(NodeKind_IsoOutStreams)->childCount(), 0);
+
+    plan.shortCode = 0;  // every code
+    p.sim.SetFaults(plan);
+    p.Tick(3);
+    SelectEveryNode(p);
+    p.Tick(2);
+    ExpectConsistent(p.View());
+    ExerciseAndRecover(p);
+}
+
+// ---- Answers that never come ----
+
+TEST(DriverFaults, AnUnansweredRequestCostsOneTimeoutAndTheNextTickWorks) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = (dir.path() + "/control").toStdString();
+    sim::DriverSimulator simulator;
+    sim::SimServer server(simulator, path);
+    ASSERT_TRUE(server.Start()) << server.Error();
+    SocketControlDevice device(path);
+    auto dev = std::make_unique<CDev>(device);
+    SettingsStore settings((dir.path() + "/QOR_Stats.ini").toStdString());
+    CMainFrame frame(*dev, settings, CMainFrame::Timers::Manual);
+    frame.OnRefreshTimer();
+    ASSERT_EQ(frame.View().RootItem(NodeKind_ChannelsIn)->childCount(), 5);
+
+    using Clock = std::chrono::steady_clock;
+    for (uint32_t code : {IOCTL_QOR_GET_DRIVER_VERSION, IOCTL_QOR_GET_DEVICE_LIST, IOCTL_QOR_GET_BUNDLE_INFO}) {
+        SCOPED_TRACE(::testing::Message() << "no answer to 0x" << std::hex << code);
+        FaultPlan plan;
+        plan.noAnswerCode = code;
+        simulator.SetFaults(plan);
+        const Clock::time_point start = Clock::now();
+        frame.OnRefreshTimer();
+        // One timeout of about a second: after it the connection is gone and nothing else waits.
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1800));
+        EXPECT_FALSE(dev->IsOpen());
+        ExpectConsistent(frame.View());
+
+        simulator.SetFaults(FaultPlan{});
+        frame.OnRefreshTimer();
+        EXPECT_EQ(frame.StatusBar().PaneText(2), "Driver opened.");
+        EXPECT_EQ(frame.StatusBar().PaneText(0), "Reading from device.");
+        EXPECT_EQ(frame.View().RootItem(NodeKind_IsoInStreams)->childCount(), 2);
+        EXPECT_EQ(frame.View().RootItem(NodeKind_ChannelsIn)->childCount(), 5);
+        ExpectConsistent(frame.View());
+    }
+}
+
+// ---- The driver going and coming back ----
+
+TEST(DriverFaults, ThousandUnloadsResetTheViewOnceEachAndTheStoredNodeComesBack) {
+    constexpr NodeCode Stored = 0x21000002;  // the third input bundle
+    constexpr int Marker = Qt::UserRole + 1;
+    PanelFixture p;
+    StoreNode(p, Stored);
+    p.Start();
+    p.Tick(4);
+    ASSERT_EQ(p.Selected(), Stored);
+    const qsizetype objects = p.frame->findChildren<QObject*>().size();
+
+    for (int cycle = 0; cycle < 1000; ++cycle) {
+        SCOPED_TRACE(cycle);
+        // A reset builds the tree anew, so a mark on the "General" node tells whether one ran.
+        p.Root(NodeKind_Info)->setData(0, Marker, cycle);
+        p.sim.SetLoaded(false);
+        p.Tick();
+        ASSERT_FALSE(p.Root(NodeKind_Info)->data(0, Marker).isValid()) << "the loss resets the view";
+        ASSERT_EQ(KindOf(p.Selected()), NodeKind_Info);
+        ASSERT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 0);
+        ASSERT_EQ(p.View().ChannelsInPage().List().HeadingText(0), "No IN Channel(s) Available");
+
+        p.Root(NodeKind_Info)->setData(0, Marker, cycle);
+        p.Tick();
+        ASSERT_TRUE(p.Root(NodeKind_Info)->data(0, Marker).isValid()) << "only once per loss";
+
+        p.sim.SetLoaded(true);
+        p.Tick();
+        ASSERT_TRUE(p.Root(NodeKind_Info)->data(0, Marker).isValid()) << "loading is no reset";
+        ASSERT_EQ(p.Selected(), Stored);
+        // The restore window stays open for four ticks; a loss within it resets nothing.
+        p.Tick(3);
+        ASSERT_EQ(p.Selected(), Stored);
+        ASSERT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 5);
+        ASSERT_EQ(p.View().SingleChannelPage().BundleIndex, 2u);
+    }
+    ExpectConsistent(p.View());
+    EXPECT_EQ(p.StoredCode(), Stored);
+    EXPECT_EQ(p.frame->findChildren<QObject*>().size(), objects) << "no window piles up";
+}
