@@ -93,7 +93,10 @@ void CMainFrame::CreateToolbar() {
     toolbar_->setFloatable(false);
     toolbar_->setIconSize(QSize(16, 15));
 
-    startStop_ = toolbar_->addAction(ToolbarImages::StartStop(Res::IDB_READING_1), QString());
+    stoppedImage_ = ToolbarImages::StartStop(Res::IDB_STOPPED);
+    readingImage1_ = ToolbarImages::StartStop(Res::IDB_READING_1);
+    readingImage2_ = ToolbarImages::StartStop(Res::IDB_READING_2);
+    startStop_ = toolbar_->addAction(readingImage1_, QString());
     startStop_->setObjectName("startStop");
     startStop_->setCheckable(true);
     startStop_->setChecked(true);
@@ -138,7 +141,12 @@ void CMainFrame::RepaintNow() { statusBar_->RepaintNow(); }
 void CMainFrame::LoadBitmap(int bitmapId) {
     if (bitmapId == toolbarBitmap_) return;
     toolbarBitmap_ = bitmapId;
-    startStop_->setIcon(ToolbarImages::StartStop(bitmapId));
+    startStop_->setIcon(StartStopImage(bitmapId));
+}
+
+const QIcon& CMainFrame::StartStopImage(int bitmapId) const {
+    if (bitmapId == Res::IDB_STOPPED) return stoppedImage_;
+    return bitmapId == Res::IDB_READING_2 ? readingImage2_ : readingImage1_;
 }
 
 void CMainFrame::StopRefreshTimer() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
@@ -63,6 +64,7 @@ private:
     void CreateToolbar();
     void CreateStatusBar();
     void StartTimers();
+    const QIcon& StartStopImage(int bitmapId) const;
 
     CDev& dev_;
     Timers timerMode_;
@@ -70,6 +72,10 @@ private:
     CColoredStatusBarCtrl* statusBar_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QAction* startStop_ = nullptr;
+    // The Start/Stop images, drawn once: the reading animation swaps them on every tick.
+    QIcon stoppedImage_;
+    QIcon readingImage1_;
+    QIcon readingImage2_;
     CQorstatsView* view_ = nullptr;
     std::unique_ptr<PollingCycle> cycle_;
     QTimer refreshTimer_;
