@@ -19,6 +19,7 @@ constexpr int TextIndent = 2;
 CColoredStatusBarCtrl::CColoredStatusBarCtrl(QWidget* parent) : QStatusBar(parent) {
     // Permanent panes, so that status tips shown by menus and toolbars cannot hide them.
     for (int pane = 0; pane < PaneCount; ++pane) {
+        panes_[static_cast<std::size_t>(pane)].layout.setTextFormat(Qt::PlainText);
         auto* widget = new CColoredStatusPane(*this, pane, PaneMinimumWidths[static_cast<std::size_t>(pane)]);
         paneWidgets_[static_cast<std::size_t>(pane)] = widget;
         addPermanentWidget(widget, 1);
@@ -28,7 +29,7 @@ CColoredStatusBarCtrl::CColoredStatusBarCtrl(QWidget* parent) : QStatusBar(paren
 void CColoredStatusBarCtrl::SetPane(int pane, std::string_view text, Colour background, Colour foreground) {
     if (!IsPane(pane)) return;
     PaneState& state = panes_[static_cast<std::size_t>(pane)];
-    AssignLatin1(state.text, text.substr(0, PaneTextCapacity));
+    if (AssignLatin1(state.text, text.substr(0, PaneTextCapacity))) state.layout.setText(state.text);
     state.background = background;
     state.foreground = foreground;
     lastPane_ = pane;
@@ -46,9 +47,7 @@ void CColoredStatusBarCtrl::DrawItem(QPainter& painter, int pane, const QRect& r
     painter.setPen(ToQColor(state.foreground));
     painter.setBackgroundMode(Qt::TransparentMode);
     // One line from the top left, in full: the pane clips it but never shortens it.
-    const QRect textRect(rect.left() + TextIndent, rect.top(), painter.fontMetrics().horizontalAdvance(state.text) + 1,
-                         rect.height());
-    painter.drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, state.text);
+    painter.drawStaticText(QPointF(rect.left() + TextIndent, rect.top()), state.layout);
 }
 
 QString CColoredStatusBarCtrl::PaneText(int pane) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStaticText>
 #include <QStatusBar>
 #include <QString>
 #include <array>
@@ -37,6 +38,8 @@ public:
 private:
     struct PaneState {
         QString text;
+        // Laid out once per text: the bar repaints on every tick, the texts rarely change.
+        QStaticText layout;
         Colour background = Colours::Black;
         Colour foreground = Colours::Black;
     };
