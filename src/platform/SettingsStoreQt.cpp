@@ -32,6 +32,24 @@ bool Readable(const QString& file) {
 bool KeyExists(QSettings& s, const QString& group) {
     return group == AlwaysThere || s.contains(group + "/" + KeyMarker);
 }
+
+// Sets one value and writes the file. When the write is refused the value is put back as the
+// file has it: QSettings keeps a failed change pending in a cache shared by every QSettings of
+// the file, where it would be read back as if written and written by whichever QSettings opens
+// the file next, long after the caller was told that the write failed. (A file that did not
+// parse reports that first and hides the write's own result; it is rewritten clean anyway.)
+QSettings::Status SetAndSync(QSettings& s, const QString& name, const QVariant& value) {
+    const QVariant before = s.value(name);
+    s.setValue(name, value);
+    s.sync();
+    if (s.status() == QSettings::AccessError) {
+        if (before.isValid())
+            s.setValue(name, before);
+        else
+            s.remove(name);
+    }
+    return s.status();
+}
 }  // namespace
 
 SettingsStore::SettingsStore(std::string backingFile)
@@ -58,11 +76,8 @@ int32_t SettingsStore::CreateKey(Root root, const char* parentPath, const char* 
     QDir().mkpath(info.absolutePath());
     QSettings s(file, QSettings::IniFormat);
     QString group = Group(parentPath) + "/" + Group(name);
-    if (!s.contains(group + "/" + KeyMarker)) {
-        s.setValue(group + "/" + KeyMarker, QString());
-        s.sync();
-    }
-    return s.status() == QSettings::NoError ? 0 : 1;
+    if (s.contains(group + "/" + KeyMarker)) return s.status() == QSettings::NoError ? 0 : 1;
+    return SetAndSync(s, group + "/" + KeyMarker, QString()) == QSettings::NoError ? 0 : 1;
 }
 
 uint32_t SettingsStore::ReadDword(Root root, const char* path, const char* valueName, uint32_t& value) const {
@@ -87,7 +102,6 @@ uint32_t SettingsStore::WriteDword(Root root, const char* path, const char* valu
     if (!key) return WinError::FileNotFound;
     CloseKey(key);
     QSettings s(QString::fromStdString(file_), QSettings::IniFormat);
-    s.setValue(Group(path) + "/" + valueName, QString(DwordPrefix) + QString("%1").arg(value, 8, 16, QChar('0')).toUpper());
-    s.sync();
-    return s.status() == QSettings::NoError ? 0 : WinError::AccessDenied;
+    const QString text = QString(DwordPrefix) + QString("%1").arg(value, 8, 16, QChar('0')).toUpper();
+    return SetAndSync(s, Group(path) + "/" + valueName, text) == QSettings::NoError ? 0 : WinError::AccessDenied;
 }
