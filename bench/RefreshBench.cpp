@@ -18,6 +18,7 @@
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
 #include "sim/SimServer.h"
+#include "RefreshReads.h"
 
 namespace {
 std::atomic<bool> counting{false};
@@ -43,18 +44,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 sim::SimOptions Setup(int64_t maxLoad) { return maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{}; }
-
-// The reads of one refresh tick, in the panel's order.
-void Refresh(CDev& dev) {
-    dev.Open();
-    dev.ReadDriverVersion();
-    dev.ReadAsioStatistics();
-    dev.ReadAsioInfo();
-    dev.ReadDevices();
-    dev.ReadIsoStreamStatistics();
-    dev.ReadChannelBundles();
-    dev.Close();
-}
 
 // A control device socket in a private temporary directory, served from the process.
 struct SocketRig {
@@ -96,12 +85,12 @@ void BM_RefreshInProcess(benchmark::State& state) {
     auto s = std::make_unique<sim::DriverSimulator>(Setup(state.range(0)));
     sim::SimControlDevice device(*s);
     auto dev = std::make_unique<CDev>(device);
-    Refresh(*dev);
+    RefreshReads(*dev);
     s->ResetRequestLog();
     allocations = 0;
     for (auto _ : state) {
         counting = true;
-        Refresh(*dev);
+        RefreshReads(*dev);
         counting = false;
     }
     Report(state, *s, allocations);
@@ -122,13 +111,13 @@ void BM_RefreshSocket(benchmark::State& state) {
     double floor = SecondsPerVersionRequest(device, 2000);
     device.Close();
 
-    Refresh(*dev);
+    RefreshReads(*dev);
     rig.sim->ResetRequestLog();
     allocations = 0;
     auto start = Clock::now();
     for (auto _ : state) {
         counting = true;
-        Refresh(*dev);
+        RefreshReads(*dev);
         counting = false;
     }
     double perRefresh = std::chrono::duration<double>(Clock::now() - start).count() / double(state.iterations());

@@ -9,6 +9,7 @@
 
 #include "AllocationCounter.h"
 #include "PanelRig.h"
+#include "../RefreshReads.h"
 
 namespace {
 
@@ -47,18 +48,6 @@ bool Prepare(benchmark::State& state, PanelRig& rig) {
     }
     state.SetLabel(rig.SelectedLabel().toStdString());
     return true;
-}
-
-// The driver requests of one refresh alone, in the tick's order, without any page.
-void DriverReads(CDev& dev) {
-    dev.Open();
-    dev.ReadDriverVersion();
-    dev.ReadAsioStatistics();
-    dev.ReadAsioInfo();
-    dev.ReadDevices();
-    dev.ReadIsoStreamStatistics();
-    dev.ReadChannelBundles();
-    dev.Close();
 }
 
 double ThreadCpuUs() {
@@ -115,10 +104,10 @@ void BM_MaxLoadTickSplit(benchmark::State& state) {
     uint64_t requests = 0;
     for (auto _ : state) {
         rig.Advance();
-        DriverReads(dev);  // the timed passes below both find the records in the caches
+        RefreshReads(dev);  // the timed passes below both find the records in the caches
         const uint64_t r0 = rig.Sim().TotalRequests();
         const double t0 = ThreadCpuUs();
-        DriverReads(dev);
+        RefreshReads(dev);
         const double t1 = ThreadCpuUs();
         const uint64_t r1 = rig.Sim().TotalRequests();
         dev.Open();
