@@ -22,6 +22,8 @@ const PaneState ElapsedLabel{Str::StatusElapsedLabel, Colours::White, Colours::B
 const PaneState NotOpened{Str::StatusNotOpened, Colours::StatusRed, Colours::White};
 const PaneState Opened{Str::StatusOpened, Colours::StatusGreen, Colours::White};
 
+void Show(IStatusPanes& status, int pane, const PaneState& s) { status.SetPane(pane, s.text, s.background, s.foreground); }
+
 // The pages in the order one refresh updates them, once the records are re-read.
 constexpr std::array<PageId, 5> RefreshOrder{PageId::IsoInStreams, PageId::IsoOutStreams, PageId::Devices,
                                              PageId::ChannelsIn, PageId::ChannelsOut};
@@ -46,14 +48,12 @@ PollingCycle::PollingCycle(CDev& dev, RestoreWindow& restore, IStatusPanes& stat
       toolbarBitmapId_(Res::IDB_READING_1) {}
 
 void PollingCycle::SetInitialPanes() {
-    auto set = [this](int pane, const PaneState& s) { status_.SetPane(pane, s.text, s.background, s.foreground); };
-    set(ReadingPane, OpenedCantRead);
-    set(ElapsedPane, ElapsedLabel);
-    set(DriverPane, NotOpened);
+    Show(status_, ReadingPane, OpenedCantRead);
+    Show(status_, ElapsedPane, ElapsedLabel);
+    Show(status_, DriverPane, NotOpened);
 }
 
 void PollingCycle::OnRefreshTimer() {
-    auto setReading = [this](const PaneState& s) { status_.SetPane(ReadingPane, s.text, s.background, s.foreground); };
     if (!dev_.IsOpen()) dev_.Open();
     UpdateStatus(readingEnabled_);
     if (!dev_.IsOpen()) {
@@ -62,7 +62,7 @@ void PollingCycle::OnRefreshTimer() {
         if (readingEnabled_)
             RefreshAll();
         else
-            setReading(Stopped);
+            Show(status_, ReadingPane, Stopped);
         if (restore_.RestoreSelectionPending == 1) {
             view_.SelectLastSelectedItem();
             if (restore_.RestoreTickCount > 2)
@@ -71,24 +71,23 @@ void PollingCycle::OnRefreshTimer() {
                 ++restore_.RestoreTickCount;
         }
     }
-    if (!readingEnabled_) setReading(Trying);
+    if (!readingEnabled_) Show(status_, ReadingPane, Trying);
     if (dev_.IsOpen()) dev_.Close();
 }
 
 void PollingCycle::UpdateStatus(bool reading) {
-    auto set = [this](int pane, const PaneState& s) { status_.SetPane(pane, s.text, s.background, s.foreground); };
     if (reading)
         toolbarBitmapId_ = toolbarBitmapId_ == Res::IDB_READING_1 ? Res::IDB_READING_2 : Res::IDB_READING_1;
     else
         toolbarBitmapId_ = Res::IDB_STOPPED;
     toolbar_.LoadBitmap(toolbarBitmapId_);
 
-    set(ReadingPane, reading ? Reading : Stopped);
+    Show(status_, ReadingPane, reading ? Reading : Stopped);
     if (dev_.IsOpen()) {
-        set(DriverPane, Opened);
+        Show(status_, DriverPane, Opened);
     } else {
-        set(DriverPane, NotOpened);
-        set(ReadingPane, Trying);
+        Show(status_, DriverPane, NotOpened);
+        Show(status_, ReadingPane, Trying);
     }
     status_.SetPane(ElapsedPane, elapsed_.ElapsedText(), Colours::White, Colours::Black);
     status_.RepaintNow();
