@@ -5,5 +5,4 @@ CDlgPgBase::CDlgPgBase(int templateId, PageContext& context, QWidget* parent)
 
 void CDlgPgBase::Create(QWidget* parent) {
     setParent(parent);
-    setAttribute(Qt::WA_DeleteOnClose, false);
 }

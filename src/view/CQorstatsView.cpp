@@ -228,10 +228,6 @@ void CQorstatsView::InsertChild(uint32_t rootKind, std::string_view label, uint3
 
 // ---- Selection ----
 
-void CQorstatsView::ShowPage(CDlgPgBase* page) {
-    if (page) page->show();
-}
-
 CDlgPgBase* CQorstatsView::VisiblePage() const {
     for (size_t i = 0; i < PageCount; ++i)
         if (AllPages(i)->isVisible()) return AllPages(i);
@@ -249,16 +245,16 @@ void CQorstatsView::OnTreeSelChanged() {
     uint32_t index = IndexOf(currentCode_);
 
     switch (currentKind_) {
-        case NodeKind_Asio: ShowPage(asio_); break;
-        case NodeKind_Devices: ShowPage(devices_); break;
-        case NodeKind_Info: ShowPage(info_); break;
-        case NodeKind_ChannelsOut: ShowPage(channelsOut_); break;
+        case NodeKind_Asio: asio_->show(); break;
+        case NodeKind_Devices: devices_->show(); break;
+        case NodeKind_Info: info_->show(); break;
+        case NodeKind_ChannelsOut: channelsOut_->show(); break;
         case NodeKind_IsoInStreams:
             if (isoIn_->CachedCount != 0) {
                 isoIn_->BuildList();
                 isoIn_->FillValues();
             }
-            ShowPage(isoIn_);
+            isoIn_->show();
             break;
         case NodeKind_IsoOutStreams:
             if (isoOut_->CachedCount != 0) {
@@ -266,14 +262,14 @@ void CQorstatsView::OnTreeSelChanged() {
                 isoOut_->BuildList();
                 isoOut_->FillValues();
             }
-            ShowPage(isoOut_);
+            isoOut_->show();
             break;
         case NodeKind_ChannelsIn:
             if (channelsIn_->CachedCount != 0) {
                 channelsIn_->BuildList();
                 channelsIn_->Refresh();
             }
-            ShowPage(channelsIn_);
+            channelsIn_->show();
             break;
         case NodeKind_IsoInStream:
         case NodeKind_IsoOutStream: {
@@ -281,7 +277,7 @@ void CQorstatsView::OnTreeSelChanged() {
             singleStream_->StreamIndex = index;
             singleStream_->BuildList(d);
             singleStream_->FillValues(d, IsoStreamEntryRef::At(dev_.Snapshot().isoStreamStatistics, d, index));
-            ShowPage(singleStream_);
+            singleStream_->show();
             break;
         }
         case NodeKind_ChannelIn:
@@ -290,7 +286,7 @@ void CQorstatsView::OnTreeSelChanged() {
             singleChannel_->BundleIndex = index;
             singleChannel_->BuildList(d);
             singleChannel_->FillValues(d);
-            ShowPage(singleChannel_);
+            singleChannel_->show();
             break;
         }
         default: break;

@@ -79,7 +79,6 @@ public:
 
 private:
     void SetDescription(const char* text);
-    void ShowPage(CDlgPgBase* page);
     CDlgPgBase* AllPages(size_t i) const;
 
     CDev& dev_;
