@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "driver/IoctlCodes.h"
+#include "platform/WinError.h"
 
 CDev::CDev(ControlDevice& device) : device_(device), snapshot_(std::make_unique<StatisticsSnapshot>()) {}
 
@@ -38,7 +39,19 @@ template <typename R>
 int32_t CDev::Request(uint32_t code, R& record, const uint32_t* id) {
     uint8_t input[4];
     if (id) Le::PutU32(input, *id);
-    return Control(code, id ? input : nullptr, id ? 4 : 0, record.Data(), static_cast<uint32_t>(R::Size));
+    uint32_t returned = 0;
+    int32_t result =
+        Control(code, id ? input : nullptr, id ? 4 : 0, record.Data(), static_cast<uint32_t>(R::Size), &returned);
+    // Records have a fixed size: an answer that stops short of it is no answer.
+    if (result == 0 && returned < R::Size) return static_cast<int32_t>(WinError::InvalidData);
+    return result;
+}
+
+template <typename R>
+bool CDev::Read(uint32_t code, R& record, const uint32_t* id) {
+    if (Request(code, record, id) == 0) return true;
+    readFailed_ = true;
+    return false;
 }
 
 int32_t CDev::ReadDriverVersion() {
@@ -47,7 +60,9 @@ int32_t CDev::ReadDriverVersion() {
     if (IsOpen()) {
         s.driverVersion.Zero();
         result = Request(IOCTL_QOR_GET_DRIVER_VERSION, s.driverVersion);
+        if (result != 0) readFailed_ = true;
     }
+    validity_.driverVersion = result == 0;
     if (result == 0) {
         const DriverVersion& v = s.driverVersion;
         published_.interfaceMajor = v.InterfaceMajor();
@@ -66,26 +81,32 @@ int32_t CDev::ReadDriverVersion() {
 void CDev::ReadDevices() {
     StatisticsSnapshot& s = *snapshot_;
     s.deviceList.Zero();
-    if (Request(IOCTL_QOR_GET_DEVICE_LIST, s.deviceList) != 0) return;
+    validity_.devices.reset();
+    validity_.deviceList = Read(IOCTL_QOR_GET_DEVICE_LIST, s.deviceList);
+    if (!validity_.deviceList) return;
     deviceCount_ = s.deviceList.Count();
     for (uint32_t i = 0; i < deviceCount_; ++i) {
         uint32_t id = s.deviceList.Id(i);
-        if (Request(IOCTL_QOR_GET_DEVICE_INFO, s.deviceInfo[i], &id) != 0) return;
-        if (Request(IOCTL_QOR_GET_DEVICE_STREAM_INFO, s.deviceStreamInfo[i], &id) != 0) return;
+        if (!Read(IOCTL_QOR_GET_DEVICE_INFO, s.deviceInfo[i], &id)) return;
+        validity_.devices.set(i);
+        if (!Read(IOCTL_QOR_GET_DEVICE_STREAM_INFO, s.deviceStreamInfo[i], &id)) return;
     }
 }
 
 bool CDev::ReadBundleHalf(Dir d) {
     StatisticsSnapshot& s = *snapshot_;
+    const size_t half = RecordValidity::Half(d);
     uint32_t bundles = s.bundleList.Count(d);
     for (uint32_t b = 0; b < bundles; ++b) {
         uint32_t bundleId = s.bundleList.Id(d, b);
         ChannelBundleInfo& bundle = s.MutableBundle(d, b);
-        if (Request(IOCTL_QOR_GET_BUNDLE_INFO, bundle, &bundleId) != 0) return false;
+        if (!Read(IOCTL_QOR_GET_BUNDLE_INFO, bundle, &bundleId)) return false;
+        validity_.bundles[half].set(b);
         uint32_t channels = bundle.ChannelCount();
         for (uint32_t c = 0; c < channels; ++c) {
             uint32_t channelId = bundle.Entry(c).ChannelId();
-            if (Request(IOCTL_QOR_GET_CHANNEL_INFO, s.MutableChannel(d, b, c), &channelId) != 0) return false;
+            if (!Read(IOCTL_QOR_GET_CHANNEL_INFO, s.MutableChannel(d, b, c), &channelId)) return false;
+            validity_.channels[half][b].set(c);
         }
     }
     return true;
@@ -94,32 +115,49 @@ bool CDev::ReadBundleHalf(Dir d) {
 uint32_t CDev::ReadChannelBundles() {
     StatisticsSnapshot& s = *snapshot_;
     s.bundleList.Zero();
-    if (Request(IOCTL_QOR_GET_BUNDLE_LIST, s.bundleList) != 0) return BundleReadFailed;
+    for (size_t half = 0; half < 2; ++half) {
+        validity_.bundles[half].reset();
+        for (auto& channels : validity_.channels[half]) channels.reset();
+    }
+    validity_.bundleList = Read(IOCTL_QOR_GET_BUNDLE_LIST, s.bundleList);
+    if (!validity_.bundleList) return BundleReadFailed;
     if (!ReadBundleHalf(Dir::In) || !ReadBundleHalf(Dir::Out)) return BundleReadFailed;
     return 0;
 }
 
 int32_t CDev::ReadIsoStreamStatistics() {
     snapshot_->isoStreamStatistics.Zero();
+    validity_.isoStreams = false;
     if (!IsOpen()) return NotOpen;
-    return Request(IOCTL_QOR_GET_ISO_STREAM_STATISTICS, snapshot_->isoStreamStatistics);
+    int32_t result = Request(IOCTL_QOR_GET_ISO_STREAM_STATISTICS, snapshot_->isoStreamStatistics);
+    validity_.isoStreams = result == 0;
+    if (result != 0) readFailed_ = true;
+    return result;
 }
 
 int32_t CDev::ReadAsioStatistics() {
     snapshot_->asioStatistics.Zero();
-    return Request(IOCTL_QOR_GET_ASIO_STATISTICS, snapshot_->asioStatistics);
+    int32_t result = Request(IOCTL_QOR_GET_ASIO_STATISTICS, snapshot_->asioStatistics);
+    validity_.asioStatistics = result == 0;
+    if (result != 0) readFailed_ = true;
+    return result;
 }
 
 int32_t CDev::ReadAsioInfo() {
     snapshot_->asioInfo.Zero();
-    return Request(IOCTL_QOR_GET_ASIO_INFO, snapshot_->asioInfo);
+    int32_t result = Request(IOCTL_QOR_GET_ASIO_INFO, snapshot_->asioInfo);
+    validity_.asioInfo = result == 0;
+    if (result != 0) readFailed_ = true;
+    return result;
 }
 
 void CDev::ReadGlobalInfo() {
     StatisticsSnapshot& s = *snapshot_;
-    if (Request(IOCTL_QOR_GET_GLOBAL_VALUE, s.globalValue) != 0) return;
-    if (Request(IOCTL_QOR_GET_SAMPLE_RATE_INFO, s.sampleRateInfo) != 0) return;
-    Request(IOCTL_QOR_GET_GLOBAL_PAIR, s.globalPair);
+    validity_.sampleRate = false;
+    if (!Read(IOCTL_QOR_GET_GLOBAL_VALUE, s.globalValue)) return;
+    if (!Read(IOCTL_QOR_GET_SAMPLE_RATE_INFO, s.sampleRateInfo)) return;
+    validity_.sampleRate = true;
+    Read(IOCTL_QOR_GET_GLOBAL_PAIR, s.globalPair);
 }
 
 const char* CDev::GetDeviceName(uint32_t deviceId) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "driver/PublishedDriverVersion.h"
+#include "driver/RecordValidity.h"
 #include "driver/StatisticsSnapshot.h"
 #include "platform/ControlDevice.h"
 
@@ -39,6 +40,12 @@ public:
     const char* GetDeviceName(uint32_t deviceId);
 
     uint32_t DeviceCount() const { return deviceCount_; }
+    // Which records the latest reads answered in full; a short answer counts as failed.
+    const RecordValidity& Validity() const { return validity_; }
+    RecordValidity& MutableValidity() { return validity_; }
+    // Whether any record read failed since the last ClearReadFailed (the polling cycle's tick).
+    bool ReadFailed() const { return readFailed_; }
+    void ClearReadFailed() { readFailed_ = false; }
     void ResetDeviceCount() { deviceCount_ = 0; }
 
     const StatisticsSnapshot& Snapshot() const { return *snapshot_; }
@@ -49,12 +56,17 @@ public:
 private:
     template <typename R>
     int32_t Request(uint32_t code, R& record, const uint32_t* id = nullptr);
+    // Request for a snapshot record: a failure is remembered for the tick.
+    template <typename R>
+    bool Read(uint32_t code, R& record, const uint32_t* id = nullptr);
     bool ReadBundleHalf(Dir d);
 
     ControlDevice& device_;
     uint32_t deviceCount_ = 0;
     std::unique_ptr<StatisticsSnapshot> snapshot_;  // ~6 MB: allocated once, with the CDev
     PublishedDriverVersion published_;
+    RecordValidity validity_;
+    bool readFailed_ = false;
     DeviceInfo nameRecord_;
     std::array<char, NameBufferSize> nameBuffer_{};
 };

@@ -1,27 +1,31 @@
 #include "driver/ElapsedClock.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
 #include "res/StringTable.h"
 
-ElapsedClock::ElapsedClock() {
+namespace {
+int64_t SteadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+constexpr int64_t WrapSeconds = 99 * 3600;
+}  // namespace
+
+ElapsedClock::ElapsedClock(MonotonicMs now) : now_(now ? std::move(now) : MonotonicMs(SteadyMs)), startMs_(now_()) {
     length_ = std::strlen(Str::ElapsedStart);
     std::memcpy(text_.data(), Str::ElapsedStart, length_);
 }
 
 void ElapsedClock::OnElapsedTimer() {
-    if (++seconds_ == 60) {
-        ++minutes_;
-        seconds_ = 0;
-    }
-    if (minutes_ == 60) {
-        ++hours_;
-        minutes_ = 0;
-        seconds_ = 0;
-    }
-    if (hours_ == 99) hours_ = minutes_ = seconds_ = 0;
+    const int64_t seconds = std::max<int64_t>(0, now_() - startMs_) / 1000 % WrapSeconds;
+    hours_ = static_cast<int16_t>(seconds / 3600);
+    minutes_ = static_cast<int16_t>(seconds / 60 % 60);
+    seconds_ = static_cast<int16_t>(seconds % 60);
     int n = std::snprintf(text_.data(), text_.size(), Str::ElapsedFormat, hours_, minutes_, seconds_);
     length_ = n < 0 ? 0 : std::min(static_cast<size_t>(n), text_.size() - 1);
 }

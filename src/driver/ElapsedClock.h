@@ -2,13 +2,18 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
-// Time since the main window was created, counted by a one-second timer and shown in the
-// status bar. It starts over after 98:59.59.
+// Time since the main window was created, as the status bar shows it. The one-second timer
+// only asks for the text; the time itself comes from a monotonic clock, so seconds the GUI
+// thread spent busy are not lost. It starts over after 98:59.59.
 class ElapsedClock {
 public:
-    ElapsedClock();
+    // Milliseconds of a clock that never goes back; the steady clock unless a test gives one.
+    using MonotonicMs = std::function<int64_t()>;
+
+    explicit ElapsedClock(MonotonicMs now = {});
     void OnElapsedTimer();
     std::string_view ElapsedText() const { return {text_.data(), length_}; }
     int16_t Hours() const { return hours_; }
@@ -16,6 +21,8 @@ public:
     int16_t Seconds() const { return seconds_; }
 
 private:
+    MonotonicMs now_;
+    int64_t startMs_;
     int16_t hours_ = 0;
     int16_t minutes_ = 0;
     int16_t seconds_ = 0;

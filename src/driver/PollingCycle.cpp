@@ -1,6 +1,7 @@
 #include "driver/PollingCycle.h"
 
 #include <array>
+#include <utility>
 
 #include "driver/IoctlCodes.h"
 #include "res/ResourceIds.h"
@@ -43,9 +44,9 @@ constexpr std::array<Placeholder, 6> Placeholders{{
 }  // namespace
 
 PollingCycle::PollingCycle(CDev& dev, RestoreWindow& restore, IStatusPanes& status, IToolbarImage& toolbar,
-                           IPollingView& view)
+                           IPollingView& view, ElapsedClock::MonotonicMs clock)
     : dev_(dev), restore_(restore), status_(status), toolbar_(toolbar), view_(view),
-      toolbarBitmapId_(Res::IDB_READING_1) {}
+      toolbarBitmapId_(Res::IDB_READING_1), elapsed_(std::move(clock)) {}
 
 void PollingCycle::SetInitialPanes() {
     Show(status_, ReadingPane, OpenedCantRead);
@@ -55,14 +56,21 @@ void PollingCycle::SetInitialPanes() {
 
 void PollingCycle::OnRefreshTimer() {
     if (!dev_.IsOpen()) dev_.Open();
+    if (!dev_.IsOpen() || !readingEnabled_) readFailed_ = false;
     UpdateStatus(readingEnabled_);
     if (!dev_.IsOpen()) {
-        if (restore_.RestoreSelectionPending == 0) ResetView();
+        if (!viewIsReset_) ResetView();
     } else {
-        if (readingEnabled_)
+        viewIsReset_ = false;
+        if (readingEnabled_) {
             RefreshAll();
-        else
-            Show(status_, ReadingPane, Stopped);
+            // The status went out before the reads: tell now if they failed, or no longer do.
+            if (dev_.ReadFailed() != readFailed_) {
+                readFailed_ = dev_.ReadFailed();
+                ShowReadingState();
+                status_.RepaintNow();
+            }
+        }
         if (restore_.RestoreSelectionPending == 1) {
             view_.SelectLastSelectedItem();
             if (restore_.RestoreTickCount > 2)
@@ -71,7 +79,6 @@ void PollingCycle::OnRefreshTimer() {
                 ++restore_.RestoreTickCount;
         }
     }
-    if (!readingEnabled_) Show(status_, ReadingPane, Trying);
     if (dev_.IsOpen()) dev_.Close();
 }
 
@@ -82,7 +89,10 @@ void PollingCycle::UpdateStatus(bool reading) {
         toolbarBitmapId_ = Res::IDB_STOPPED;
     toolbar_.LoadBitmap(toolbarBitmapId_);
 
-    Show(status_, ReadingPane, reading ? Reading : Stopped);
+    if (reading)
+        ShowReadingState();
+    else
+        Show(status_, ReadingPane, Stopped);
     if (dev_.IsOpen()) {
         Show(status_, DriverPane, Opened);
     } else {
@@ -93,8 +103,11 @@ void PollingCycle::UpdateStatus(bool reading) {
     status_.RepaintNow();
 }
 
+void PollingCycle::ShowReadingState() { Show(status_, ReadingPane, readFailed_ ? OpenedCantRead : Reading); }
+
 void PollingCycle::RefreshAll() {
     if (!dev_.IsOpen()) return;
+    dev_.ClearReadFailed();
     dev_.ReadDriverVersion();
     view_.RefreshInfoPage(false);
     // The ASIO page shows the records of the previous refresh: it runs before they are re-read.
@@ -108,6 +121,7 @@ void PollingCycle::RefreshAll() {
 }
 
 void PollingCycle::ResetView() {
+    viewIsReset_ = true;
     view_.ResetPageState();
     dev_.ResetDeviceCount();
     view_.RebuildTree();

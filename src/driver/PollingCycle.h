@@ -10,7 +10,8 @@
 // after a rebuild, and closes the device again. The main frame owns one and feeds it ticks.
 class PollingCycle {
 public:
-    PollingCycle(CDev& dev, RestoreWindow& restore, IStatusPanes& status, IToolbarImage& toolbar, IPollingView& view);
+    PollingCycle(CDev& dev, RestoreWindow& restore, IStatusPanes& status, IToolbarImage& toolbar, IPollingView& view,
+                 ElapsedClock::MonotonicMs clock = {});
 
     // The panes as the window shows them before the first tick.
     void SetInitialPanes();
@@ -28,12 +29,20 @@ public:
     const ElapsedClock& Elapsed() const { return elapsed_; }
 
 private:
+    // Pane 0 while the device is open and reading: whether the reads answered.
+    void ShowReadingState();
+
     CDev& dev_;
     RestoreWindow& restore_;
     IStatusPanes& status_;
     IToolbarImage& toolbar_;
     IPollingView& view_;
     bool readingEnabled_ = true;
+    // A read of the latest refresh failed: pane 0 says so until a refresh reads everything.
+    bool readFailed_ = false;
+    // The view shows the no-driver state: set by every reset, cleared when the device opens,
+    // so each loss of the driver resets the view exactly once.
+    bool viewIsReset_ = false;
     int toolbarBitmapId_;
     ElapsedClock elapsed_;
 };

@@ -274,6 +274,112 @@ TEST_F(CDevTest, GlobalInfoStopsAtTheFirstFailure) {
     EXPECT_EQ(device.CountOf(IOCTL_QOR_GET_GLOBAL_PAIR), 0u);
 }
 
+// ---- Which records were answered ----
+
+namespace {
+// Devices 0xA and 0xB; one input bundle (0x100) of two channels and one output bundle (0x200) of one.
+uint32_t Studio(const Req& r, uint8_t* out) {
+    switch (r.code) {
+        case IOCTL_QOR_GET_DEVICE_LIST:
+            PutU32(out, 0, 2);
+            PutU32(out, 4, 0xA);
+            PutU32(out, 8, 0xB);
+            break;
+        case IOCTL_QOR_GET_BUNDLE_LIST:
+            PutU32(out, 0, 1);
+            PutU32(out, 4, 0x100);
+            PutU32(out, BundleList::HalfOffset(Dir::Out), 1);
+            PutU32(out, BundleList::HalfOffset(Dir::Out) + 4, 0x200);
+            break;
+        case IOCTL_QOR_GET_BUNDLE_INFO:
+            PutU32(out, 8, r.input == 0x100 ? 2 : 1);
+            PutU32(out, ChannelBundleInfo::EntryOffset(0), r.input + 1);
+            PutU32(out, ChannelBundleInfo::EntryOffset(1), r.input + 2);
+            break;
+        default: break;
+    }
+    return 0;
+}
+
+// The records whose latest read failed, by name.
+std::string Unanswered(const RecordValidity& v) {
+    std::string out;
+    auto add = [&out](bool answered, const char* name) {
+        if (!answered) out += std::string(out.empty() ? "" : " ") + name;
+    };
+    add(v.driverVersion, "version");
+    add(v.asioStatistics, "asioStatistics");
+    add(v.asioInfo, "asioInfo");
+    add(v.deviceList, "deviceList");
+    add(v.Device(0), "device0");
+    add(v.Device(1), "device1");
+    add(v.isoStreams, "iso");
+    add(v.bundleList, "bundleList");
+    add(v.Bundle(Dir::In, 0), "in0");
+    add(v.Channel(Dir::In, 0, 0), "in0.0");
+    add(v.Channel(Dir::In, 0, 1), "in0.1");
+    add(v.Bundle(Dir::Out, 0), "out0");
+    add(v.Channel(Dir::Out, 0, 0), "out0.0");
+    add(v.sampleRate, "sampleRate");
+    return out;
+}
+
+void ReadEverything(CDev& dev) {
+    dev.ClearReadFailed();
+    dev.ReadDriverVersion();
+    dev.ReadAsioStatistics();
+    dev.ReadAsioInfo();
+    dev.ReadDevices();
+    dev.ReadIsoStreamStatistics();
+    dev.ReadChannelBundles();
+    dev.ReadGlobalInfo();
+}
+}  // namespace
+
+TEST_F(CDevTest, EachRecordTellsWhetherItsLatestReadWasAnsweredInFull) {
+    struct Case {
+        uint32_t code;
+        uint32_t input;  // 0: every request of the code
+        bool shortAnswer;
+        const char* unanswered;
+    };
+    const Case cases[] = {
+        {0, 0, false, ""},
+        {IOCTL_QOR_GET_DRIVER_VERSION, 0, false, "version"},
+        {IOCTL_QOR_GET_ASIO_STATISTICS, 0, false, "asioStatistics"},
+        {IOCTL_QOR_GET_ASIO_INFO, 0, true, "asioInfo"},
+        {IOCTL_QOR_GET_DEVICE_LIST, 0, false, "deviceList device0 device1"},
+        {IOCTL_QOR_GET_DEVICE_INFO, 0xB, false, "device1"},
+        {IOCTL_QOR_GET_DEVICE_STREAM_INFO, 0, true, "device1"},  // the loop ends at the first device
+        {IOCTL_QOR_GET_ISO_STREAM_STATISTICS, 0, true, "iso"},
+        {IOCTL_QOR_GET_BUNDLE_LIST, 0, false, "bundleList in0 in0.0 in0.1 out0 out0.0"},
+        {IOCTL_QOR_GET_BUNDLE_INFO, 0x200, false, "out0 out0.0"},
+        {IOCTL_QOR_GET_CHANNEL_INFO, 0x102, false, "in0.1 out0 out0.0"},
+        {IOCTL_QOR_GET_GLOBAL_VALUE, 0, false, "sampleRate"},
+        {IOCTL_QOR_GET_SAMPLE_RATE_INFO, 0, true, "sampleRate"},
+        {IOCTL_QOR_GET_GLOBAL_PAIR, 0, false, ""},
+    };
+    OpenDevice();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::hex << c.code << " " << c.input << (c.shortAnswer ? " short" : ""));
+        device.shortCode = c.shortAnswer ? c.code : 0;
+        device.handler = [c](const Req& r, uint8_t* out) -> uint32_t {
+            if (!c.shortAnswer && r.code == c.code && (c.input == 0 || r.input == c.input)) return 31;
+            return Studio(r, out);
+        };
+        ReadEverything(dev);
+        EXPECT_EQ(Unanswered(dev.Validity()), c.unanswered);
+        EXPECT_EQ(dev.ReadFailed(), c.code != 0);
+
+        // The next full answer makes every record good again.
+        device.shortCode = 0;
+        device.handler = Studio;
+        ReadEverything(dev);
+        EXPECT_EQ(Unanswered(dev.Validity()), "");
+        EXPECT_FALSE(dev.ReadFailed());
+    }
+}
+
 // ---- Device names ----
 
 TEST_F(CDevTest, DeviceNameIsBoundedAndLeavesTheSnapshotAlone) {

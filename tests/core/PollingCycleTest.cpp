@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/IoctlCodes.h"
@@ -37,10 +38,15 @@ struct RecordingWindow : IStatusPanes, IToolbarImage, IPollingView {
     int resets = 0;
     int selectLast = 0;
 
+    Pane painted;  // pane 0 as the latest repaint showed it
+
     void SetPane(int pane, std::string_view text, Colour bg, Colour fg) override {
         panes[pane] = {std::string(text), bg, fg};
     }
-    void RepaintNow() override { log.push_back("repaint"); }
+    void RepaintNow() override {
+        painted = panes[0];
+        log.push_back("repaint");
+    }
     void LoadBitmap(int id) override { bitmaps.push_back(id); }
     void RefreshInfoPage(bool keep) override { log.push_back(keep ? "info(keep)" : "info"); }
     void RefreshPage(PageId p) override { log.push_back(std::string("refresh ") + PageName(p)); }
@@ -66,7 +72,8 @@ struct PollingCycleTest : ::testing::Test {
     CDev dev{device};
     RestoreWindow restore;
     RecordingWindow window{restore};
-    PollingCycle cycle{dev, restore, window, window, window};
+    int64_t nowMs = 0;
+    PollingCycle cycle{dev, restore, window, window, window, [this] { return nowMs; }};
 
     void DriverPresent(bool present) { device.openResult = present ? 0 : WinError::FileNotFound; }
     void Ticks(int n) {
@@ -156,6 +163,52 @@ TEST_F(PollingCycleTest, DriverLossResetsTheViewOnceAndItsReturnReopensTheRestor
     DriverPresent(false);
     Ticks(3);
     EXPECT_EQ(window.resets, 2);
+    // A loss while the restore window is still open resets the view all the same.
+    DriverPresent(true);
+    Ticks(1);
+    ASSERT_TRUE(restore.IsOpen());
+    DriverPresent(false);
+    Ticks(3);
+    EXPECT_EQ(window.resets, 3);
+}
+
+TEST_F(PollingCycleTest, PaneZeroKeepsWhatTheLatestRepaintShowed) {
+    struct State {
+        bool present;
+        bool reading;
+        uint32_t failingCode;
+        const char* text;
+        Colour foreground;
+    };
+    const State states[] = {
+        {true, true, 0, "Reading from device.", Colours::Black},
+        {true, true, IOCTL_QOR_GET_ASIO_INFO, "Driver opened - can't read from device.", Colours::StatusBlue},
+        {true, true, IOCTL_QOR_GET_CHANNEL_INFO, "Driver opened - can't read from device.", Colours::StatusBlue},
+        {true, true, 0, "Reading from device.", Colours::Black},
+        {true, false, IOCTL_QOR_GET_ASIO_INFO, "Reading from device is stopped.", Colours::StatusRed},
+        {false, true, 0, "Trying to read from device.", Colours::StatusRed},
+        {false, false, 0, "Trying to read from device.", Colours::StatusRed},
+        {true, true, IOCTL_QOR_GET_DEVICE_LIST, "Driver opened - can't read from device.", Colours::StatusBlue},
+    };
+    for (const State& s : states) {
+        SCOPED_TRACE(s.text);
+        DriverPresent(s.present);
+        if (cycle.ReadingEnabled() != s.reading) cycle.OnStartStop();
+        device.handler = [&s](const ScriptedControlDevice::Request& r, uint8_t* out) -> uint32_t {
+            if (r.code == s.failingCode) return WinError::GenFailure;
+            if (r.code == IOCTL_QOR_GET_BUNDLE_LIST) Le::PutU32(out, 1);  // one bundle, one channel
+            if (r.code == IOCTL_QOR_GET_BUNDLE_INFO) Le::PutU32(out + 8, 1);
+            return 0;
+        };
+        for (int tick = 0; tick < 2; ++tick) {
+            cycle.OnRefreshTimer();
+            EXPECT_EQ(window.panes[0].text, s.text);
+            EXPECT_EQ(window.panes[0].foreground, s.foreground);
+            EXPECT_EQ(window.painted.text, window.panes[0].text);
+            EXPECT_EQ(window.painted.foreground, window.panes[0].foreground);
+            EXPECT_EQ(window.painted.background, Colours::White);
+        }
+    }
 }
 
 TEST_F(PollingCycleTest, ToolbarAlternatesWhileReadingAndShowsStoppedOtherwise) {
@@ -170,8 +223,6 @@ TEST_F(PollingCycleTest, ToolbarAlternatesWhileReadingAndShowsStoppedOtherwise) 
     EXPECT_EQ(window.bitmaps.back(), Res::IDB_STOPPED);
     EXPECT_EQ(window.panes[2].text, "Driver opened.");
     EXPECT_TRUE(device.requests.empty());  // nothing read while stopped
-    // The end of a stopped tick leaves "Trying to read" in the pane, the repaint showed "stopped".
-    EXPECT_EQ(window.panes[0].text, "Trying to read from device.");
     cycle.OnStartStop();
     Ticks(1);
     EXPECT_EQ(window.bitmaps.back(), Res::IDB_READING_1);  // 179 follows anything but 179
@@ -199,19 +250,31 @@ TEST_F(PollingCycleTest, ClearStatisticsSendsOneRequestAndClosesAgain) {
     EXPECT_TRUE(window.log.empty());
 }
 
-TEST(ElapsedClock, CountsHoursMinutesSecondsAndWrapsAt99Hours) {
-    ElapsedClock clock;
+TEST(ElapsedClock, ShowsTheTimeSinceItsStartHoweverLateTheTimerComesAndWrapsAfter98Hours) {
+    constexpr int64_t Start = 123456;  // the clock's own zero is not the panel's
+    int64_t now = Start;
+    ElapsedClock clock([&now] { return now; });
     EXPECT_EQ(clock.ElapsedText(), "00:00.00");
-    for (int i = 0; i < 3661; ++i) clock.OnElapsedTimer();
-    EXPECT_EQ(clock.ElapsedText(), "Elapsed time 01:01.01");
-    for (int i = 3661; i < 99 * 3600 - 1; ++i) clock.OnElapsedTimer();
-    EXPECT_EQ(clock.ElapsedText(), "Elapsed time 98:59.59");
-    clock.OnElapsedTimer();
-    EXPECT_EQ(clock.ElapsedText(), "Elapsed time 00:00.00");
+    constexpr int64_t Hour = 3600 * 1000;
+    const std::pair<int64_t, const char*> steps[] = {
+        {999, "Elapsed time 00:00.00"},
+        {1000, "Elapsed time 00:00.01"},
+        {30'000, "Elapsed time 00:00.30"},  // one timer event after the GUI thread was busy for 29 s
+        {3661'000, "Elapsed time 01:01.01"},
+        {99 * Hour - 1000, "Elapsed time 98:59.59"},
+        {99 * Hour, "Elapsed time 00:00.00"},
+        {99 * Hour + 61'000, "Elapsed time 00:01.01"},
+    };
+    for (const auto& [ms, text] : steps) {
+        now = Start + ms;
+        clock.OnElapsedTimer();
+        EXPECT_EQ(clock.ElapsedText(), text) << ms;
+    }
 }
 
 TEST_F(PollingCycleTest, ElapsedTextReachesThePaneAtTheNextStatusUpdate) {
     DriverPresent(false);
+    nowMs += 1000;
     cycle.OnElapsedTimer();
     EXPECT_EQ(window.panes[1].text, "");
     cycle.OnRefreshTimer();
