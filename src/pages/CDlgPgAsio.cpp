@@ -72,7 +72,8 @@ CDlgPgAsio::CDlgPgAsio(PageContext& context, QWidget* parent) : CDlgPgListBase(R
 
 void CDlgPgAsio::Refresh() {
     const uint32_t rate = ctx_.dev.Snapshot().asioStatistics.SampleRate();
-    if (rate != CachedCount) {
+    // A failed read is no change of the sample rate.
+    if (ctx_.dev.Validity().asioStatistics && rate != CachedCount) {
         CachedCount = rate;
         BuildList();
     }
@@ -89,16 +90,20 @@ void CDlgPgAsio::BuildList() {
 void CDlgPgAsio::FillValues() {
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();
     const bool extended = ctx_.dev.Published().ExtendedStatistics != 0;
-    const bool countersValid = s.asioInfo.CountersValid() != 0;
+    const bool statisticsRead = ctx_.dev.Validity().asioStatistics;
+    const bool countersValid = ctx_.dev.Validity().asioInfo && s.asioInfo.CountersValid() != 0;
     for (size_t i = 0; i < Rows.size(); ++i) {
         const AsioRow& row = Rows[i];
         const int r = static_cast<int>(i);
         bool available = true;
         uint32_t value = 0;
         switch (row.source) {
-            case Source::Statistics: value = s.asioStatistics.U32(row.offset); break;
+            case Source::Statistics:
+                available = statisticsRead;
+                value = s.asioStatistics.U32(row.offset);
+                break;
             case Source::ExtendedStatistics:
-                available = extended;
+                available = statisticsRead && extended;
                 value = s.asioStatistics.U32(row.offset);
                 break;
             case Source::Spacer: available = false; break;

@@ -25,7 +25,8 @@ uint32_t CDlgPgChannelsBase::Bundles() const { return std::min(CachedCount, Stat
 
 void CDlgPgChannelsBase::Refresh() {
     const uint32_t count = ctx_.dev.Snapshot().bundleList.Count(dir_);
-    if (count != CachedCount) {
+    // Only an answer changes the bundles: a failed read leaves nodes and rows as they are.
+    if (ctx_.dev.Validity().bundleList && count != CachedCount) {
         CachedCount = count;
         InsertTreeNodes();
         BuildList();
@@ -65,6 +66,8 @@ void CDlgPgChannelsBase::BuildList() {
 
 void CDlgPgChannelsBase::InsertTreeNodes() {
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();
+    // A selected bundle that goes away comes back through the restore once it is there again.
+    ctx_.restore.Open();
     ctx_.tree.DeleteChildren(rootKind_);
     for (uint32_t b = 0; b < Bundles(); ++b) {
         // A bundle without channels is still labelled from its first channel record.

@@ -62,14 +62,22 @@ void CDlgPgDevices::FillValues() {
     // The only reader of the global records, so the sample rate is fresh only while shown.
     ctx_.dev.ReadGlobalInfo();
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();
+    const RecordValidity& answered = ctx_.dev.Validity();
     const uint32_t rate = s.sampleRateInfo.SampleRate();
     for (uint32_t i = 0; i < Columns(); ++i) {
         const DeviceInfo& device = s.Device(i);
         const int column = static_cast<int>(i) + 1;
-        list_.SetCellHex(IdRow, column, device.DeviceId());
-        list_.SetCellText(HardwareNameRow, column, device.HardwareName());
-        list_.SetCellText(NickNameRow, column, device.NickName());
-        list_.SetCellNumber(SampleRateRow, column, rate, SampleRateUnit, false, 0, NumberFormat::Unsigned);
+        if (answered.Device(i)) {
+            list_.SetCellHex(IdRow, column, device.DeviceId());
+            list_.SetCellText(HardwareNameRow, column, device.HardwareName());
+            list_.SetCellText(NickNameRow, column, device.NickName());
+        } else {
+            for (int row : {IdRow, HardwareNameRow, NickNameRow}) list_.SetCellText(row, column, Str::NotAvailable);
+        }
+        if (answered.sampleRate)
+            list_.SetCellNumber(SampleRateRow, column, rate, SampleRateUnit, false, 0, NumberFormat::Unsigned);
+        else
+            list_.SetCellText(SampleRateRow, column, Str::NotAvailable);
     }
 }
 

@@ -1,8 +1,6 @@
 #include "pages/CDlgPgIsoStreamsBase.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 
 #include "pages/CDlgPgSingleStream.h"
 #include "pages/IsoStreamEntryRef.h"
@@ -23,7 +21,8 @@ uint32_t CDlgPgIsoStreamsBase::Streams() const { return std::min(CachedCount, Is
 void CDlgPgIsoStreamsBase::Refresh() {
     const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
     const uint32_t count = stats.Count(dir_);
-    if (count != CachedCount) {
+    // Only an answer changes the streams: a failed read leaves nodes and columns as they are.
+    if (ctx_.dev.Validity().isoStreams && count != CachedCount) {
         CachedCount = count;
         InsertTreeNodes();
         BuildList();
@@ -57,28 +56,30 @@ void CDlgPgIsoStreamsBase::BuildList() {
 void CDlgPgIsoStreamsBase::FillValues() {
     const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
     const bool extended = ctx_.dev.Published().ExtendedStatistics != 0;
+    const bool answered = ctx_.dev.Validity().isoStreams;
     for (ColumnCursor = 0; ColumnCursor < Streams(); ++ColumnCursor) {
         RowCursor = 0;
-        ForEachIsoStreamValue(dir_, IsoStreamEntryRef::At(stats, dir_, ColumnCursor), extended,
-                              [this](uint32_t value, const char* text, bool highlight, NumberFormat format) {
-                                  AddValueRow(value, text, highlight, format);
-                              });
+        ForEachIsoStreamValue(dir_, IsoStreamEntryRef::At(stats, dir_, ColumnCursor), extended, answered, *this);
     }
 }
 
-void CDlgPgIsoStreamsBase::AddValueRow(uint32_t value, const char* text, bool highlight, NumberFormat format) {
-    WriteIsoValueCell(list_, RowCursor, ColumnCursor + 1, value, text, highlight, format);
+void CDlgPgIsoStreamsBase::AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format) {
+    WriteIsoValueCell(list_, RowCursor, ColumnCursor + 1, value, unit, highlight, format);
+    ++RowCursor;
+}
+
+void CDlgPgIsoStreamsBase::AddTextRow(const char* text) {
+    list_.SetCellText(RowCursor, ColumnCursor + 1, text);
     ++RowCursor;
 }
 
 void CDlgPgIsoStreamsBase::InsertTreeNodes() {
     const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
+    // A selected stream that goes away comes back through the restore once it is there again.
+    ctx_.restore.Open();
     ctx_.tree.DeleteChildren(rootKind_);
     for (uint32_t s = 0; s < Streams(); ++s) {
-        // The name buffer is shared: keep the label of our own while the tree selects the node.
-        std::array<char, CDev::NameBufferSize> label{};
-        if (const char* name = ctx_.dev.GetDeviceName(IsoStreamEntryRef::At(stats, dir_, s).DeviceId()))
-            std::strncpy(label.data(), name, label.size() - 1);
-        ctx_.tree.InsertChild(rootKind_, label.data(), MakeNodeCode(childKind_, s));
+        const char* name = ctx_.dev.GetDeviceName(IsoStreamEntryRef::At(stats, dir_, s).DeviceId());
+        ctx_.tree.InsertChild(rootKind_, name ? name : "", MakeNodeCode(childKind_, s));
     }
 }

@@ -18,7 +18,8 @@ public:
     void BuildList();
     void FillValues();
     void InsertTreeNodes();
-    void AddValueRow(uint32_t value, const char* text, bool highlight, NumberFormat format);
+    void AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format);
+    void AddTextRow(const char* text);
 
     Dir Direction() const { return dir_; }
 

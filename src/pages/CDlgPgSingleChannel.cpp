@@ -22,6 +22,11 @@ enum class Value : uint8_t {
     YesNo,
 };
 
+// The rows read from the channel's own record; all others come from its bundle's entry.
+constexpr bool FromChannelInfo(Value v) {
+    return v == Value::HardwareName || v == Value::NickName || v == Value::Direction || v == Value::DeviceName;
+}
+
 struct ChannelRow {
     const char* name;
     Value value;
@@ -122,10 +127,17 @@ void CDlgPgSingleChannel::BuildList(Dir d) {
 }
 
 void CDlgPgSingleChannel::FillValues(Dir d) {
+    if (!ctx_.dev.Validity().bundleList) {
+        // Which bundles there are is not known this time: the columns stay, their values do not.
+        for (int column = 1; column < list_.ColumnCount(); ++column)
+            for (size_t r = 0; r < Rows.size(); ++r) list_.SetCellText(static_cast<int>(r), column, Str::NotAvailable);
+        return;
+    }
     const uint32_t channels = ChannelCount(d);
     if (channels == 0) return;
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();
     const ChannelBundleInfo& bundle = s.Bundle(d, BundleIndex);
+    const RecordValidity& answered = ctx_.dev.Validity();
     for (uint32_t c = 0; c < channels; ++c) {
         const int column = static_cast<int>(c) + 1;
         const BundleChannelEntry entry = bundle.Entry(c);
@@ -133,10 +145,16 @@ void CDlgPgSingleChannel::FillValues(Dir d) {
         // A device may have come or gone since the last refresh: ask for a fresh list first.
         ctx_.dev.ReadDevices();
         const char* device = ctx_.dev.GetDeviceName(info.DeviceId());
+        const bool entryRead = answered.Bundle(d, BundleIndex);
+        const bool infoRead = answered.Channel(d, BundleIndex, c);
         for (size_t i = 0; i < Rows.size(); ++i) {
             const ChannelRow& row = Rows[i];
             const int r = static_cast<int>(i);
             const uint32_t field = entry.U32(row.entryOffset);
+            if (!(FromChannelInfo(row.value) ? infoRead : entryRead)) {
+                list_.SetCellText(r, column, Str::NotAvailable);
+                continue;
+            }
             switch (row.value) {
                 case Value::HardwareName: list_.SetCellText(r, column, info.HardwareName()); break;
                 case Value::NickName: list_.SetCellText(r, column, info.NickName()); break;

@@ -28,14 +28,17 @@ void CDlgPgSingleStream::BuildList(Dir d) {
 
 void CDlgPgSingleStream::FillValues(Dir d, IsoStreamEntryRef entry) {
     RowCursor = 0;
-    ForEachIsoStreamValue(d, entry, ctx_.dev.Published().ExtendedStatistics != 0,
-                          [this](uint32_t value, const char* text, bool highlight, NumberFormat format) {
-                              AddValueRow(value, text, highlight, format);
-                          });
+    ForEachIsoStreamValue(d, entry, ctx_.dev.Published().ExtendedStatistics != 0, ctx_.dev.Validity().isoStreams,
+                          *this);
 }
 
-void CDlgPgSingleStream::AddValueRow(uint32_t value, const char* text, bool highlight, NumberFormat format) {
-    WriteIsoValueCell(list_, RowCursor, 1, value, text, highlight, format);
+void CDlgPgSingleStream::AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format) {
+    WriteIsoValueCell(list_, RowCursor, 1, value, unit, highlight, format);
+    ++RowCursor;
+}
+
+void CDlgPgSingleStream::AddTextRow(const char* text) {
+    list_.SetCellText(RowCursor, 1, text);
     ++RowCursor;
 }
 

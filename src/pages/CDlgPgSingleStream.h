@@ -18,7 +18,8 @@ public:
     void BuildList(Dir d);
     // Writes the rows of direction d from one stream entry.
     void FillValues(Dir d, IsoStreamEntryRef entry);
-    void AddValueRow(uint32_t value, const char* text, bool highlight, NumberFormat format);
+    void AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format);
+    void AddTextRow(const char* text);
 
     static const char* RowDescription(Dir d, int row);
 

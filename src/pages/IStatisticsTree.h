@@ -8,11 +8,11 @@
 class IStatisticsTree {
 public:
     virtual ~IStatisticsTree() = default;
-    // Removes every child of the root node of the given kind.
+    // Removes every child of the root node of the given kind; a selected child hands the
+    // selection to the root.
     virtual void DeleteChildren(uint32_t rootKind) = 0;
-    // Appends a child (streams image) under the root of rootKind with the given code, expands
-    // the root, focuses the tree and selects the child; the view's selection change runs
-    // before this returns.
+    // Appends a child (streams image) under the root of rootKind with the given code and
+    // expands the root. The selection stays where it is.
     virtual void InsertChild(uint32_t rootKind, std::string_view label, uint32_t code) = 0;
     // The kind of the selected node, 0 before the first selection.
     virtual uint32_t CurrentKind() const = 0;

@@ -124,12 +124,10 @@ const char* IsoStreamRowDescription(Dir d, int row) {
     return rows[static_cast<size_t>(row)].description;
 }
 
-void WriteIsoValueCell(CListColorCtrlEx& list, int row, int column, uint32_t value, const char* text, bool highlight,
+void WriteIsoValueCell(CListColorCtrlEx& list, int row, int column, uint32_t value, const char* unit, bool highlight,
                        NumberFormat format) {
-    if (value == ValueShowsText)
-        list.SetCellText(row, column, text ? text : "");
-    else if (value == ValueNotAvailable)
+    if (value == ValueNotAvailable)
         list.SetCellText(row, column, Str::NotAvailable);
     else
-        list.SetCellNumber(row, column, value, text, highlight && value != 0, 0, format);
+        list.SetCellNumber(row, column, value, unit, highlight && value != 0, 0, format);
 }

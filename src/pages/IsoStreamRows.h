@@ -32,30 +32,29 @@ std::span<const IsoStreamRow> IsoStreamRows(Dir d);
 // Description of row r for the description pane, nullptr when the row has none.
 const char* IsoStreamRowDescription(Dir d, int row);
 
-// AddValueRow's value that shows its text as it is.
-inline constexpr uint32_t ValueShowsText = 0xFFFFFFFE;
 // A 32-bit field holding this is not available and shows "n/a".
 inline constexpr uint32_t ValueNotAvailable = 0xFFFFFFFF;
 
 class CListColorCtrlEx;
 
-// One AddValueRow cell: ValueShowsText shows `text`, ValueNotAvailable "n/a", anything else the
-// number with `text` as its unit, red when asked for and not 0.
-void WriteIsoValueCell(CListColorCtrlEx& list, int row, int column, uint32_t value, const char* text, bool highlight,
+// One AddValueRow cell: ValueNotAvailable shows "n/a", anything else the number with `unit`,
+// red when asked for and not 0.
+void WriteIsoValueCell(CListColorCtrlEx& list, int row, int column, uint32_t value, const char* unit, bool highlight,
                        NumberFormat format);
 
-// Walks the rows of direction d for one entry in list order, handing each to
-// addValueRow(value, text, highlight, format) exactly as the pages' AddValueRow takes it.
-template <typename AddValueRow>
-void ForEachIsoStreamValue(Dir d, IsoStreamEntryRef entry, bool extended, AddValueRow&& addValueRow) {
+// Walks the rows of direction d for one entry in list order. Rows whose table says they show
+// text go to page.AddTextRow(text); every other row to page.AddValueRow(value, unit, highlight,
+// format). When the record was not read (`answered` false) every row shows "n/a".
+template <typename Page>
+void ForEachIsoStreamValue(Dir d, IsoStreamEntryRef entry, bool extended, bool answered, Page& page) {
     for (const IsoStreamRow& row : IsoStreamRows(d)) {
-        if (row.ext && !extended) {
-            addValueRow(ValueNotAvailable, nullptr, false, NumberFormat::Unsigned);
+        if (!answered || (row.ext && !extended)) {
+            page.AddTextRow(Str::NotAvailable);
         } else if (row.kind == IsoValueKind::Bool) {
-            addValueRow(ValueShowsText, entry.U8(row.offset) != 0 ? Str::Yes : Str::No, false, NumberFormat::Unsigned);
+            page.AddTextRow(entry.U8(row.offset) != 0 ? Str::Yes : Str::No);
         } else {
-            addValueRow(entry.U32(row.offset), row.unit, row.red,
-                        row.kind == IsoValueKind::I32 ? NumberFormat::Signed : NumberFormat::Unsigned);
+            page.AddValueRow(entry.U32(row.offset), row.unit, row.red,
+                             row.kind == IsoValueKind::I32 ? NumberFormat::Signed : NumberFormat::Unsigned);
         }
     }
 }

@@ -193,11 +193,18 @@ void CQorstatsView::RebuildTree() {
 }
 
 void CQorstatsView::SelectLastSelectedItem() {
-    if (QTreeWidgetItem* item = FindLastSelectedItem()) tree_->setCurrentItem(item);
+    if (QTreeWidgetItem* item = FindLastSelectedItem()) SelectByPanel(item);
 }
 
 void CQorstatsView::SelectGeneral() {
-    if (QTreeWidgetItem* general = RootItem(NodeKind_Info)) tree_->setCurrentItem(general);
+    if (QTreeWidgetItem* general = RootItem(NodeKind_Info)) SelectByPanel(general);
+}
+
+void CQorstatsView::SelectByPanel(QTreeWidgetItem* item) {
+    const bool outer = !panelSelects_;
+    panelSelects_ = true;
+    tree_->setCurrentItem(item);
+    if (outer) panelSelects_ = false;
 }
 
 void CQorstatsView::ClearDescription() { SetDescription(""); }
@@ -211,7 +218,11 @@ QTreeWidgetItem* CQorstatsView::RootItem(uint32_t kind) const {
 }
 
 void CQorstatsView::DeleteChildren(uint32_t rootKind) {
-    if (QTreeWidgetItem* root = RootItem(rootKind)) tree_->DeleteChildren(root);
+    QTreeWidgetItem* root = RootItem(rootKind);
+    if (!root) return;
+    // A selected child that goes hands the selection to its root; the restore brings it back.
+    if (QTreeWidgetItem* current = tree_->currentItem(); current && current->parent() == root) SelectByPanel(root);
+    tree_->DeleteChildren(root);
 }
 
 void CQorstatsView::InsertChild(uint32_t rootKind, std::string_view label, uint32_t code) {
@@ -222,8 +233,6 @@ void CQorstatsView::InsertChild(uint32_t rootKind, std::string_view label, uint3
     root->addChild(child);
     child->setData(0, Qt::UserRole, code);
     root->setExpanded(true);
-    tree_->setFocus();
-    tree_->setCurrentItem(child);
 }
 
 // ---- Selection ----
@@ -292,19 +301,22 @@ void CQorstatsView::OnTreeSelChanged() {
         default: break;
     }
 
-    // The first selection of a code above every earlier one is never stored: that is how the
-    // programmatic selections after a rebuild stay out of the settings.
+    // Only the user's own choices are remembered; of those, the first selection of a code above
+    // every earlier one and any made while the restore window is open are not stored.
+    const bool byUser = !panelSelects_;
+    if (byUser && currentCode_ != 0) chosenCode_ = currentCode_;
     if (currentCode_ > highestSelectedCode_)
         highestSelectedCode_ = currentCode_;
-    else if (currentCode_ != 0 && restore_.RestoreSelectionPending == 0)
+    else if (byUser && currentCode_ != 0 && restore_.RestoreSelectionPending == 0)
         WriteLastSelItem(currentCode_);
 
     timer_.RestartRefreshTimer();
     SetDescription(Str::DescriptionHint);
 }
 
+// The node the user chose in this run, or else the stored one.
 QTreeWidgetItem* CQorstatsView::FindLastSelectedItem() const {
-    uint32_t stored = ReadLastSelItem();
+    const uint32_t stored = chosenCode_ != 0 ? chosenCode_ : ReadLastSelItem();
     for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* root = tree_->topLevelItem(i);
         if (CodeOf(root) == stored) return root;

@@ -27,8 +27,8 @@ class CDlgPgSingleChannel;
 class IRefreshTimer;
 
 // The form view: the statistics tree on the left, one page at a time on the right, the
-// description pane below. It remembers the last node the user chose and brings it back
-// after every rebuild of the tree.
+// description pane below. The selection is the user's: it remembers the last node the user
+// chose and brings it back after every rebuild of the tree or of a root's child nodes.
 class CQorstatsView : public QWidget, public IPollingView, public IStatisticsTree {
     Q_OBJECT
 public:
@@ -78,6 +78,8 @@ public:
     CDlgPgSingleChannel& SingleChannelPage() { return *singleChannel_; }
 
 private:
+    // Selections made by the panel itself: they show the node's page but store nothing.
+    void SelectByPanel(QTreeWidgetItem* item);
     void SetDescription(const char* text);
     CDlgPgBase* AllPages(size_t i) const;
 
@@ -109,5 +111,8 @@ private:
     NodeCode currentCode_ = 0;
     uint32_t currentKind_ = 0;
     uint32_t highestSelectedCode_ = 0;
+    // The node the user chose last in this run; until then the restore looks for the stored one.
+    NodeCode chosenCode_ = 0;
+    bool panelSelects_ = false;
     bool initialised_ = false;
 };

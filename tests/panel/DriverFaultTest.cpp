@@ -153,24 +153,58 @@ TEST(DriverFaults, EachCodeFailingEveryNthTimeLeavesThePanelWorking) {
     }
 }
 
-TEST(DriverFaults, AFailingDeviceListKeepsTheLastDevicesAndAFailingBundleListEmptiesTheChannels) {
-    PanelFixture p;
-    p.Start();
-    p.Tick(2);
-    FaultPlan plan;
-    plan.failCode = IOCTL_QOR_GET_DEVICE_LIST;
-    p.sim.SetFaults(plan);
-    p.Tick(2);
-    EXPECT_EQ(p.dev.DeviceCount(), 2u);
-    EXPECT_EQ(p.View().DevicesPage().List().ColumnCount(), 3);
+TEST(DriverFaults, AFailedReadIsShownAsSuchAndNeverAsAValueOrAChangeOfTheTree) {
+    struct Case {
+        uint32_t failing;
+        uint32_t rootKind;
+        int child;  // -1: the root itself
+        int row;
+        int column;
+    };
+    const Case cases[] = {
+        {IOCTL_QOR_GET_ASIO_STATISTICS, NodeKind_Asio, -1, 0, 1},
+        {IOCTL_QOR_GET_DEVICE_LIST, NodeKind_Devices, -1, 1, 2},
+        {IOCTL_QOR_GET_DEVICE_INFO, NodeKind_Devices, -1, 1, 1},
+        {IOCTL_QOR_GET_SAMPLE_RATE_INFO, NodeKind_Devices, -1, 3, 1},
+        {IOCTL_QOR_GET_ISO_STREAM_STATISTICS, NodeKind_IsoInStreams, -1, 3, 2},
+        {IOCTL_QOR_GET_ISO_STREAM_STATISTICS, NodeKind_IsoOutStreams, 1, 3, 1},
+        {IOCTL_QOR_GET_BUNDLE_LIST, NodeKind_ChannelsIn, 1, 4, 1},
+        {IOCTL_QOR_GET_BUNDLE_INFO, NodeKind_ChannelsOut, 0, 10, 2},
+        {IOCTL_QOR_GET_CHANNEL_INFO, NodeKind_ChannelsIn, 0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::hex << c.failing << " on " << c.rootKind);
+        PanelFixture p;
+        p.Start();
+        p.frame->show();
+        p.Tick(6);
+        QTreeWidgetItem* root = p.Root(c.rootKind);
+        p.Select(c.child < 0 ? root : root->child(c.child));
+        p.Tick();
+        CDlgPgListBase* page = static_cast<CDlgPgListBase*>(p.View().VisiblePage());
+        ASSERT_NE(page, nullptr);
+        ASSERT_NE(page->List().CellText(c.row, c.column), "n/a");
 
-    plan.failCode = IOCTL_QOR_GET_BUNDLE_LIST;
-    p.sim.SetFaults(plan);
-    p.Tick();
-    EXPECT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 0);
-    EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 0);
-    EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2) << "the other pages are not affected";
-    ExpectConsistent(p.View());
+        FaultPlan plan;
+        plan.failCode = c.failing;
+        p.sim.SetFaults(plan);
+        p.Tick(2);
+        EXPECT_EQ(p.frame->StatusBar().PaneText(0), "Driver opened - can't read from device.");
+        EXPECT_EQ(p.frame->StatusBar().PaneForeground(0), Colours::StatusBlue);
+        EXPECT_EQ(p.frame->StatusBar().PaneText(2), "Driver opened.");
+        EXPECT_EQ(page->List().CellText(c.row, c.column), "n/a");
+        for (const auto& [kind, count] : {std::pair{NodeKind_IsoInStreams, 2}, {NodeKind_IsoOutStreams, 2},
+                                          {NodeKind_ChannelsIn, 5}, {NodeKind_ChannelsOut, 5}})
+            EXPECT_EQ(p.Root(kind)->childCount(), count) << std::hex << kind;
+        EXPECT_EQ(p.View().DevicesPage().List().ColumnCount(), 3);
+        EXPECT_EQ(p.View().VisiblePage(), page) << "the selection stays";
+
+        p.sim.SetFaults(FaultPlan{});
+        p.Tick(2);  // the ASIO page shows the records of the tick before
+        EXPECT_EQ(p.frame->StatusBar().PaneText(0), "Reading from device.");
+        EXPECT_NE(page->List().CellText(c.row, c.column), "n/a");
+        ExpectConsistent(p.View());
+    }
 }
 
 // ---- Answers beyond the records ----
@@ -230,18 +264,22 @@ TEST(DriverFaults, NamesWithoutNulAreCutAtTheirFields) {
     ExerciseAndRecover(p);
 }
 
-TEST(DriverFaults, ShortAnswersLeaveTheUnreadRestZero) {
+TEST(DriverFaults, ShortAnswersAreFailedReads) {
     PanelFixture p;
+    p.Start();
+    p.Tick(3);
     FaultPlan plan;
     plan.shortAnswers = true;
     plan.shortCode = IOCTL_QOR_GET_ISO_STREAM_STATISTICS;
     p.sim.SetFaults(plan);
-    p.Start();
-    p.Tick(3);
+    p.Select(p.Root(NodeKind_IsoInStreams));
+    p.Tick(2);
     ExpectConsistent(p.View());
-    // Half of the record holds the input streams; the output count lies beyond it.
+    // Half of the record holds the input streams; the output count lies beyond it. Neither is believed.
     EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
-    EXPECT_EQ(p.Root(NodeKind_IsoOutStreams)->childCount(), 0);
+    EXPECT_EQ(p.Root(NodeKind_IsoOutStreams)->childCount(), 2);
+    EXPECT_EQ(p.View().IsoInPage().List().CellText(3, 1), "n/a");
+    EXPECT_EQ(p.frame->StatusBar().PaneText(0), "Driver opened - can't read from device.");
 
     plan.shortCode = 0;  // every code
     p.sim.SetFaults(plan);
@@ -322,7 +360,6 @@ TEST(DriverFaults, ThousandUnloadsResetTheViewOnceEachAndTheStoredNodeComesBack)
         p.Tick();
         ASSERT_TRUE(p.Root(NodeKind_Info)->data(0, Marker).isValid()) << "loading is no reset";
         ASSERT_EQ(p.Selected(), Stored);
-        // The restore window stays open for four ticks; a loss within it resets nothing.
         p.Tick(3);
         ASSERT_EQ(p.Selected(), Stored);
         ASSERT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 5);

@@ -104,28 +104,49 @@ TEST(MainFrame, ClearStatisticsReachesTheDriverWithOrWithoutIt) {
 
 // ---- Remembering the selected node ----
 
-TEST(MainFrame, UserSelectionIsStoredOnlyOutsideTheRestoreWindowAndNotOnItsFirstHighest) {
-    sim::SimOptions options;
-    options.inBundles = options.outBundles = 0;
-    options.outStreams = 0;
-    PanelFixture p(options);
+TEST(MainFrame, TheSelectionIsTheUsersWhateverTheDriverInserts) {
+    PanelFixture p;
     p.Start();
-    p.Select(p.Root(NodeKind_ChannelsOut));  // window still open: not stored
-    EXPECT_EQ(p.StoredCode(), 0u);
+    p.Select(p.Root(NodeKind_ChannelsOut));  // the restore window is still open: not stored
     p.Tick(6);
-    EXPECT_EQ(p.Selected(), 0x19000001u);  // the last stream node the page inserted
+    EXPECT_EQ(p.Selected(), NodeKind_ChannelsOut) << "the nodes the pages inserted took nothing away";
     EXPECT_EQ(p.StoredCode(), 0u);
-    p.Select(p.Root(NodeKind_ChannelsOut));
-    EXPECT_EQ(p.StoredCode(), 0x17000000u);
-    // A new output stream's node is selected by its page: a code above every earlier one, not stored.
-    p.sim.SetStreamCounts(2, 1);
-    p.Tick();
-    EXPECT_EQ(p.Selected(), 0x20000000u);
-    EXPECT_EQ(p.StoredCode(), 0x17000000u);
     p.Select(p.Root(NodeKind_Asio));
-    EXPECT_EQ(p.StoredCode(), 0x10000000u);
-    p.Select(p.Root(NodeKind_IsoOutStreams)->child(0));
-    EXPECT_EQ(p.StoredCode(), 0x20000000u);
+    EXPECT_EQ(p.StoredCode(), NodeKind_Asio);
+    p.Select(p.Root(NodeKind_ChannelsOut));
+    EXPECT_EQ(p.StoredCode(), NodeKind_ChannelsOut);
+
+    // A stream comes: its node is inserted, the selection and the stored node stay.
+    p.sim.SetStreamCounts(2, 3);
+    p.Tick();
+    ASSERT_EQ(p.Root(NodeKind_IsoOutStreams)->childCount(), 3);
+    EXPECT_EQ(p.Selected(), NodeKind_ChannelsOut);
+    EXPECT_EQ(p.StoredCode(), NodeKind_ChannelsOut);
+    p.Tick(4);  // the restore window the new nodes opened closes
+
+    // The first selection of a code above every earlier one is not stored; the second is.
+    constexpr NodeCode Fourth = MakeNodeCode(NodeKind_ChannelIn, 3);
+    p.Select(p.Root(NodeKind_ChannelsIn)->child(3));
+    EXPECT_EQ(p.StoredCode(), NodeKind_ChannelsOut);
+    p.Select(p.Root(NodeKind_Asio));
+    p.Select(p.Root(NodeKind_ChannelsIn)->child(3));
+    EXPECT_EQ(p.StoredCode(), Fourth);
+
+    // The selected bundle goes: its root takes the selection, nothing is stored.
+    p.sim.SetBundleCounts(3, 5);
+    p.Tick();
+    ASSERT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 3);
+    EXPECT_EQ(p.Selected(), NodeKind_ChannelsIn);
+    EXPECT_EQ(p.StoredCode(), Fourth);
+
+    // It comes back, and so does the selection.
+    p.sim.SetBundleCounts(5, 5);
+    p.Tick();
+    EXPECT_EQ(p.Selected(), Fourth);
+    EXPECT_EQ(p.View().SingleChannelPage().BundleIndex, 3u);
+    p.Tick(5);
+    EXPECT_EQ(p.Selected(), Fourth);
+    EXPECT_EQ(p.StoredCode(), Fourth);
 }
 
 TEST(MainFrame, StoredChildNodeComesBackWithinFourTicksAfterARestart) {
@@ -142,12 +163,50 @@ TEST(MainFrame, StoredChildNodeComesBackWithinFourTicksAfterARestart) {
     EXPECT_EQ(page.List().CellText(2, 1), "Input");
 }
 
-TEST(MainFrame, WithoutAStoredNodeTheLastInsertedChildStaysSelected) {
+TEST(MainFrame, AFirstStartWithNothingStoredStaysOnGeneral) {
     PanelFixture p;
     p.Start();
     p.Tick(6);
-    EXPECT_EQ(KindOf(p.Selected()), NodeKind_ChannelOut);
+    EXPECT_EQ(p.Selected(), NodeKind_Info);
+    EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 5);
     EXPECT_EQ(p.StoredCode(), 0u);
+}
+
+TEST(MainFrame, InsertingTheMaximumOfNodesReadsTheDriverOnceAndShowsNoPage) {
+    PanelFixture p(sim::SimOptions::MaxLoad());
+    p.Start();
+    p.Tick();
+    EXPECT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 128);
+    EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 128);
+    EXPECT_EQ(p.Root(NodeKind_IsoOutStreams)->childCount(), 16);
+    // One refresh reads the device list once; a page filled per inserted node would read it again and again.
+    EXPECT_EQ(p.sim.RequestCount(IOCTL_QOR_GET_DEVICE_LIST), 1u);
+    EXPECT_EQ(p.Selected(), NodeKind_Info);
+}
+
+TEST(MainFrame, ALossRightAfterTheDriverCameBackEmptiesTheViewAndTheNodeReturnsWithIt) {
+    constexpr NodeCode Stored = 0x21000002;
+    PanelFixture p;
+    p.settings->CreateKey(SettingsStore::Root::LocalMachine, "Software", "Quandrel\\QOR_Stats");
+    p.settings->WriteDword(SettingsStore::Root::LocalMachine, "Software\\Quandrel\\QOR_Stats", "LastSelItem",
+                           Stored);
+    p.Start();
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        p.Tick();  // the restore window opens with the nodes and stays open for four ticks
+        ASSERT_EQ(p.Selected(), Stored);
+        p.sim.SetLoaded(false);
+        p.Tick();
+        EXPECT_EQ(PaneText(p, 2), "Driver not opened.");
+        EXPECT_EQ(p.Selected(), NodeKind_Info);
+        EXPECT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 0);
+        EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 0);
+        EXPECT_EQ(p.View().AsioPage().List().HeadingText(0), "No ASIO Information Available");
+        p.sim.SetLoaded(true);
+    }
+    p.Tick();
+    EXPECT_EQ(p.Selected(), Stored);
+    EXPECT_EQ(p.StoredCode(), Stored);
 }
 
 // ---- Description pane ----

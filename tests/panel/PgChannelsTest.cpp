@@ -104,7 +104,8 @@ TEST_F(PgChannels, FromThreeOutputBundlesToTwo) {
     const auto children = tree.ChildrenOf(NodeKind_ChannelsOut);
     ASSERT_EQ(children.size(), 2u);
     EXPECT_EQ(children[1].code, MakeNodeCode(NodeKind_ChannelOut, 1));
-    EXPECT_EQ(tree.selectedCode, MakeNodeCode(NodeKind_ChannelOut, 1));
+    EXPECT_EQ(tree.selectedCode, 0u) << "inserting selects nothing";
+    EXPECT_TRUE(restore.IsOpen()) << "a selected bundle that went comes back";
     EXPECT_EQ(out.List().RowCount(), 4);
 
     SetBundles(Dir::Out, 0);
@@ -112,6 +113,25 @@ TEST_F(PgChannels, FromThreeOutputBundlesToTwo) {
     EXPECT_TRUE(tree.ChildrenOf(NodeKind_ChannelsOut).empty());
     EXPECT_EQ(out.List().ColumnCount(), 3);
     EXPECT_EQ(out.List().RowCount(), 0);
+}
+
+TEST_F(PgChannels, OnlyAnAnsweredBundleListChangesNodesAndRows) {
+    StereoBundle(Dir::In, 0);
+    SetBundles(Dir::In, 1);
+    in.Refresh();
+    const int deletions = tree.deletions;
+
+    SetBundles(Dir::In, 0);  // what a failed read leaves
+    Answered().bundleList = false;
+    in.Refresh();
+    EXPECT_EQ(tree.deletions, deletions);
+    EXPECT_EQ(tree.ChildrenOf(NodeKind_ChannelsIn).size(), 1u);
+    EXPECT_EQ(in.List().RowCount(), 2);
+
+    Answered().bundleList = true;  // the driver says: no bundles
+    in.Refresh();
+    EXPECT_TRUE(tree.ChildrenOf(NodeKind_ChannelsIn).empty());
+    EXPECT_EQ(in.List().RowCount(), 0);
 }
 
 TEST_F(PgChannels, AnUnreadableDeviceNameIsEmptyOnBothPages) {
@@ -140,6 +160,7 @@ TEST_F(PgChannels, TheSelectedBundleIsRefilledEveryTickOnTheSingleChannelPage) {
         single.FillValues(Dir::In);
     };
     in.Refresh();
+    tree.Select(MakeNodeCode(NodeKind_ChannelIn, 1));
     ASSERT_EQ(single.BundleIndex, 1u);
     EXPECT_EQ(Text(single.List(), 3, 1), "Interface B");
 

@@ -37,9 +37,6 @@ TEST_F(PgIsoStreams, OneColumnPerStreamHeadedWithItsDevice) {
     PutStream(Dir::In, 1, MissingPacket, 1);
     tree.currentKind = NodeKind_IsoInStreams;
     in.Refresh();
-    // Inserting the nodes selected the last one; the user goes back to the list.
-    tree.currentKind = NodeKind_IsoInStreams;
-    in.Refresh();
 
     ASSERT_EQ(InList().ColumnCount(), 3);
     EXPECT_EQ(Heading(InList(), 0), "Property");
@@ -114,16 +111,19 @@ TEST_F(PgIsoStreams, CountChangesRebuildTheChildNodesAndTheColumns) {
     in.Refresh();
     ASSERT_EQ(tree.ChildrenOf(NodeKind_IsoInStreams).size(), 1u);
     EXPECT_EQ(tree.ChildrenOf(NodeKind_IsoInStreams)[0].label, "A");
-    EXPECT_EQ(tree.selectedCode, MakeNodeCode(NodeKind_IsoInStream, 0));
+    EXPECT_EQ(tree.selectedCode, 0u) << "inserting selects nothing";
+    EXPECT_TRUE(restore.IsOpen()) << "a selected stream that went comes back";
 
+    restore = RestoreWindow{0, 0};
     Streams(Dir::In, {0xA, 0xB});
     in.Refresh();
+    EXPECT_TRUE(restore.IsOpen());
     const auto children = tree.ChildrenOf(NodeKind_IsoInStreams);
     ASSERT_EQ(children.size(), 2u);
     EXPECT_EQ(children[0].code, MakeNodeCode(NodeKind_IsoInStream, 0));
     EXPECT_EQ(children[1].code, MakeNodeCode(NodeKind_IsoInStream, 1));
     EXPECT_EQ(children[1].label, "B");
-    EXPECT_EQ(tree.selectedCode, children[1].code);
+    EXPECT_EQ(tree.selectedCode, 0u);
     EXPECT_EQ(InList().ColumnCount(), 3);
 
     SetStreams(Dir::In, 0);
@@ -160,6 +160,7 @@ TEST_F(PgIsoStreams, TheSelectedStreamIsRefilledEveryTickOnTheSingleStreamPage) 
         single.FillValues(Dir::Out, IsoStreamEntryRef::At(Snap().isoStreamStatistics, Dir::Out, IndexOf(code)));
     };
     out.Refresh();
+    tree.Select(MakeNodeCode(NodeKind_IsoOutStream, 2));
     ASSERT_EQ(single.StreamIndex, 2u);
     EXPECT_EQ(Heading(single.List(), 1), "Stream 9");
     EXPECT_EQ(Text(single.List(), 3, 1), "333");
@@ -169,6 +170,65 @@ TEST_F(PgIsoStreams, TheSelectedStreamIsRefilledEveryTickOnTheSingleStreamPage) 
     EXPECT_EQ(Text(single.List(), 3, 1), "334");
     // The list page itself is not on show.
     EXPECT_EQ(Text(out.List(), 3, 1), "TotalPacketsSent");
+}
+
+TEST_F(PgIsoStreams, CellKindsComeFromTheRowsNotFromTheValues) {
+    Streams(Dir::In, {0xA});
+    dev.Published().ExtendedStatistics = 2;
+    constexpr uint32_t MinusTwo = 0xFFFFFFFE;
+    PutStream(Dir::In, 0, 12, MinusTwo);              // TotalPacketsReceived, row 3
+    PutStream(Dir::In, 0, MissingPacket, MinusTwo);   // an error counter
+    PutStream(Dir::In, 0, MinSytOffset, MinusTwo);    // signed
+    PutStream(Dir::In, 0, 72, 0xFFFFFFFF);            // MaxSytOffset, row 34: not available
+    in.Refresh();
+    single.StreamIndex = 0;
+    single.BuildList(Dir::In);
+    tree.Select(NodeKind_IsoInStreams);
+    in.Refresh();
+    tree.Select(MakeNodeCode(NodeKind_IsoInStream, 0));
+    in.Refresh();
+
+    for (const CListColorCtrlEx* list : {&InList(), static_cast<const CListColorCtrlEx*>(&single.List())}) {
+        EXPECT_EQ(Text(*list, 3, 1), "4 294 967 294");
+        EXPECT_EQ(list->CellTextColour(3, 1), Colours::Black);
+        EXPECT_EQ(Text(*list, MissingPacketRow, 1), "4 294 967 294");
+        EXPECT_EQ(list->CellTextColour(MissingPacketRow, 1), Colours::Highlight);
+        EXPECT_EQ(Text(*list, MinSytOffsetRow, 1), "-2 CT ticks");
+        EXPECT_EQ(Text(*list, 34, 1), "n/a");
+    }
+}
+
+TEST_F(PgIsoStreams, AFailedReadShowsNotAvailableAndKeepsNodesAndColumns) {
+    Streams(Dir::In, {0xA, 0xB});
+    PutStream(Dir::In, 1, MissingPacket, 3);
+    in.Refresh();
+    single.BuildList(Dir::In);
+    ASSERT_EQ(tree.ChildrenOf(NodeKind_IsoInStreams).size(), 2u);
+    const int deletions = tree.deletions;
+
+    // What a failed read leaves: a zeroed record that says nothing.
+    Snap().isoStreamStatistics.Zero();
+    Answered().isoStreams = false;
+    tree.Select(NodeKind_IsoInStreams);
+    in.Refresh();
+    EXPECT_EQ(tree.deletions, deletions);
+    EXPECT_EQ(tree.ChildrenOf(NodeKind_IsoInStreams).size(), 2u);
+    EXPECT_EQ(in.CachedCount, 2u);
+    ASSERT_EQ(InList().ColumnCount(), 3);
+    for (int column = 1; column <= 2; ++column)
+        for (int row = 0; row < InList().RowCount(); ++row) EXPECT_EQ(Text(InList(), row, column), "n/a") << row;
+    single.StreamIndex = 1;
+    tree.Select(MakeNodeCode(NodeKind_IsoInStream, 1));
+    in.Refresh();
+    EXPECT_EQ(Text(single.List(), MissingPacketRow, 1), "n/a");
+
+    // The next answer shows values again; only an answer with other counts rebuilds.
+    Streams(Dir::In, {0xA, 0xB});
+    PutStream(Dir::In, 1, MissingPacket, 4);
+    Answered().isoStreams = true;
+    in.Refresh();
+    EXPECT_EQ(tree.deletions, deletions);
+    EXPECT_EQ(Text(single.List(), MissingPacketRow, 1), "4");
 }
 
 TEST_F(PgIsoStreams, ASelectedIndexBeyondTheStreamsWritesNothing) {

@@ -17,7 +17,7 @@ namespace {
 
 constexpr auto Hklm = SettingsStore::Root::LocalMachine;
 constexpr const char* Key = "Software\\Quandrel\\QOR_Stats";
-// Below the codes the pages' own insertions reach, so that selecting it is stored at once.
+// Below the code of "General", selected at start, so that selecting it is stored at once.
 constexpr NodeCode Chosen = NodeKind_ChannelsOut;
 constexpr NodeCode Other = NodeKind_Asio;
 
@@ -56,8 +56,8 @@ void StartAndPoll(PanelFixture& p) {
     EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 5);
 }
 
-// No stored node was found: the last node a page inserted stays selected.
-void ExpectNothingRestored(PanelFixture& p) { EXPECT_EQ(KindOf(p.Selected()), NodeKind_ChannelOut); }
+// No stored node was found: "General" stays selected.
+void ExpectNothingRestored(PanelFixture& p) { EXPECT_EQ(KindOf(p.Selected()), NodeKind_Info); }
 
 // The user's choice is written and comes back after a restart.
 void ExpectChoiceSurvivesRestart(PanelFixture& p) {

@@ -38,7 +38,20 @@ struct PageFixture {
     PageFixture() {
         device.handler = [this](const ScriptedControlDevice::Request& r, uint8_t* out) { return Answer(r, out); };
         dev.Open();
+        AnswerAll();
     }
+
+    // The test writes the snapshot itself: every record counts as answered until it says otherwise.
+    void AnswerAll() {
+        RecordValidity& v = dev.MutableValidity();
+        v.driverVersion = v.deviceList = v.sampleRate = v.asioStatistics = v.asioInfo = v.isoStreams = v.bundleList =
+            true;
+        v.devices.set();
+        for (auto& half : v.bundles) half.set();
+        for (auto& half : v.channels)
+            for (auto& bundle : half) bundle.set();
+    }
+    RecordValidity& Answered() { return dev.MutableValidity(); }
 
     StatisticsSnapshot& Snap() { return dev.MutableSnapshot(); }
 
