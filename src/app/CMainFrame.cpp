@@ -89,14 +89,19 @@ void CMainFrame::CreateMenu() {
 void CMainFrame::CreateToolbar() {
     toolbar_ = addToolBar(QString());
     toolbar_->setObjectName("toolbar");
-    toolbar_->setMovable(true);
+    // Fixed at the top, as the only place of the Start/Stop control.
+    toolbar_->setMovable(false);
     toolbar_->setFloatable(false);
+    toolbar_->setAllowedAreas(Qt::TopToolBarArea);
+    toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
     toolbar_->setIconSize(QSize(16, 15));
 
     stoppedImage_ = ToolbarImages::StartStop(Res::IDB_STOPPED);
     readingImage1_ = ToolbarImages::StartStop(Res::IDB_READING_1);
     readingImage2_ = ToolbarImages::StartStop(Res::IDB_READING_2);
-    startStop_ = toolbar_->addAction(readingImage1_, QString());
+    // The toolbar's own bitmap shows the stopped image; the first status update sets the frame.
+    startStop_ = toolbar_->addAction(stoppedImage_, QString());
+    toolbarBitmap_ = Res::IDB_STOPPED;
     startStop_->setObjectName("startStop");
     startStop_->setCheckable(true);
     startStop_->setChecked(true);
@@ -117,6 +122,7 @@ void CMainFrame::CreateToolbar() {
 void CMainFrame::CreateStatusBar() {
     statusBar_ = new CColoredStatusBarCtrl(this);
     statusBar_->setObjectName("statusBar");
+    statusBar_->setSizeGripEnabled(false);  // the frame has a fixed size
     setStatusBar(statusBar_);
 }
 
@@ -125,10 +131,16 @@ void CMainFrame::StartTimers() {
     if (timerMode_ == Timers::Real) elapsedTimer_.start();
 }
 
+// Centred once; afterwards the window stays where the user put it, also when it is restored.
 void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (centred_) return;
+    centred_ = true;
     if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
+
+// No menu to hide the toolbar: it holds the only Start/Stop control.
+QMenu* CMainFrame::createPopupMenu() { return nullptr; }
 
 // ---- Polling cycle's window ----
 

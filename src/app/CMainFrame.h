@@ -10,6 +10,7 @@
 #include "view/IRefreshTimer.h"
 
 class QAction;
+class QMenu;
 class QToolBar;
 class CColoredStatusBarCtrl;
 class CQorstatsView;
@@ -56,6 +57,8 @@ public:
     uint32_t TraceMask = 0;
     uint32_t AppliedTraceMask = 0;
 
+    QMenu* createPopupMenu() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -82,4 +85,5 @@ private:
     QTimer elapsedTimer_;
     int refreshTimerId_ = 0;  // the running refresh timer's identifier, 0 when stopped
     int toolbarBitmap_ = 0;
+    bool centred_ = false;
 };

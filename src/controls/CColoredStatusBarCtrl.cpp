@@ -1,5 +1,6 @@
 #include "controls/CColoredStatusBarCtrl.h"
 
+#include <QLayout>
 #include <QPainter>
 #include <cstddef>
 
@@ -12,7 +13,6 @@ namespace {
 constexpr std::array<int, CColoredStatusBarCtrl::PaneCount> PaneMinimumWidths = {200, 200, 100};
 // Status texts are the panel's own; the bound only guards against a runaway caller.
 constexpr std::size_t PaneTextCapacity = 256;
-constexpr int TextIndent = 2;
 
 }  // namespace
 
@@ -29,7 +29,10 @@ CColoredStatusBarCtrl::CColoredStatusBarCtrl(QWidget* parent) : QStatusBar(paren
 void CColoredStatusBarCtrl::SetPane(int pane, std::string_view text, Colour background, Colour foreground) {
     if (!IsPane(pane)) return;
     PaneState& state = panes_[static_cast<std::size_t>(pane)];
-    if (AssignLatin1(state.text, text.substr(0, PaneTextCapacity))) state.layout.setText(state.text);
+    if (AssignLatin1(state.text, text.substr(0, PaneTextCapacity))) {
+        state.layout.setText(state.text);
+        paneWidgets_[static_cast<std::size_t>(pane)]->FitText();
+    }
     state.background = background;
     state.foreground = foreground;
     lastPane_ = pane;
@@ -37,6 +40,8 @@ void CColoredStatusBarCtrl::SetPane(int pane, std::string_view text, Colour back
 
 void CColoredStatusBarCtrl::RepaintNow() {
     ++repaintCount_;
+    // A pane whose text grew gets its width before it is painted, not after.
+    if (layout()) layout()->activate();
     repaint();
 }
 

@@ -18,12 +18,14 @@ class CColoredStatusBarCtrl : public QStatusBar {
 
 public:
     static constexpr int PaneCount = 3;
+    // Left of every pane text, in pixels.
+    static constexpr int TextIndent = 2;
 
     explicit CColoredStatusBarCtrl(QWidget* parent = nullptr);
 
     // Stores only: the pane shows it at its next paint (see RepaintNow). Other indexes are ignored.
     void SetPane(int pane, std::string_view text, Colour background, Colour foreground);
-    // Paints the whole bar before returning.
+    // Lays the panes out for their texts and paints the whole bar before returning.
     void RepaintNow();
     // Paints one pane into `rect`; the pane widgets call it from their paint events.
     void DrawItem(QPainter& painter, int pane, const QRect& rect) const;

@@ -12,6 +12,8 @@ public:
     CColoredStatusPane(CColoredStatusBarCtrl& bar, int pane, int minimumWidth);
 
     int Pane() const { return pane_; }
+    // Widens the pane to its text when the text needs more than the pane's own width.
+    void FitText();
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -21,4 +23,5 @@ protected:
 private:
     CColoredStatusBarCtrl& bar_;
     int pane_;
+    int baseWidth_;
 };
