@@ -64,6 +64,10 @@ constexpr const char* ReleaseBuild = "Release Build";
 constexpr const char* InfoFormat =
     "Velmoric 1394 Audio Driver Statistics\n\n\nDevice Driver Version Info:\nDriver Release:\tV%d.%02d.%d\n"
     "Driver Interface:\tV%d.%02d\nDriver Build:\t%s\n\n";
+// The same page when the driver did not answer the version request.
+constexpr const char* InfoNotRead =
+    "Velmoric 1394 Audio Driver Statistics\n\n\nDevice Driver Version Info:\nDriver Release:\tn/a\n"
+    "Driver Interface:\tn/a\nDriver Build:\tn/a\n\n";
 
 // Statistics lists: headings and the fixed cell texts.
 constexpr const char* NotAvailable = "n/a";

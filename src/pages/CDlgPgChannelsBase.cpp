@@ -35,6 +35,8 @@ void CDlgPgChannelsBase::Refresh() {
 }
 
 void CDlgPgChannelsBase::BuildList() {
+    // Rows come from the bundles' records: without an answer the list keeps the ones it has.
+    if (!ctx_.dev.Validity().bundleList) return;
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();
     list_.Clear();
     list_.InsertColumn(DeviceColumn, 70, Str::DeviceHeading, false);

@@ -19,15 +19,19 @@ CDlgPgInfo::CDlgPgInfo(PageContext& context, QWidget* parent)
 
 void CDlgPgInfo::Refresh(bool keepBuildText) {
     PublishedDriverVersion& v = ctx_.dev.Published();
-    if (!keepBuildText) v.BuildText = v.DebugBuild ? Str::DebugBuild : Str::ReleaseBuild;
+    // A tick whose version request failed knows no version, nor a release build of V0.00.0.
+    const bool unread = !keepBuildText && !ctx_.dev.Validity().driverVersion;
+    if (!keepBuildText) v.BuildText = unread ? "" : v.DebugBuild ? Str::DebugBuild : Str::ReleaseBuild;
 
     std::array<char, 32> build{};
     const std::size_t buildLength = std::min(v.BuildText.size(), build.size() - 1);
     std::copy_n(v.BuildText.data(), buildLength, build.data());
 
     std::array<char, 512> text{};
-    const int n = std::snprintf(text.data(), text.size(), Str::InfoFormat, v.releaseMajor, v.releaseMinor,
-                                static_cast<int>(v.releaseBuild), v.interfaceMajor, v.interfaceMinor, build.data());
+    const int n = unread ? std::snprintf(text.data(), text.size(), "%s", Str::InfoNotRead)
+                         : std::snprintf(text.data(), text.size(), Str::InfoFormat, v.releaseMajor, v.releaseMinor,
+                                         static_cast<int>(v.releaseBuild), v.interfaceMajor, v.interfaceMinor,
+                                         build.data());
     const std::size_t length = n < 0 ? 0 : std::min(static_cast<std::size_t>(n), text.size() - 1);
     // Every tick writes the same text as the one before almost always: leave the label alone then.
     if (length == infoLength_ && std::equal(text.begin(), text.begin() + length, infoText_.begin()) &&

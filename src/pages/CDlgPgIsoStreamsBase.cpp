@@ -40,6 +40,8 @@ void CDlgPgIsoStreamsBase::Refresh() {
 }
 
 void CDlgPgIsoStreamsBase::BuildList() {
+    // Headings come from the streams' record: without an answer the list keeps the ones it has.
+    if (!ctx_.dev.Validity().isoStreams) return;
     const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
     list_.Clear();
     list_.InsertColumn(0, 150, Str::PropertyHeading, false);

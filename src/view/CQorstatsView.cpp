@@ -201,10 +201,10 @@ void CQorstatsView::SelectGeneral() {
 }
 
 void CQorstatsView::SelectByPanel(QTreeWidgetItem* item) {
-    const bool outer = !panelSelects_;
+    const bool was = panelSelects_;
     panelSelects_ = true;
     tree_->setCurrentItem(item);
-    if (outer) panelSelects_ = false;
+    panelSelects_ = was;
 }
 
 void CQorstatsView::ClearDescription() { SetDescription(""); }

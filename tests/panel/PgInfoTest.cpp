@@ -69,6 +69,23 @@ TEST_F(PgInfo, AResetAfterAFailedReadShowsZerosAndAnEmptyBuild) {
     EXPECT_FALSE(page.Label().text().contains("Debug Build"));
 }
 
+TEST_F(PgInfo, AFailedReadInATickShowsNoVersionAndNoBuildKind) {
+    SetVersion(1);
+    dev.ReadDriverVersion();
+    page.Refresh(false);
+
+    versionFails = true;
+    dev.ReadDriverVersion();
+    page.Refresh(false);
+    EXPECT_EQ(std::string(page.InfoText()), Title + "Driver Release:\tn/a\nDriver Interface:\tn/a\nDriver Build:\tn/a\n\n");
+    EXPECT_EQ(dev.Published().BuildText, "");
+
+    versionFails = false;
+    dev.ReadDriverVersion();
+    page.Refresh(false);
+    EXPECT_EQ(std::string(page.InfoText()), Expected("3.04.127", "1.02", "Debug Build"));
+}
+
 TEST_F(PgInfo, KeepingTheBuildTextLeavesItAsTheLastReadSetIt) {
     SetVersion(1);
     dev.ReadDriverVersion();

@@ -210,8 +210,10 @@ TEST_F(PgIsoStreams, AFailedReadShowsNotAvailableAndKeepsNodesAndColumns) {
     Snap().isoStreamStatistics.Zero();
     Answered().isoStreams = false;
     tree.Select(NodeKind_IsoInStreams);
+    in.BuildList();  // as the view does when the node is clicked
     in.Refresh();
     EXPECT_EQ(tree.deletions, deletions);
+    EXPECT_EQ(Heading(InList(), 2), "B");
     EXPECT_EQ(tree.ChildrenOf(NodeKind_IsoInStreams).size(), 2u);
     EXPECT_EQ(in.CachedCount, 2u);
     ASSERT_EQ(InList().ColumnCount(), 3);
