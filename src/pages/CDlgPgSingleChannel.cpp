@@ -108,7 +108,8 @@ const char* CDlgPgSingleChannel::RowDescription(int row) {
 
 uint32_t CDlgPgSingleChannel::ChannelCount(Dir d) const {
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();
-    if (BundleIndex >= s.bundleList.Count(d)) return 0;
+    // Only an answered list says the bundle is gone; without one its last record still lays it out.
+    if (ctx_.dev.Validity().bundleList && BundleIndex >= s.bundleList.Count(d)) return 0;
     // Never more value columns than the list holds beside "Property".
     return std::min(s.Bundle(d, BundleIndex).ChannelCount(), static_cast<uint32_t>(ListColumnCapacity - 1));
 }

@@ -14,8 +14,11 @@ void CDlgPgSingleStream::BuildList(Dir d) {
     list_.Clear();
     const IsoStreamEntryRef entry = IsoStreamEntryRef::At(ctx_.dev.Snapshot().isoStreamStatistics, d, StreamIndex);
     std::array<char, 32> heading{};
-    std::snprintf(heading.data(), heading.size(), Str::StreamHeadingFormat, Str::StreamWord,
-                  static_cast<unsigned>(entry.IsoChannel()));
+    if (ctx_.dev.Validity().isoStreams)
+        std::snprintf(heading.data(), heading.size(), Str::StreamHeadingFormat, Str::StreamWord,
+                      static_cast<unsigned>(entry.IsoChannel()));
+    else  // no channel number to tell without an answer
+        std::snprintf(heading.data(), heading.size(), "%s %s", Str::StreamWord, Str::NotAvailable);
     list_.InsertColumn(0, 210, Str::PropertyHeading, false);
     list_.InsertColumn(1, 145, heading.data(), true);
     int i = 0;

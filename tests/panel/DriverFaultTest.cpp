@@ -160,17 +160,18 @@ TEST(DriverFaults, AFailedReadIsShownAsSuchAndNeverAsAValueOrAChangeOfTheTree) {
         int child;  // -1: the root itself
         int row;
         int column;
+        const char* headingWhileFailing;  // nullptr: the heading stays
     };
     const Case cases[] = {
-        {IOCTL_QOR_GET_ASIO_STATISTICS, NodeKind_Asio, -1, 0, 1},
-        {IOCTL_QOR_GET_DEVICE_LIST, NodeKind_Devices, -1, 1, 2},
-        {IOCTL_QOR_GET_DEVICE_INFO, NodeKind_Devices, -1, 1, 1},
-        {IOCTL_QOR_GET_SAMPLE_RATE_INFO, NodeKind_Devices, -1, 3, 1},
-        {IOCTL_QOR_GET_ISO_STREAM_STATISTICS, NodeKind_IsoInStreams, -1, 3, 2},
-        {IOCTL_QOR_GET_ISO_STREAM_STATISTICS, NodeKind_IsoOutStreams, 1, 3, 1},
-        {IOCTL_QOR_GET_BUNDLE_LIST, NodeKind_ChannelsIn, 1, 4, 1},
-        {IOCTL_QOR_GET_BUNDLE_INFO, NodeKind_ChannelsOut, 0, 10, 2},
-        {IOCTL_QOR_GET_CHANNEL_INFO, NodeKind_ChannelsIn, 0, 0, 1},
+        {IOCTL_QOR_GET_ASIO_STATISTICS, NodeKind_Asio, -1, 0, 1, nullptr},
+        {IOCTL_QOR_GET_DEVICE_LIST, NodeKind_Devices, -1, 1, 2, nullptr},
+        {IOCTL_QOR_GET_DEVICE_INFO, NodeKind_Devices, -1, 1, 1, nullptr},
+        {IOCTL_QOR_GET_SAMPLE_RATE_INFO, NodeKind_Devices, -1, 3, 1, nullptr},
+        {IOCTL_QOR_GET_ISO_STREAM_STATISTICS, NodeKind_IsoInStreams, -1, 3, 2, nullptr},
+        {IOCTL_QOR_GET_ISO_STREAM_STATISTICS, NodeKind_IsoOutStreams, 1, 3, 1, "Stream n/a"},
+        {IOCTL_QOR_GET_BUNDLE_LIST, NodeKind_ChannelsIn, 1, 4, 1, nullptr},
+        {IOCTL_QOR_GET_BUNDLE_INFO, NodeKind_ChannelsOut, 0, 10, 2, nullptr},
+        {IOCTL_QOR_GET_CHANNEL_INFO, NodeKind_ChannelsIn, 0, 0, 1, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << std::hex << c.failing << " on " << c.rootKind);
@@ -184,6 +185,7 @@ TEST(DriverFaults, AFailedReadIsShownAsSuchAndNeverAsAValueOrAChangeOfTheTree) {
         CDlgPgListBase* page = static_cast<CDlgPgListBase*>(p.View().VisiblePage());
         ASSERT_NE(page, nullptr);
         ASSERT_NE(page->List().CellText(c.row, c.column), "n/a");
+        const QString heading = page->List().HeadingText(c.column);
 
         FaultPlan plan;
         plan.failCode = c.failing;
@@ -198,6 +200,11 @@ TEST(DriverFaults, AFailedReadIsShownAsSuchAndNeverAsAValueOrAChangeOfTheTree) {
             EXPECT_EQ(p.Root(kind)->childCount(), count) << std::hex << kind;
         EXPECT_EQ(p.View().DevicesPage().List().ColumnCount(), 3);
         EXPECT_EQ(p.View().VisiblePage(), page) << "the selection stays";
+        QTreeWidgetItem* selected = p.View().Tree().currentItem();
+        p.Select(p.Root(NodeKind_Info));
+        p.Select(selected);  // clicked again: the page is laid out anew from what it has
+        EXPECT_EQ(page->List().HeadingText(c.column), c.headingWhileFailing ? c.headingWhileFailing : heading);
+        EXPECT_EQ(page->List().CellText(c.row, c.column), "n/a");
 
         p.sim.SetFaults(FaultPlan{});
         p.Tick(2);  // the ASIO page shows the records of the tick before

@@ -115,25 +115,6 @@ TEST_F(PgChannels, FromThreeOutputBundlesToTwo) {
     EXPECT_EQ(out.List().RowCount(), 0);
 }
 
-TEST_F(PgChannels, OnlyAnAnsweredBundleListChangesNodesAndRows) {
-    StereoBundle(Dir::In, 0);
-    SetBundles(Dir::In, 1);
-    in.Refresh();
-    const int deletions = tree.deletions;
-
-    SetBundles(Dir::In, 0);  // what a failed read leaves
-    Answered().bundleList = false;
-    in.Refresh();
-    EXPECT_EQ(tree.deletions, deletions);
-    EXPECT_EQ(tree.ChildrenOf(NodeKind_ChannelsIn).size(), 1u);
-    EXPECT_EQ(in.List().RowCount(), 2);
-
-    Answered().bundleList = true;  // the driver says: no bundles
-    in.Refresh();
-    EXPECT_TRUE(tree.ChildrenOf(NodeKind_ChannelsIn).empty());
-    EXPECT_EQ(in.List().RowCount(), 0);
-}
-
 TEST_F(PgChannels, AnUnreadableDeviceNameIsEmptyOnBothPages) {
     AddUnknownDevice(0xDEAD);
     StereoBundle(Dir::In, 0, 0xDEAD);

@@ -198,41 +198,6 @@ TEST_F(PgIsoStreams, CellKindsComeFromTheRowsNotFromTheValues) {
     }
 }
 
-TEST_F(PgIsoStreams, AFailedReadShowsNotAvailableAndKeepsNodesAndColumns) {
-    Streams(Dir::In, {0xA, 0xB});
-    PutStream(Dir::In, 1, MissingPacket, 3);
-    in.Refresh();
-    single.BuildList(Dir::In);
-    ASSERT_EQ(tree.ChildrenOf(NodeKind_IsoInStreams).size(), 2u);
-    const int deletions = tree.deletions;
-
-    // What a failed read leaves: a zeroed record that says nothing.
-    Snap().isoStreamStatistics.Zero();
-    Answered().isoStreams = false;
-    tree.Select(NodeKind_IsoInStreams);
-    in.BuildList();  // as the view does when the node is clicked
-    in.Refresh();
-    EXPECT_EQ(tree.deletions, deletions);
-    EXPECT_EQ(Heading(InList(), 2), "B");
-    EXPECT_EQ(tree.ChildrenOf(NodeKind_IsoInStreams).size(), 2u);
-    EXPECT_EQ(in.CachedCount, 2u);
-    ASSERT_EQ(InList().ColumnCount(), 3);
-    for (int column = 1; column <= 2; ++column)
-        for (int row = 0; row < InList().RowCount(); ++row) EXPECT_EQ(Text(InList(), row, column), "n/a") << row;
-    single.StreamIndex = 1;
-    tree.Select(MakeNodeCode(NodeKind_IsoInStream, 1));
-    in.Refresh();
-    EXPECT_EQ(Text(single.List(), MissingPacketRow, 1), "n/a");
-
-    // The next answer shows values again; only an answer with other counts rebuilds.
-    Streams(Dir::In, {0xA, 0xB});
-    PutStream(Dir::In, 1, MissingPacket, 4);
-    Answered().isoStreams = true;
-    in.Refresh();
-    EXPECT_EQ(tree.deletions, deletions);
-    EXPECT_EQ(Text(single.List(), MissingPacketRow, 1), "4");
-}
-
 TEST_F(PgIsoStreams, ASelectedIndexBeyondTheStreamsWritesNothing) {
     Streams(Dir::In, {0xA, 0xB});
     in.Refresh();
