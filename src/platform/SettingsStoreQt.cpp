@@ -55,7 +55,8 @@ QSettings::Status SetAndSync(QSettings& s, const QString& name, const QVariant& 
 SettingsStore::SettingsStore(std::string backingFile)
     : file_(backingFile.empty() ? DefaultFile().toStdString() : std::move(backingFile)) {}
 
-SettingsStore::Key SettingsStore::OpenKey(Root, const char* path) const {
+// A file has no access per key: what may be read or written is the file's business.
+SettingsStore::Key SettingsStore::OpenKey(Root, const char* path, Access) const {
     QString group = Group(path);
     if (group == AlwaysThere) return reinterpret_cast<Key>(1);
     QString file = QString::fromStdString(file_);
@@ -98,7 +99,7 @@ uint32_t SettingsStore::ReadDword(Root root, const char* path, const char* value
 }
 
 uint32_t SettingsStore::WriteDword(Root root, const char* path, const char* valueName, uint32_t value) const {
-    Key key = OpenKey(root, path);
+    Key key = OpenKey(root, path, Access::Write);
     if (!key) return WinError::FileNotFound;
     CloseKey(key);
     QSettings s(QString::fromStdString(file_), QSettings::IniFormat);

@@ -8,19 +8,24 @@
 #include <windows.h>
 
 namespace {
-constexpr REGSAM Access = KEY_READ | KEY_WRITE;
+// Creating the key and its parent's handle for that still ask for both.
+constexpr REGSAM CreateAccess = KEY_READ | KEY_WRITE;
 
 HKEY RootKey(SettingsStore::Root) { return HKEY_LOCAL_MACHINE; }
 HKEY AsHkey(SettingsStore::Key key) { return static_cast<HKEY>(key); }
+
+HKEY Open(SettingsStore::Root root, const char* path, REGSAM access) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(RootKey(root), path, 0, access, &key) != ERROR_SUCCESS) return nullptr;
+    return key;
+}
 }  // namespace
 
 // The registry needs no backing file.
 SettingsStore::SettingsStore(std::string backingFile) : file_(std::move(backingFile)) {}
 
-SettingsStore::Key SettingsStore::OpenKey(Root root, const char* path) const {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(RootKey(root), path, 0, Access, &key) != ERROR_SUCCESS) return nullptr;
-    return key;
+SettingsStore::Key SettingsStore::OpenKey(Root root, const char* path, Access access) const {
+    return Open(root, path, access == Access::Read ? KEY_READ : KEY_SET_VALUE);
 }
 
 void SettingsStore::CloseKey(Key key) const {
@@ -28,11 +33,11 @@ void SettingsStore::CloseKey(Key key) const {
 }
 
 int32_t SettingsStore::CreateKey(Root root, const char* parentPath, const char* name) const {
-    Key parent = OpenKey(root, parentPath);
+    Key parent = Open(root, parentPath, CreateAccess);
     if (!parent) return -1;
     HKEY sub = nullptr;
-    LONG rc = ::RegCreateKeyExA(AsHkey(parent), name, 0, nullptr, REG_OPTION_NON_VOLATILE, Access, nullptr, &sub,
-                                nullptr);
+    LONG rc = ::RegCreateKeyExA(AsHkey(parent), name, 0, nullptr, REG_OPTION_NON_VOLATILE, CreateAccess, nullptr,
+                                &sub, nullptr);
     if (rc == ERROR_SUCCESS) ::RegCloseKey(sub);
     CloseKey(parent);
     return rc == ERROR_SUCCESS ? 0 : 1;
@@ -58,7 +63,7 @@ uint32_t SettingsStore::ReadDword(Root root, const char* path, const char* value
 }
 
 uint32_t SettingsStore::WriteDword(Root root, const char* path, const char* valueName, uint32_t value) const {
-    Key key = OpenKey(root, path);
+    Key key = OpenKey(root, path, Access::Write);
     // What setting a value on a key that did not open reports.
     if (!key) return ERROR_INVALID_HANDLE;
     DWORD data = value;

@@ -4,6 +4,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstring>
 #include <string>
@@ -33,6 +34,23 @@ struct SettingsStoreWin32Test : ::testing::Test {
         if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, p.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
         ::RegCloseKey(key);
         return true;
+    }
+    // Gives everybody, the key's owner included, only the access that the SDDL grants.
+    void SetDacl(const char* sddl) {
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr));
+        HKEY key = nullptr;
+        // The owner may always change the key's permissions.
+        ASSERT_EQ(::RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key), ERROR_SUCCESS);
+        EXPECT_EQ(::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+        ::RegCloseKey(key);
+        ::LocalFree(sd);
+    }
+    uint32_t RawValue() {
+        DWORD raw = 0;
+        DWORD size = sizeof raw;
+        ::RegGetValueA(HKEY_LOCAL_MACHINE, path.c_str(), ValueName, RRF_RT_REG_DWORD, nullptr, &raw, &size);
+        return raw;
     }
     // Puts a value there the way another program might.
     void PutRaw(DWORD type, const void* data, DWORD size) {
@@ -123,4 +141,38 @@ TEST_F(SettingsStoreWin32Test, ASubKeyTheRegistryRefusesReportsOne) {
     ::RegCloseKey(parent);
     EXPECT_EQ(store.CreateKey(Root::LocalMachine, path.c_str(), "Child"), 1);
     EXPECT_FALSE(KeyExists(path + "\\Child"));
+}
+
+// A standard user may read below HKEY_LOCAL_MACHINE but not write: the node an administrator
+// stored still comes back, and only the write fails.
+TEST_F(SettingsStoreWin32Test, ReadingAsksOnlyForReadAccessAndWritingOnlyForWriteAccess) {
+    struct Case {
+        const char* what;
+        const char* dacl;
+        bool readable;
+        bool writable;
+    } cases[] = {
+        {"readable, not writable", "D:P(A;;KR;;;WD)", true, false},
+        {"writable, not readable", "D:P(A;;KW;;;WD)", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(store.CreateKey(Root::LocalMachine, "Software", name.c_str()), 0);
+        ASSERT_EQ(store.WriteDword(Root::LocalMachine, path.c_str(), ValueName, 0x05000003), 0u);
+        SetDacl(c.dacl);
+
+        uint32_t value = Sentinel;
+        EXPECT_EQ(store.ReadDword(Root::LocalMachine, path.c_str(), ValueName, value), 0u);
+        EXPECT_EQ(value, c.readable ? 0x05000003u : Sentinel);
+        SettingsStore::Key key = store.OpenKey(Root::LocalMachine, path.c_str());
+        EXPECT_EQ(key != nullptr, c.readable);
+        store.CloseKey(key);
+
+        const uint32_t written = store.WriteDword(Root::LocalMachine, path.c_str(), ValueName, 0x05000007);
+        EXPECT_EQ(written == 0, c.writable);
+
+        SetDacl("D:P(A;;KA;;;WD)");
+        EXPECT_EQ(RawValue(), c.writable ? 0x05000007u : 0x05000003u);
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, TestRoot);
+    }
 }
