@@ -50,11 +50,11 @@ bool SimServer::Start() {
     if (running_) return true;
     error_.clear();
     if (path_.empty()) {
-        if (DevicePath::EnsureSocketDirectory().empty()) {
-            error_ = "cannot create a private directory for " + DevicePath::SocketPath();
+        path_ = DevicePath::SocketPath();
+        if (path_.empty()) {
+            error_ = "no private directory for the control device socket (XDG_RUNTIME_DIR or /tmp/qor1394-<uid>)";
             return false;
         }
-        path_ = DevicePath::SocketPath();
     }
     sockaddr_un addr;
     if (!MakeAddress(path_, addr)) {

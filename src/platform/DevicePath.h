@@ -7,9 +7,11 @@ namespace DevicePath {
 inline constexpr const char* Guid = "{006902CB-E626-45b4-8A62-2EAAD63F8D12}";
 inline constexpr const char* Win32Path = "\\\\.\\{006902CB-E626-45b4-8A62-2EAAD63F8D12}";
 
-// Unix-domain socket of the control device: $XDG_RUNTIME_DIR/qor1394-<GUID>, or, without a
-// runtime directory, /tmp/qor1394-<uid>/qor1394-<GUID> (a directory private to the user).
+// The user's private directory for the control device socket and the single-instance files:
+// $XDG_RUNTIME_DIR, or where that cannot be used, $TMPDIR/qor1394-<uid> (/tmp without TMPDIR).
+// Created 0700 when missing, and used only as a directory of the user's own that nobody else
+// may enter. Empty when neither can be had: never a directory shared with other users.
+std::string PrivateDirectory();
+// Unix-domain socket of the control device: PrivateDirectory()/qor1394-<GUID>, or empty.
 std::string SocketPath();
-// The directory of SocketPath(), created private to the user when missing.
-std::string EnsureSocketDirectory();
 }  // namespace DevicePath

@@ -9,7 +9,9 @@
 
 // Without a session-wide named mutex, a lock file in the user's private runtime directory
 // plays its part (a lock left by a killed instance is stale and taken over), and a local
-// socket beside it carries the request to come to the front.
+// socket beside it carries the request to come to the front. Without a private directory the
+// panel runs unguarded: a lock in a directory shared by all users would let another user's
+// panel (or a file planted there) keep this user's from starting.
 struct SingleInstance::State {
     QString lockPath;
     QString serverPath;
@@ -19,8 +21,8 @@ struct SingleInstance::State {
 };
 
 SingleInstance::SingleInstance(std::string name) : name_(std::move(name)), state_(std::make_unique<State>()) {
-    QString dir = QString::fromStdString(DevicePath::EnsureSocketDirectory());
-    if (dir.isEmpty()) dir = QStringLiteral("/tmp");
+    const QString dir = QString::fromStdString(DevicePath::PrivateDirectory());
+    if (dir.isEmpty()) return;
     state_->lockPath = dir + "/" + QString::fromStdString(name_) + ".lock";
     state_->serverPath = dir + "/" + QString::fromStdString(name_) + ".sock";
 }
@@ -30,11 +32,14 @@ SingleInstance::~SingleInstance() {
 }
 
 bool SingleInstance::Acquire() {
+    if (state_->lockPath.isEmpty()) return true;
     state_->lock = std::make_unique<QLockFile>(state_->lockPath);
     state_->lock->setStaleLockTime(0);  // only a dead owner makes the lock stale
     if (!state_->lock->tryLock(0)) {
+        // Only a lock held by another instance means one runs; a lock that cannot be made does not.
+        const bool held = state_->lock->error() == QLockFile::LockFailedError;
         state_->lock.reset();
-        return false;
+        return !held;
     }
     state_->server = std::make_unique<QLocalServer>();
     state_->server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -51,6 +56,7 @@ bool SingleInstance::Acquire() {
 }
 
 void SingleInstance::BringFirstToFront() {
+    if (state_->serverPath.isEmpty()) return;
     QLocalSocket socket;
     socket.connectToServer(state_->serverPath);
     if (!socket.waitForConnected(1000)) return;

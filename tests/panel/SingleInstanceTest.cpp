@@ -6,8 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <unistd.h>
 
 #include "platform/SingleInstance.h"
+#include "support/ScopedEnvironment.h"
 
 TEST(SingleInstance, SecondInstanceIsRefusedAndAsksTheFirstToComeForward) {
     SingleInstance first("QorStatsTestMutex");
@@ -18,6 +20,39 @@ TEST(SingleInstance, SecondInstanceIsRefusedAndAsksTheFirstToComeForward) {
     EXPECT_FALSE(second.Acquire());
     second.BringFirstToFront();
     EXPECT_TRUE(QTest::qWaitFor([&] { return requests == 1; }, 3000));
+}
+
+// With the runtime directory unusable the lock goes to another directory private to the user,
+// and where there is none either, every start runs: never a lock in a directory shared by all
+// users, which another user's panel or a file planted there would hold against this user's.
+TEST(SingleInstance, AnUnusableRuntimeDirectoryNeverSendsTheLockToASharedDirectory) {
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+    QFile(base.path() + "/run").open(QIODevice::WriteOnly);  // a file, not a directory
+    const QString temp = base.path() + "/tmp";
+    ASSERT_TRUE(QDir().mkpath(temp));
+    const QString fallback = temp + "/qor1394-" + QString::number(::getuid());
+    const QString name = "QorStatsTestShared-" + QString::number(::getpid());
+    ScopedEnvironment xdg("XDG_RUNTIME_DIR", (base.path() + "/run").toStdString());
+    ScopedEnvironment tmp("TMPDIR", temp.toStdString());
+    {
+        SingleInstance first(name.toStdString());
+        ASSERT_TRUE(first.Acquire());
+        SingleInstance second(name.toStdString());
+        EXPECT_FALSE(second.Acquire()) << "the other private directory still keeps one instance";
+        EXPECT_TRUE(QFile::exists(fallback + "/" + name + ".lock"));
+    }
+    ASSERT_TRUE(QDir(fallback).removeRecursively());
+    QFile(fallback).open(QIODevice::WriteOnly);
+    {
+        SingleInstance first(name.toStdString());
+        ASSERT_TRUE(first.Acquire());
+        SingleInstance second(name.toStdString());
+        EXPECT_TRUE(second.Acquire()) << "no private directory: run without the guarantee";
+        second.BringFirstToFront();
+    }
+    for (const QString& shared : {QString("/tmp"), temp, QDir::tempPath()})
+        EXPECT_FALSE(QFile::exists(shared + "/" + name + ".lock")) << shared.toStdString();
 }
 
 namespace {
