@@ -11,6 +11,7 @@
 #include <span>
 #include <string_view>
 
+#include "controls/DriverTextAssign.h"
 #include "controls/Latin1Text.h"
 
 namespace {
@@ -64,13 +65,14 @@ CListColorCtrlEx::~CListColorCtrlEx() {
 
 void CListColorCtrlEx::Clear() { model_.RemoveAll(); }
 
-int CListColorCtrlEx::InsertColumn(int index, int width, std::string_view heading, bool autoWidth, int alignment) {
+int CListColorCtrlEx::InsertColumn(int index, int width, std::string_view heading, bool autoWidth, int alignment,
+                                   TextSource source) {
     autoFit_ = autoWidth;
     const int columns = model_.Columns();
     if (columns >= ListColumnCapacity) return columns;
 
     const int position = std::clamp(index, 0, columns);
-    model_.InsertColumn(position, heading, alignment);
+    model_.InsertColumn(position, heading, alignment, source);
     SetColumnWidthClamped(position, width);
 
     const int n = model_.Columns();
@@ -99,6 +101,11 @@ bool CListColorCtrlEx::SetCellText(int row, int column, std::string_view text, b
                                    Colour background) {
     if (!InTable(row, column)) return false;
     return WriteCell(row, column, text, highlight ? Colours::Highlight : textColour, background);
+}
+
+bool CListColorCtrlEx::SetCellDriverText(int row, int column, std::string_view text) {
+    if (!InTable(row, column)) return false;
+    return WriteCell(row, column, text, Colours::Black, Colours::White, TextSource::Driver);
 }
 
 bool CListColorCtrlEx::SetCellNumber(int row, int column, uint32_t value, const char* unit, bool highlight,
@@ -196,11 +203,13 @@ const ListCell* CListColorCtrlEx::CellAt(int row, int column) const {
     return &cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 
-bool CListColorCtrlEx::WriteCell(int row, int column, std::string_view text, Colour textColour, Colour background) {
+bool CListColorCtrlEx::WriteCell(int row, int column, std::string_view text, Colour textColour, Colour background,
+                                 TextSource source) {
     ListCell& cell = cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
     cell.Row = row;
     cell.Column = column;
-    bool changed = AssignLatin1(cell.Text, text.substr(0, ListCellTextCapacity));
+    text = text.substr(0, ListCellTextCapacity);
+    bool changed = source == TextSource::Driver ? AssignDriverText(cell.Text, text) : AssignLatin1(cell.Text, text);
     changed = changed || cell.TextColour != textColour || cell.Background != background;
     cell.TextColour = textColour;
     cell.Background = background;

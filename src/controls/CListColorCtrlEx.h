@@ -22,11 +22,14 @@ public:
 
     void Clear();
     // Returns the number of columns afterwards; alignment 0 left, 1 right, 2 centred.
-    int InsertColumn(int index, int width, std::string_view heading, bool autoWidth, int alignment = 0);
+    int InsertColumn(int index, int width, std::string_view heading, bool autoWidth, int alignment = 0,
+                     TextSource source = TextSource::Panel);
     // Every cell of the new row shows `text`, black on white. Returns `index`, inserted or not.
     int InsertRow(int index, std::string_view text);
     bool SetCellText(int row, int column, std::string_view text, bool highlight = false,
                      Colour textColour = Colours::Black, Colour background = Colours::White);
+    // A text from the driver's records, black on white.
+    bool SetCellDriverText(int row, int column, std::string_view text);
     bool SetCellNumber(int row, int column, uint32_t value, const char* unit, bool highlight = false,
                        int separatorIndex = 0, NumberFormat format = NumberFormat::Unsigned);
     bool SetCellHex(int row, int column, uint32_t value, const char* unit = nullptr);
@@ -59,7 +62,8 @@ protected:
 private:
     static bool InTable(int row, int column);
     const ListCell* CellAt(int row, int column) const;
-    bool WriteCell(int row, int column, std::string_view text, Colour textColour, Colour background);
+    bool WriteCell(int row, int column, std::string_view text, Colour textColour, Colour background,
+                   TextSource source = TextSource::Panel);
     void SetColumnWidthClamped(int column, int width);
 
     int currentRow_ = 0;

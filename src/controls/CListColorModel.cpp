@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <algorithm>
 
+#include "controls/DriverTextAssign.h"
 #include "controls/Latin1Text.h"
 #include "controls/QtColour.h"
 
@@ -56,13 +57,17 @@ QString CListColorModel::Heading(int column) const {
     return headings_[static_cast<std::size_t>(column)];
 }
 
-void CListColorModel::InsertColumn(int position, std::string_view heading, int alignment) {
+void CListColorModel::InsertColumn(int position, std::string_view heading, int alignment, TextSource source) {
     beginInsertColumns(QModelIndex(), position, position);
     const auto at = static_cast<std::size_t>(position);
     const auto end = static_cast<std::size_t>(columns_);
     std::move_backward(headings_.begin() + at, headings_.begin() + end, headings_.begin() + end + 1);
     std::move_backward(alignments_.begin() + at, alignments_.begin() + end, alignments_.begin() + end + 1);
-    AssignLatin1(headings_[at], heading.substr(0, ListCellTextCapacity));
+    heading = heading.substr(0, ListCellTextCapacity);
+    if (source == TextSource::Driver)
+        AssignDriverText(headings_[at], heading);
+    else
+        AssignLatin1(headings_[at], heading);
     alignments_[at] = AlignmentOf(alignment);
     for (std::size_t r = 0; r < static_cast<std::size_t>(rows_); ++r) {
         ListCellRow& cells = cells_[r];

@@ -28,7 +28,7 @@ public:
     QString Heading(int column) const;
 
     // position <= Columns() < ListColumnCapacity; alignment 0 left, 1 right, 2 centred.
-    void InsertColumn(int position, std::string_view heading, int alignment);
+    void InsertColumn(int position, std::string_view heading, int alignment, TextSource source);
     // position <= Rows() < ListRowCapacity.
     void InsertRow(int position);
     void RemoveAll();

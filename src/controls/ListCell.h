@@ -12,6 +12,10 @@ inline constexpr int ListColumnCapacity = 50;
 // Longer texts can only come from driver strings; a list view shows no more than this anyway.
 inline constexpr std::size_t ListCellTextCapacity = 259;
 
+// Whose text a cell or heading shows: the panel's own (string table, units) or the driver's
+// (names from its records), which are decoded differently.
+enum class TextSource { Panel, Driver };
+
 // What a list cell was last given; its two colours are applied while the list draws.
 struct ListCell {
     int32_t Row = 0;

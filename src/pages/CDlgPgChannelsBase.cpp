@@ -52,8 +52,8 @@ void CDlgPgChannelsBase::BuildList() {
             const ChannelInfo& channel = s.Channel(dir_, b, j);
             list_.InsertRow(r, "");
             const char* device = ctx_.dev.GetDeviceName(channel.DeviceId());
-            list_.SetCellText(r, DeviceColumn, device ? device : "");
-            list_.SetCellText(r, ChannelColumn, channel.HardwareName());
+            list_.SetCellDriverText(r, DeviceColumn, device ? device : "");
+            list_.SetCellDriverText(r, ChannelColumn, channel.HardwareName());
             if (dir_ == Dir::In) {
                 list_.SetCellText(r, TypeColumn, ChannelFormatName(bundle.Entry(j).Format()));
                 list_.SetCellText(r, DirectionColumn,

@@ -69,8 +69,8 @@ void CDlgPgDevices::FillValues() {
         const int column = static_cast<int>(i) + 1;
         if (answered.Device(i)) {
             list_.SetCellHex(IdRow, column, device.DeviceId());
-            list_.SetCellText(HardwareNameRow, column, device.HardwareName());
-            list_.SetCellText(NickNameRow, column, device.NickName());
+            list_.SetCellDriverText(HardwareNameRow, column, device.HardwareName());
+            list_.SetCellDriverText(NickNameRow, column, device.NickName());
         } else {
             for (int row : {IdRow, HardwareNameRow, NickNameRow}) list_.SetCellText(row, column, Str::NotAvailable);
         }

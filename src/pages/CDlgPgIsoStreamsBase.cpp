@@ -49,7 +49,7 @@ void CDlgPgIsoStreamsBase::BuildList() {
         const char* name = ctx_.dev.GetDeviceName(IsoStreamEntryRef::At(stats, dir_, s).DeviceId());
         // An unreadable name leaves the heading empty: another stream's device name would
         // put this stream on the wrong device.
-        list_.InsertColumn(static_cast<int>(s) + 1, 130, name ? name : "", true);
+        list_.InsertColumn(static_cast<int>(s) + 1, 130, name ? name : "", true, 0, TextSource::Driver);
     }
     int i = 0;
     for (const IsoStreamRow& row : IsoStreamRows(dir_)) list_.InsertRow(i++, row.name);

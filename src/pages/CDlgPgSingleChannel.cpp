@@ -157,12 +157,12 @@ void CDlgPgSingleChannel::FillValues(Dir d) {
                 continue;
             }
             switch (row.value) {
-                case Value::HardwareName: list_.SetCellText(r, column, info.HardwareName()); break;
-                case Value::NickName: list_.SetCellText(r, column, info.NickName()); break;
+                case Value::HardwareName: list_.SetCellDriverText(r, column, info.HardwareName()); break;
+                case Value::NickName: list_.SetCellDriverText(r, column, info.NickName()); break;
                 case Value::Direction:
                     list_.SetCellText(r, column, info.DirectionCode() == 0 ? Str::Input : Str::Output);
                     break;
-                case Value::DeviceName: list_.SetCellText(r, column, device ? device : ""); break;
+                case Value::DeviceName: list_.SetCellDriverText(r, column, device ? device : ""); break;
                 case Value::ChannelType: list_.SetCellText(r, column, ChannelTypeText(field)); break;
                 case Value::Panning:
                     list_.SetCellNumber(r, column, field, PanningSuffix(field), false, 0, NumberFormat::Unsigned);

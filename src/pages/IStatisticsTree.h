@@ -12,7 +12,8 @@ public:
     // selection to the root.
     virtual void DeleteChildren(uint32_t rootKind) = 0;
     // Appends a child (streams image) under the root of rootKind with the given code and
-    // expands the root. The selection stays where it is.
+    // expands the root. The selection stays where it is. Labels carry device names, so they
+    // are decoded as driver texts.
     virtual void InsertChild(uint32_t rootKind, std::string_view label, uint32_t code) = 0;
     // The kind of the selected node, 0 before the first selection.
     virtual uint32_t CurrentKind() const = 0;

@@ -9,6 +9,7 @@
 
 #include "controls/CTreeCtrlEx.h"
 #include "controls/DialogUnits.h"
+#include "controls/DriverTextAssign.h"
 #include "pages/CDlgPgAsio.h"
 #include "pages/CDlgPgChannelsIn.h"
 #include "pages/CDlgPgChannelsOut.h"
@@ -228,7 +229,7 @@ void CQorstatsView::DeleteChildren(uint32_t rootKind) {
 void CQorstatsView::InsertChild(uint32_t rootKind, std::string_view label, uint32_t code) {
     QTreeWidgetItem* root = RootItem(rootKind);
     if (!root) return;
-    auto* child = new QTreeWidgetItem(QStringList(QString::fromLatin1(label.data(), qsizetype(label.size()))));
+    auto* child = new QTreeWidgetItem(QStringList(DriverTextToQString(label)));
     child->setIcon(0, images_[TreeImage::Streams]);
     root->addChild(child);
     child->setData(0, Qt::UserRole, code);
