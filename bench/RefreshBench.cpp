@@ -3,6 +3,7 @@
 // small request is the floor, so that a refresh can be compared with floor x requests.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 #include "driver/CDev.h"
@@ -127,6 +129,51 @@ void BM_RefreshSocket(benchmark::State& state) {
     state.counters["refresh_over_floor_x_requests"] = perRefresh / (floor * requestsPerRefresh);
 }
 BENCHMARK(BM_RefreshSocket)->ArgName("max_load")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// One refresh per tick period against a driver that never answers one code: after the first
+// refresh (one full timeout) what the GUI thread waits per tick, the worst tick included.
+void BM_RefreshSocketOneCodeHanging(benchmark::State& state) {
+    SocketRig rig(sim::SimOptions{});
+    if (!rig.server->Start()) {
+        state.SkipWithError(rig.server->Error().c_str());
+        return;
+    }
+    SocketControlDevice device(rig.Path());
+    auto dev = std::make_unique<CDev>(device);
+    RefreshReads(*dev);
+    double healthy = 1e9;
+    for (int i = 0; i < 20; ++i) {
+        auto start = Clock::now();
+        RefreshReads(*dev);
+        healthy = std::min(healthy, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    sim::FaultPlan plan;
+    plan.noAnswerCode = uint32_t(state.range(0));
+    rig.sim->SetFaults(plan);
+    auto firstStart = Clock::now();
+    RefreshReads(*dev);
+    const double first = std::chrono::duration<double>(Clock::now() - firstStart).count();
+
+    double worst = 0;
+    for (auto _ : state) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        auto start = Clock::now();
+        RefreshReads(*dev);
+        const double took = std::chrono::duration<double>(Clock::now() - start).count();
+        worst = std::max(worst, took);
+        state.SetIterationTime(took);
+    }
+    state.counters["healthy_refresh_ms"] = healthy * 1e3;
+    state.counters["first_refresh_ms"] = first * 1e3;
+    state.counters["worst_refresh_ms"] = worst * 1e3;
+}
+BENCHMARK(BM_RefreshSocketOneCodeHanging)
+    ->ArgName("code")
+    ->Arg(IOCTL_QOR_GET_DRIVER_VERSION)
+    ->Arg(IOCTL_QOR_GET_DEVICE_INFO)
+    ->Iterations(12)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The floor: one small request and its answer over the socket, connection kept open.
 void BM_SocketRoundTrip(benchmark::State& state) {

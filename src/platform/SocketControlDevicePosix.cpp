@@ -1,7 +1,10 @@
 #include "platform/SocketControlDevice.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/un.h>
@@ -33,6 +36,9 @@ uint32_t ErrnoToWin(int e) {
             return WinError::GenFailure;
     }
 }
+
+// Room for one byte more than any valid answer, so an oversized one is seen as such.
+thread_local uint8_t answer[Wire::MaxAnswerSize + 1];
 }  // namespace
 
 std::unique_ptr<ControlDevice> MakeSystemControlDevice() {
@@ -40,12 +46,22 @@ std::unique_ptr<ControlDevice> MakeSystemControlDevice() {
 }
 
 SocketControlDevice::SocketControlDevice(std::string path, int timeoutMs)
-    : path_(std::move(path)), timeoutMs_(timeoutMs) {}
+    : SocketControlDevice(std::move(path), UnansweredCodes::WithAnswerMs(timeoutMs)) {}
+
+SocketControlDevice::SocketControlDevice(std::string path, const UnansweredCodes::Timing& timing,
+                                         UnansweredCodes::Clock clock)
+    : path_(std::move(path)), unanswered_(timing, std::move(clock)) {}
 
 SocketControlDevice::~SocketControlDevice() { Close(); }
 
 uint32_t SocketControlDevice::Open() {
     Close();
+    uint32_t result = Connect();
+    open_ = result == WinError::Success;
+    return result;
+}
+
+uint32_t SocketControlDevice::Connect() {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     if (path_.empty() || path_.size() >= sizeof(addr.sun_path)) return WinError::FileNotFound;
@@ -53,8 +69,9 @@ uint32_t SocketControlDevice::Open() {
 
     int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
     if (fd < 0) return ErrnoToWin(errno);
-    timeval tv{timeoutMs_ / 1000, (timeoutMs_ % 1000) * 1000};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    // A driver that stops taking requests must not hold the sender either.
+    const int ms = unanswered_.Timings().answerMs;
+    timeval tv{ms / 1000, (ms % 1000) * 1000};
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
         uint32_t err = ErrnoToWin(errno);
@@ -62,13 +79,14 @@ uint32_t SocketControlDevice::Open() {
         return err;
     }
     fd_ = fd;
-    open_ = true;
+    reconnect_ = false;
     return WinError::Success;
 }
 
 void SocketControlDevice::DropConnection() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    reconnect_ = false;
 }
 
 void SocketControlDevice::Close() {
@@ -76,13 +94,34 @@ void SocketControlDevice::Close() {
     open_ = false;
 }
 
+ssize_t SocketControlDevice::Receive(int waitMs) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs);
+    pollfd p{fd_, POLLIN, 0};
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int ready = ::poll(&p, 1, static_cast<int>(std::max<int64_t>(left, 0)));
+        if (ready > 0) break;
+        if (ready == 0) return 0;
+        if (errno != EINTR) return -1;
+    }
+    ssize_t got;
+    do {
+        got = ::recv(fd_, answer, sizeof answer, MSG_TRUNC | MSG_DONTWAIT);
+    } while (got < 0 && errno == EINTR);
+    if (got == 0) errno = ENOTCONN;  // the driver hung up
+    return got > 0 ? got : -1;
+}
+
 uint32_t SocketControlDevice::Control(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                                       uint32_t& bytesReturned) {
     bytesReturned = 0;
     if (!open_) return WinError::InvalidHandle;
-    if (fd_ < 0) return WinError::DeviceNotConnected;
     if (inSize > Wire::MaxInputSize || outSize > Wire::MaxOutputSize || (inSize && !in) || (outSize && !out))
         return WinError::InvalidParameter;
+    const int waitMs = unanswered_.WaitFor(code);
+    if (waitMs == UnansweredCodes::FailAtOnce) return WinError::SemTimeout;
+    if (fd_ < 0 && (!reconnect_ || Connect() != WinError::Success)) return WinError::DeviceNotConnected;
 
     uint8_t request[Wire::MaxRequestSize];
     Le::PutU32(request, Wire::Magic);
@@ -94,23 +133,26 @@ uint32_t SocketControlDevice::Control(uint32_t code, const void* in, uint32_t in
     do {
         sent = ::send(fd_, request, Wire::RequestHeaderSize + inSize, MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
-    if (sent != static_cast<ssize_t>(Wire::RequestHeaderSize + inSize)) {
+    const bool sendTimedOut = sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    if (sent != static_cast<ssize_t>(Wire::RequestHeaderSize + inSize) && !sendTimedOut) {
         uint32_t err = sent < 0 ? ErrnoToWin(errno) : WinError::GenFailure;
         DropConnection();
         return err;
     }
 
-    // Room for one byte more than any valid answer, so an oversized one is seen as such.
-    static thread_local uint8_t answer[Wire::MaxAnswerSize + 1];
-    ssize_t got;
-    do {
-        got = ::recv(fd_, answer, sizeof answer, MSG_TRUNC);
-    } while (got < 0 && errno == EINTR);
-    if (got <= 0) {
-        uint32_t err = got < 0 ? ErrnoToWin(errno) : WinError::DeviceNotConnected;
+    const ssize_t got = sendTimedOut ? 0 : Receive(waitMs);
+    if (got == 0) {
+        unanswered_.Unanswered(code);
+        DropConnection();
+        reconnect_ = true;
+        return WinError::SemTimeout;
+    }
+    if (got < 0) {
+        uint32_t err = ErrnoToWin(errno);
         DropConnection();
         return err;
     }
+    unanswered_.Answered(code);
     size_t length = static_cast<size_t>(got);
     if (length < Wire::AnswerHeaderSize || length > Wire::MaxAnswerSize || Le::U32(answer) != Wire::Magic) {
         DropConnection();

@@ -269,7 +269,7 @@ TEST_F(SimServerTest, MalformedRequestsAreRefusedOrHungUp) {
     EXPECT_EQ(ReadVersion(client, v), 0u) << "the server survived";
 }
 
-TEST_F(SimServerTest, UnansweredRequestTimesOutAndDropsOnlyThatConnection) {
+TEST_F(SimServerTest, UnansweredRequestTimesOutOnItsOwnConnectionAndTheNextGoesOutOnAFreshOne) {
     FaultPlan p;
     p.noAnswerCode = IOCTL_QOR_GET_ASIO_INFO;
     sim->SetFaults(p);
@@ -282,10 +282,8 @@ TEST_F(SimServerTest, UnansweredRequestTimesOutAndDropsOnlyThatConnection) {
     EXPECT_EQ(waiting.Control(IOCTL_QOR_GET_ASIO_INFO, nullptr, 0, out, sizeof out, returned), WinError::SemTimeout);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     DriverVersion v;
-    EXPECT_EQ(ReadVersion(waiting, v), WinError::DeviceNotConnected) << "a late answer can never be misread";
-    EXPECT_EQ(ReadVersion(other, v), 0u);
-    ASSERT_EQ(waiting.Open(), 0u);
     EXPECT_EQ(ReadVersion(waiting, v), 0u);
+    EXPECT_EQ(ReadVersion(other, v), 0u);
 }
 
 // ---- The socket file and the driver's load state ----

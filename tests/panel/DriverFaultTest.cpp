@@ -299,14 +299,18 @@ TEST(DriverFaults, ShortAnswersAreFailedReads) {
 
 // ---- Answers that never come ----
 
-TEST(DriverFaults, AnUnansweredRequestCostsOneTimeoutAndTheNextTickWorks) {
+TEST(DriverFaults, AnUnansweredCodeCostsOneTimeoutNotOneEveryTickAndWorksAgainOnceAnswered) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string path = (dir.path() + "/control").toStdString();
     sim::DriverSimulator simulator;
     sim::SimServer server(simulator, path);
     ASSERT_TRUE(server.Start()) << server.Error();
-    SocketControlDevice device(path);
+    // The waits are counted, not timed: a request of the unanswered code that is sent is one
+    // wait, since nothing else ever ends it. The clock moves only when the test says.
+    int64_t now = 0;
+    const UnansweredCodes::Timing timing;
+    SocketControlDevice device(path, timing, [&now] { return now; });
     auto dev = std::make_unique<CDev>(device);
     SettingsStore settings((dir.path() + "/QOR_Stats.ini").toStdString());
     CMainFrame frame(*dev, settings, CMainFrame::Timers::Manual);
@@ -314,20 +318,32 @@ TEST(DriverFaults, AnUnansweredRequestCostsOneTimeoutAndTheNextTickWorks) {
     ASSERT_EQ(frame.View().RootItem(NodeKind_ChannelsIn)->childCount(), 5);
 
     using Clock = std::chrono::steady_clock;
-    for (uint32_t code : {IOCTL_QOR_GET_DRIVER_VERSION, IOCTL_QOR_GET_DEVICE_LIST, IOCTL_QOR_GET_BUNDLE_INFO}) {
+    for (uint32_t code : {IOCTL_QOR_GET_DRIVER_VERSION, IOCTL_QOR_GET_DEVICE_LIST, IOCTL_QOR_GET_BUNDLE_INFO,
+                          IOCTL_QOR_GET_DEVICE_INFO}) {
         SCOPED_TRACE(::testing::Message() << "no answer to 0x" << std::hex << code);
         FaultPlan plan;
         plan.noAnswerCode = code;
         simulator.SetFaults(plan);
+        const uint64_t before = simulator.RequestCount(code);
         const Clock::time_point start = Clock::now();
         frame.OnRefreshTimer();
-        // One timeout of about a second: after it the connection is gone and nothing else waits.
+        // One timeout of about a second, and nothing else waits.
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1800));
-        EXPECT_FALSE(dev->IsOpen());
+        EXPECT_EQ(simulator.RequestCount(code), before + 1);
         ExpectConsistent(frame.View());
 
+        // Ticks and a click on every root go on without a wait.
+        for (int i = 0; i < 5; ++i) frame.OnRefreshTimer();
+        for (uint32_t kind : {NodeKind_Devices, NodeKind_IsoInStreams, NodeKind_ChannelsIn, NodeKind_Info})
+            frame.View().Tree().setCurrentItem(frame.View().RootItem(kind));
+        EXPECT_EQ(simulator.RequestCount(code), before + 1) << "waited for again";
+        ExpectConsistent(frame.View());
+
+        // Now and then one request is tried again, and it is answered once the driver answers.
         simulator.SetFaults(FaultPlan{});
+        now += timing.probeSpacingMs;
         frame.OnRefreshTimer();
+        EXPECT_GT(simulator.RequestCount(code), before + 1);
         EXPECT_EQ(frame.StatusBar().PaneText(2), "Driver opened.");
         EXPECT_EQ(frame.StatusBar().PaneText(0), "Reading from device.");
         EXPECT_EQ(frame.View().RootItem(NodeKind_IsoInStreams)->childCount(), 2);

@@ -7,8 +7,11 @@
 #include <winioctl.h>
 
 #include <array>
+#include <chrono>
+#include <cstddef>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "driver/CDev.h"
 #include "driver/IoctlCodes.h"
@@ -75,6 +78,63 @@ struct PipeDeviceTest : ::testing::Test {
     void Send(const char* text) {
         DWORD written = 0;
         ASSERT_TRUE(::WriteFile(server, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr));
+    }
+};
+// A wait for a pipe instance to become free.
+constexpr uint32_t FSCTL_PIPE_WAIT = CTL_CODE(FILE_DEVICE_NAMED_PIPE, 6, METHOD_BUFFERED, FILE_ANY_ACCESS);
+
+// The named pipe file system's root as the device, and a pipe whose only instance is taken:
+// a request to wait for that pipe is a request the driver never completes, until the pipe is
+// free again.
+struct HungPipeTest : ::testing::Test {
+    std::string leaf = "qor-busy-" + std::to_string(::GetCurrentProcessId());
+    std::string pipePath = "\\\\.\\pipe\\" + leaf;
+    HANDLE server = INVALID_HANDLE_VALUE;
+    HANDLE client = INVALID_HANDLE_VALUE;
+    OVERLAPPED listening{};
+    int64_t now = 0;
+    const UnansweredCodes::Timing timing{300, 100, 1000};
+    Win32ControlDevice device{"\\\\.\\pipe\\", timing, [this] { return now; }};
+
+    void SetUp() override {
+        server = ::CreateNamedPipeA(pipePath.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                    1, 4096, 4096, 0, nullptr);
+        ASSERT_NE(server, INVALID_HANDLE_VALUE);
+        client = ::CreateFileA(pipePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(client, INVALID_HANDLE_VALUE);
+        listening.hEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        ASSERT_EQ(device.Open(), WinError::Success);
+    }
+    void TearDown() override {
+        device.Close();
+        if (client != INVALID_HANDLE_VALUE) ::CloseHandle(client);
+        ::CloseHandle(server);
+        ::CloseHandle(listening.hEvent);
+    }
+    // FSCTL_PIPE_WAIT's input: how long to wait, and for which pipe.
+    std::vector<uint8_t> WaitInput(std::chrono::seconds timeout) const {
+        struct {
+            LARGE_INTEGER timeout;
+            ULONG nameLength;
+            BOOLEAN timeoutSpecified;
+            WCHAR name[64];
+        } wait{};
+        wait.timeout.QuadPart = -std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count() / 100;
+        wait.timeoutSpecified = TRUE;
+        for (size_t i = 0; i < leaf.size(); ++i) wait.name[i] = static_cast<WCHAR>(leaf[i]);
+        wait.nameLength = static_cast<ULONG>(leaf.size() * sizeof(WCHAR));
+        const auto* bytes = reinterpret_cast<const uint8_t*>(&wait);
+        return std::vector<uint8_t>(bytes, bytes + offsetof(decltype(wait), name) + wait.nameLength);
+    }
+    uint32_t WaitForPipe(const std::vector<uint8_t>& input, uint8_t* out, uint32_t& returned) {
+        return device.Control(FSCTL_PIPE_WAIT, input.data(), static_cast<uint32_t>(input.size()), out, 16, returned);
+    }
+    // The pipe's instance waits for a client again.
+    void Free() {
+        ::CloseHandle(client);
+        client = INVALID_HANDLE_VALUE;
+        ::DisconnectNamedPipe(server);
+        ::ConnectNamedPipe(server, &listening);
     }
 };
 // A look at a pipe's waiting data: a buffered request with a fixed 16-byte part before the data.
@@ -227,4 +287,34 @@ TEST_F(PipeDeviceTest, AnAnswerTooLargeForTheBufferFailsWithoutTouchingIt) {
     // Requests beyond any record's size are not sent.
     EXPECT_EQ(device.Control(FSCTL_PIPE_PEEK, nullptr, 0, out.data(), Win32ControlDevice::MaxOutputSize + 1, returned),
               WinError::InvalidParameter);
+}
+
+// ---- A driver that never completes a request ----
+
+TEST_F(HungPipeTest, ARequestNeverCompletedIsCancelledAfterTheTimeoutAndTriedAgainOnlyNowAndThen) {
+    using Clock = std::chrono::steady_clock;
+    const std::vector<uint8_t> input = WaitInput(std::chrono::seconds(30));
+    std::array<uint8_t, 16> out;
+    out.fill(Untouched);
+    uint32_t returned = 7;
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(WaitForPipe(input, out.data(), returned), static_cast<uint32_t>(ERROR_SEM_TIMEOUT));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10)) << "held for as long as the driver holds it";
+    EXPECT_EQ(returned, 0u);
+    EXPECT_TRUE(AllUntouched(out.data(), out.size()));
+    EXPECT_TRUE(device.IsOpen());
+
+    // Twenty more of the same code cost less than one wait would, even once the driver would
+    // complete them; other codes still reach the driver.
+    Free();
+    const Clock::time_point again = Clock::now();
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(WaitForPipe(input, out.data(), returned), static_cast<uint32_t>(ERROR_SEM_TIMEOUT));
+    EXPECT_LT(Clock::now() - again, std::chrono::seconds(3));
+    EXPECT_EQ(device.Control(FSCTL_PIPE_PEEK, nullptr, 0, out.data(), 16, returned),
+              static_cast<uint32_t>(ERROR_NOT_SUPPORTED));
+    EXPECT_TRUE(AllUntouched(out.data(), out.size()));
+
+    now += timing.probeSpacingMs;
+    EXPECT_EQ(WaitForPipe(input, out.data(), returned), WinError::Success);
+    EXPECT_EQ(WaitForPipe(input, out.data(), returned), WinError::Success);
 }
