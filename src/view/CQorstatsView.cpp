@@ -93,6 +93,15 @@ CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, SettingsStore& s
     singleChannel_ = new CDlgPgSingleChannel(context_);
     channelsIn_ = new CDlgPgChannelsIn(context_, *singleChannel_);
     channelsOut_ = new CDlgPgChannelsOut(context_, *singleChannel_);
+    info_->setObjectName("infoPage");
+    asio_->setObjectName("asioPage");
+    devices_->setObjectName("devicesPage");
+    isoIn_->setObjectName("isoInStreamsPage");
+    singleStream_->setObjectName("singleStreamPage");
+    isoOut_->setObjectName("isoOutStreamsPage");
+    channelsIn_->setObjectName("channelsInPage");
+    channelsOut_->setObjectName("channelsOutPage");
+    singleChannel_->setObjectName("singleChannelPage");
 
     // The settings key exists before anything is read or written; failures stay silent.
     if (settings_.CreateKey(SettingsStore::Root::LocalMachine, SettingsParent, SettingsKey) == 0) {
