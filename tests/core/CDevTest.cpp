@@ -39,10 +39,14 @@ TEST_F(CDevTest, OpenClosesTheOldHandleAndAFailedOpenEndsClosedWithNoDevices) {
     };
     dev.ReadDevices();
     EXPECT_EQ(dev.DeviceCount(), 3u);
+    // A successful open while open: the old handle is closed first, the new one stays open.
     int closesBefore = device.closes;
+    OpenDevice();
+    EXPECT_EQ(device.closes, closesBefore + 1);
+    EXPECT_TRUE(dev.IsOpen());
+    EXPECT_EQ(dev.DeviceCount(), 3u);
     device.openResult = WinError::FileNotFound;
     EXPECT_EQ(dev.Open(), WinError::FileNotFound);
-    EXPECT_GT(device.closes, closesBefore);
     EXPECT_FALSE(dev.IsOpen());
     EXPECT_EQ(dev.DeviceCount(), 0u);
     dev.Close();  // closing a closed device does nothing
