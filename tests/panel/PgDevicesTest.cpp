@@ -18,10 +18,12 @@ protected:
     CDlgPgDevices page{context};
 };
 
-TEST_F(PgDevices, OneColumnPerDeviceFilledWhileSelected) {
+TEST_F(PgDevices, EveryRowShowsItsOwnFieldInEachDeviceColumn) {
+    // The fixture answers with the id at 0, the nick name at 8 and the hardware name at 48 of
+    // DeviceInfo, and the sample rate at 4 of SampleRateInfo.
     AddDevice(0x1A2B, "Interface A", "Studio");
     AddDevice(0x00C0FFEE, "Interface B", "Stage");
-    sampleRate = 48000;
+    sampleRate = 96000;
     tree.currentKind = NodeKind_Devices;
     Tick();
 
@@ -29,15 +31,24 @@ TEST_F(PgDevices, OneColumnPerDeviceFilledWhileSelected) {
     EXPECT_EQ(Heading(List(), 0), "Property");
     EXPECT_EQ(Heading(List(), 1), "Device 0");
     EXPECT_EQ(Heading(List(), 2), "Device 1");
-    ASSERT_EQ(List().RowCount(), 4);
-    EXPECT_EQ(Text(List(), 3, 0), "SampleRate");
-
-    EXPECT_EQ(Text(List(), 0, 1), "0x00001A2B");
-    EXPECT_EQ(Text(List(), 0, 2), "0x00C0FFEE");
-    EXPECT_EQ(Text(List(), 1, 1), "Interface A");
-    EXPECT_EQ(Text(List(), 2, 2), "Stage");
-    EXPECT_EQ(Text(List(), 3, 1), "48 000  samples/s");
-    EXPECT_EQ(Text(List(), 3, 2), "48 000  samples/s");
+    const struct {
+        int row;
+        const char* name;
+        const char* device0;
+        const char* device1;
+    } rows[] = {
+        {0, "ID", "0x00001A2B", "0x00C0FFEE"},
+        {1, "HardwareName", "Interface A", "Interface B"},
+        {2, "NickName", "Studio", "Stage"},
+        {3, "SampleRate", "96 000  samples/s", "96 000  samples/s"},
+    };
+    ASSERT_EQ(List().RowCount(), static_cast<int>(std::size(rows)));
+    for (const auto& r : rows) {
+        EXPECT_EQ(Text(List(), r.row, 0), r.name);
+        EXPECT_EQ(Text(List(), r.row, 1), r.device0) << r.name;
+        EXPECT_EQ(Text(List(), r.row, 2), r.device1) << r.name;
+        EXPECT_EQ(List().CellTextColour(r.row, 1), Colours::Black) << r.name;
+    }
 }
 
 TEST_F(PgDevices, ValuesAndTheSampleRateReadOnlyWhileSelected) {

@@ -15,7 +15,8 @@
 #include "support/ScriptedControlDevice.h"
 
 // Everything a page needs, without a view: an open scripted driver that knows some devices,
-// a snapshot the test writes directly, a fake tree and a closed restore window.
+// a snapshot the test writes directly at the driver's record offsets, a fake tree and a closed
+// restore window.
 struct PageFixture {
     struct Device {
         std::string hardwareName;
@@ -61,36 +62,36 @@ struct PageFixture {
     // Ids the driver does not know: their names cannot be read.
     void AddUnknownDevice(uint32_t id) { AddDevice(id, "", "", false); }
 
-    // ISO stream entries.
-    void SetStreams(Dir d, uint32_t n) {
-        Snap().isoStreamStatistics.PutU32(d == Dir::In ? IsoStreamStatistics::InCountOffset
-                                                       : IsoStreamStatistics::OutCountOffset,
-                                          n);
-    }
+    // ISO stream entries: 16 input entries of 164 bytes from byte 4, the output count at 2628,
+    // 16 output entries of 88 bytes from byte 2632.
+    static size_t StreamOffset(Dir d, uint32_t i) { return d == Dir::In ? 4 + 164 * size_t(i) : 2632 + 88 * size_t(i); }
+    void SetStreams(Dir d, uint32_t n) { Snap().isoStreamStatistics.PutU32(d == Dir::In ? 0 : 2628, n); }
     void PutStream(Dir d, uint32_t i, size_t offset, uint32_t value) {
-        Snap().isoStreamStatistics.PutU32(IsoStreamStatistics::EntryOffset(d, i) + offset, value);
+        Snap().isoStreamStatistics.PutU32(StreamOffset(d, i) + offset, value);
     }
     void PutStreamByte(Dir d, uint32_t i, size_t offset, uint8_t value) {
-        Snap().isoStreamStatistics.bytes[IsoStreamStatistics::EntryOffset(d, i) + offset] = value;
+        Snap().isoStreamStatistics.bytes[StreamOffset(d, i) + offset] = value;
     }
 
-    // Channel bundles.
-    void SetBundles(Dir d, uint32_t n) { Snap().bundleList.PutU32(BundleList::HalfOffset(d), n); }
+    // Channel bundles: the output half of the bundle list from byte 516; a bundle's type at 4,
+    // its channel count at 8 and 56-byte channel entries from 12.
+    void SetBundles(Dir d, uint32_t n) { Snap().bundleList.PutU32(d == Dir::In ? 0 : 516, n); }
     void PutBundle(Dir d, uint32_t b, uint32_t type, uint32_t channels) {
         ChannelBundleInfo& bundle = Snap().MutableBundle(d, b);
         bundle.PutU32(4, type);
         bundle.PutU32(8, channels);
     }
     void PutEntry(Dir d, uint32_t b, uint32_t c, size_t offset, uint32_t value) {
-        Snap().MutableBundle(d, b).PutU32(ChannelBundleInfo::EntryOffset(c) + offset, value);
+        Snap().MutableBundle(d, b).PutU32(12 + 56 * size_t(c) + offset, value);
     }
+    // The channel's device id at 4, direction at 8, hardware name at 12 and nick name at 52.
     void PutChannel(Dir d, uint32_t b, uint32_t c, uint32_t deviceId, uint32_t direction, std::string_view hardwareName,
                     std::string_view nickName = "") {
         ChannelInfo& info = Snap().MutableChannel(d, b, c);
         info.PutU32(4, deviceId);
         info.PutU32(8, direction);
-        Le::PutText(info.Data() + ChannelInfo::HardwareNameOffset, ChannelInfo::NameSize, hardwareName);
-        Le::PutText(info.Data() + ChannelInfo::NickNameOffset, ChannelInfo::NameSize, nickName);
+        Le::PutText(info.Data() + 12, 40, hardwareName);
+        Le::PutText(info.Data() + 52, 40, nickName);
     }
 
     static std::string Text(const CListColorCtrlEx& list, int row, int column) {
@@ -98,6 +99,14 @@ struct PageFixture {
     }
     static std::string Heading(const CListColorCtrlEx& list, int column) {
         return list.HeadingText(column).toLatin1().toStdString();
+    }
+    // A number cell as the user reads it: the number, one blank and the unit (UTF-8).
+    static std::string NumberText(int64_t value, const char* unit) {
+        std::string text = std::to_string(value);
+        return unit && *unit ? text + " " + unit : text;
+    }
+    static std::string Utf8(const CListColorCtrlEx& list, int row, int column) {
+        return list.CellText(row, column).toStdString();
     }
 
 private:
@@ -121,9 +130,10 @@ private:
             case IOCTL_QOR_GET_DEVICE_INFO: {
                 const Device* d = Find(r.input);
                 if (!d || !d->readable) return WinError::GenFailure;
+                // Id at 0, nick name (40 bytes) at 8, hardware name (384 bytes) at 48.
                 Le::PutU32(out, r.input);
-                Le::PutText(out + DeviceInfo::NickNameOffset, DeviceInfo::NickNameSize, d->nickName);
-                Le::PutText(out + DeviceInfo::HardwareNameOffset, DeviceInfo::HardwareNameSize, d->hardwareName);
+                Le::PutText(out + 8, 40, d->nickName);
+                Le::PutText(out + 48, 384, d->hardwareName);
                 return 0;
             }
             case IOCTL_QOR_GET_DEVICE_STREAM_INFO:
