@@ -34,20 +34,6 @@ TEST(AboutBox, HelpMenuShowsThePanelVersionAndClosesWithOk) {
     EXPECT_TRUE(copyright.startsWith("Copyright"));
 }
 
-TEST(MainFrameWindow, HasTheFixedSizeMenusAndPromptsOfThePanel) {
-    PanelFixture p;
-    p.sim.SetLoaded(false);
-    CMainFrame& frame = p.Start();
-    EXPECT_EQ(frame.minimumSize(), frame.maximumSize());  // cannot be resized
-    EXPECT_FALSE(frame.windowFlags() & Qt::WindowMaximizeButtonHint);
-    QAction* startStop = frame.StartStopAction();
-    EXPECT_EQ(startStop->toolTip(), "Start / Stop");
-    EXPECT_EQ(startStop->statusTip(), "Start / Stop - reading from device");
-    EXPECT_EQ(frame.findChild<QAction*>("menuClearStatistics")->toolTip(), "Cleat");
-    EXPECT_EQ(frame.findChild<QAction*>("toolbarClearStatistics")->toolTip(), "Clear statistics");
-    EXPECT_EQ(frame.findChild<QAction*>("menuTraceMask")->text(), "Set qor_1394 &Trace Mask");
-}
-
 TEST(MainFrameWindow, ToolbarStaysAtTheTopAndStartsWithTheStoppedImage) {
     PanelFixture p;
     p.sim.SetLoaded(false);

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+#include "app/CQorstatsApp.h"
+#include "driver/IoctlCodes.h"
+#include "support/PanelFixture.h"
+
+namespace {
+// A menu text as the user reads it: mnemonic markers removed, "&&" shown as "&".
+QString Shown(QString text) { return text.replace("&&", QChar(1)).remove('&').replace(QChar(1), '&'); }
+
+QList<QAction*> Buttons(QToolBar& toolbar) {
+    QList<QAction*> buttons;
+    for (QAction* a : toolbar.actions())
+        if (!a->isSeparator()) buttons << a;
+    return buttons;
+}
+
+// The single-instance lock of an in-process start-up lives in a runtime directory of its own.
+struct PrivateRuntime {
+    QTemporaryDir dir;
+    QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    QString appName = QCoreApplication::applicationName();
+    PrivateRuntime() { qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit()); }
+    ~PrivateRuntime() {
+        qputenv("XDG_RUNTIME_DIR", saved);
+        QCoreApplication::setApplicationName(appName);
+    }
+};
+}  // namespace
+
+TEST(MainFrameShell, MenusToolbarAndPromptsReadAsDesigned) {
+    PanelFixture p;
+    CMainFrame& frame = p.Start();
+    EXPECT_EQ(frame.minimumSize(), frame.maximumSize());  // cannot be resized
+    EXPECT_FALSE(frame.windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    QStringList menus;
+    for (QAction* popup : frame.menuBar()->actions()) {
+        QStringList entries{Shown(popup->text())};
+        for (QAction* item : popup->menu()->actions())
+            if (!item->isSeparator()) entries << Shown(item->text());
+        menus << entries.join(" | ");
+    }
+    EXPECT_EQ(menus.join('\n').toStdString(),
+              "File | Close Application\nDebug | Set qor_1394 Trace Mask | Clear Statistics\n"
+              "Help | About Statistics Panel...");
+    const QList<QAction*> debug = frame.menuBar()->actions().at(1)->menu()->actions();
+    ASSERT_EQ(debug.size(), 2);
+    EXPECT_EQ(debug[0]->statusTip(), "Set Debug Trace Mask");
+    EXPECT_EQ(debug[0]->toolTip(), "Trace settings");
+    EXPECT_EQ(debug[1]->statusTip(), "Clear stream statistic");
+    EXPECT_EQ(debug[1]->toolTip(), "Cleat");
+
+    const QList<QAction*> buttons = Buttons(*frame.findChild<QToolBar*>("toolbar"));
+    QStringList tips, statusTips;
+    for (QAction* b : buttons) {
+        tips << b->toolTip();
+        statusTips << b->statusTip();
+    }
+    EXPECT_EQ(tips.join(" | ").toStdString(), "Start / Stop | Trace settings | Clear statistics");
+    EXPECT_EQ(statusTips.join(" | ").toStdString(),
+              "Start / Stop - reading from device | Set Debug Trace Mask | Clear stream statistic");
+    ASSERT_EQ(buttons.size(), 3);
+    EXPECT_TRUE(buttons[0]->isCheckable());
+    buttons[2]->trigger();
+    EXPECT_EQ(p.sim.RequestCount(IOCTL_QOR_CLEAR_STATISTICS), 1u);
+}
+
+TEST(MainFrameShell, StartUpNamesTheWindowAndTheTicksKeepTheName) {
+    PrivateRuntime runtime;
+    PanelFixture p;
+    CQorstatsApp app(p.dev, *p.settings);
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "mainFrame" && w->isVisible()) frame = qobject_cast<CMainFrame*>(w);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->windowTitle(), "Velmoric 1394 Driver Statistics Panel");
+    frame->OnRefreshTimer();
+    EXPECT_EQ(frame->windowTitle(), "Velmoric 1394 Driver Statistics Panel");
+}
