@@ -8,6 +8,7 @@
 
 #include "app/CQorstatsApp.h"
 #include "driver/IoctlCodes.h"
+#include "support/ModalHook.h"
 #include "support/PanelFixture.h"
 
 namespace {
@@ -68,8 +69,10 @@ TEST(MainFrameShell, MenusToolbarAndPromptsReadAsDesigned) {
               "Start / Stop - reading from device | Set Debug Trace Mask | Clear stream statistic");
     ASSERT_EQ(buttons.size(), 3);
     EXPECT_TRUE(buttons[0]->isCheckable());
+    ModalHook anyDialog;  // a wrong button may open one
     buttons[2]->trigger();
     EXPECT_EQ(p.sim.RequestCount(IOCTL_QOR_CLEAR_STATISTICS), 1u);
+    EXPECT_EQ(anyDialog.Seen(), 0);
 }
 
 TEST(MainFrameShell, StartUpNamesTheWindowAndTheTicksKeepTheName) {

@@ -100,6 +100,6 @@ TEST(PageHosting, RefreshTicksGoOnAfterEverySelectionChange) {
     for (uint32_t kind : {NodeKind_Asio, NodeKind_Devices}) {
         p.Select(p.Root(kind));
         const uint64_t before = versionReads();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return versionReads() > before; }, 5000)) << std::hex << kind;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return versionReads() > before; }, 10000)) << std::hex << kind;
     }
 }
