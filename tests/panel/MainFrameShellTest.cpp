@@ -10,6 +10,7 @@
 #include "driver/IoctlCodes.h"
 #include "support/ModalHook.h"
 #include "support/PanelFixture.h"
+#include "support/ScopedEnvironment.h"
 
 namespace {
 // A menu text as the user reads it: mnemonic markers removed, "&&" shown as "&".
@@ -25,13 +26,9 @@ QList<QAction*> Buttons(QToolBar& toolbar) {
 // The single-instance lock of an in-process start-up lives in a runtime directory of its own.
 struct PrivateRuntime {
     QTemporaryDir dir;
-    QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    ScopedEnvironment xdg{"XDG_RUNTIME_DIR", dir.path().toStdString()};
     QString appName = QCoreApplication::applicationName();
-    PrivateRuntime() { qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit()); }
-    ~PrivateRuntime() {
-        qputenv("XDG_RUNTIME_DIR", saved);
-        QCoreApplication::setApplicationName(appName);
-    }
+    ~PrivateRuntime() { QCoreApplication::setApplicationName(appName); }
 };
 }  // namespace
 
