@@ -27,8 +27,9 @@ constexpr bool OpenFails(uint8_t b) { return (b & 0x07) == OpenFailValue; }
 constexpr uint8_t OpenOk = 0x00;
 
 // Status: the low three bits pick the result; half of the values succeed. Repeat is a success
-// that gives the previous answer (see FuzzControlDevice::Base) again, byte count and all (zeros
-// at full size when there was none), so that a steady driver costs one byte per request.
+// that gives the previous answer (see AnswerHistory::Base; a refused one does not count) again,
+// byte count and all (zeros at full size when there was none), so that a steady driver costs one
+// byte per request.
 constexpr uint8_t StatusOk = 0x00;
 constexpr uint8_t StatusRepeat = 0x01;
 constexpr std::array<uint32_t, 8> Statuses{
@@ -54,7 +55,7 @@ constexpr uint32_t LongCount(uint32_t capacity, uint8_t arg) { return capacity +
 enum class Payload : uint8_t {
     Raw = 0,       // count bytes follow (zeros once the input ends)
     Zeros = 1,
-    Previous = 2,  // the previous answer (FuzzControlDevice::Base) or zeros, then word patches
+    Previous = 2,  // the previous answer (AnswerHistory::Base) or zeros, then word patches
     Fill = 3,      // one byte follows and fills the whole answer
 };
 constexpr Payload PayloadOf(uint8_t b) { return static_cast<Payload>(b & 0x03); }

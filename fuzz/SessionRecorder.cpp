@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "fuzz/AnswerEncoding.h"
-#include "fuzz/FuzzControlDevice.h"
 #include "platform/WinError.h"
 
 namespace AE = AnswerEncoding;
@@ -88,8 +87,8 @@ uint32_t SessionRecorder::Control(uint32_t code, const void* in, uint32_t inSize
     returned = std::min(returned, outSize);
     answer.resize(returned);
 
-    const uint64_t key = FuzzControlDevice::AnswerKey(code, in, inSize);
-    const std::vector<uint8_t>* base = FuzzControlDevice::Base(previous_, lastOfCode_, code, key);
+    const uint64_t key = AnswerHistory::Key(code, in, inSize);
+    const std::vector<uint8_t>* base = history_.Base(code, key);
     const bool same = base ? *base == answer
                            : returned == outSize && std::all_of(answer.begin(), answer.end(), [](uint8_t b) { return b == 0; });
     if (same) {
@@ -98,8 +97,7 @@ uint32_t SessionRecorder::Control(uint32_t code, const void* in, uint32_t inSize
         bytes_.push_back(AE::StatusOk);
         WriteAnswer(answer.data(), returned, outSize, base);
     }
-    previous_[key] = answer;
-    lastOfCode_[code] = answer;
+    history_.Remember(code, key, answer);
     if (returned) std::memcpy(out, answer.data(), returned);
     bytesReturned = returned;
     return WinError::Success;

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <vector>
 
+#include "fuzz/AnswerHistory.h"
 #include "fuzz/SessionScript.h"
 #include "platform/ControlDevice.h"
 
@@ -49,6 +49,5 @@ private:
     bool open_ = false;
     bool dropped_ = false;
     std::vector<uint8_t> bytes_;
-    std::map<uint64_t, std::vector<uint8_t>> previous_;
-    std::map<uint32_t, std::vector<uint8_t>> lastOfCode_;
+    AnswerHistory history_;
 };
