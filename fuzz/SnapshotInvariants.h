@@ -1,0 +1,13 @@
+#pragma once
+
+class CDev;
+
+// What must hold of CDev and its snapshot whatever the driver answered: counts within their
+// capacities, texts inside their fields, and no record read outside its own bytes. A broken
+// invariant is printed and aborts, so that the fuzzer keeps the input.
+class SnapshotInvariants {
+public:
+    static void Check(const CDev& dev, const char* when);
+    // A name from CDev::GetDeviceName: null, or a text that ends inside the name buffer.
+    static void CheckDeviceName(const char* name, const char* when);
+};
