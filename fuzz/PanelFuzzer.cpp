@@ -1,10 +1,13 @@
-// libFuzzer entry points: the input is the driver. Each input runs one fresh panel session
-// (see PanelSession) over a FuzzControlDevice that reads every open and every answer from it.
+// libFuzzer entry points of the panel harness: the input is the driver. One panel serves every
+// input (see PanelSession); each input runs twice in a row, and the two runs must show the same,
+// or what one session left behind would change what the next one sees.
 #include <QApplication>
 #include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "fuzz/FuzzControlDevice.h"
 #include "fuzz/FuzzInput.h"
@@ -13,32 +16,56 @@
 
 namespace {
 QTemporaryDir* settingsDir = nullptr;
+PanelSession* session = nullptr;
+FuzzControlDevice* device = nullptr;
 
 // The settings directory goes when the fuzzer or the replay exits normally. The application
-// stays: Qt's font caches do not survive its destruction from an exit handler.
+// and the panel stay: Qt's font caches do not survive their destruction from an exit handler.
 void RemoveSettingsDir() {
     delete settingsDir;
     settingsDir = nullptr;
+}
+
+std::string RunOnce(const uint8_t* data, size_t size) {
+    FuzzInput input(data, size);
+    device->Begin(input);
+    InputScript script(input);
+    std::string seen;
+    session->Run(*device, script, &seen);
+    return seen;
+}
+
+// The line of the first difference, as each run showed it.
+void ReportDifference(const std::string& first, const std::string& second) {
+    size_t at = 0;
+    while (at < first.size() && at < second.size() && first[at] == second[at]) ++at;
+    const size_t from = at == 0 ? 0 : first.rfind('\n', at - 1) + 1;
+    auto line = [from](const std::string& s) { return s.substr(from, s.find('\n', from) - from); };
+    std::fprintf(stderr, "the same input showed differently the second time, at character %zu:\n"
+                         "  first:  %s\n  second: %s\n",
+                 at, line(first).c_str(), line(second).c_str());
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The application outlives every input.
     static int appArgc = 1;
     static char* appArgv[] = {argc && *argc > 0 ? (*argv)[0] : const_cast<char*>("panel_fuzzer"), nullptr};
     new QApplication(appArgc, appArgv);
     settingsDir = new QTemporaryDir(PanelSession::ScratchBase() + "/qor-fuzz-XXXXXX");
     if (!settingsDir->isValid()) std::abort();
     std::atexit(RemoveSettingsDir);
+    session = new PanelSession((settingsDir->path() + "/QOR_Stats.ini").toStdString());
+    device = new FuzzControlDevice;
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzInput input(data, size);
-    FuzzControlDevice device(input);
-    InputScript script(input);
-    PanelSession session(device, script, (settingsDir->path() + "/QOR_Stats.ini").toStdString());
-    session.Run();
+    const std::string first = RunOnce(data, size);
+    const std::string second = RunOnce(data, size);
+    if (first != second) {
+        ReportDifference(first, second);
+        std::abort();
+    }
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 
 #include "app/CMainFrame.h"
@@ -70,33 +71,55 @@ CDlgPgListBase* ListPages(CQorstatsView& v, size_t i) {
 }
 }  // namespace
 
-void PanelSession::Run(std::string* transcript) {
+PanelSession::PanelSession(std::string settingsFile)
+    : settingsFile_(std::move(settingsFile)), dev_(slot_), settings_(settingsFile_) {
+    slot_.Watch(&dev_.Snapshot(), sizeof(StatisticsSnapshot));
     QFile::remove(QString::fromStdString(settingsFile_));
-    SettingsStore settings(settingsFile_);
-    if (std::optional<uint32_t> stored = script_.StoredNode()) {
-        settings.CreateKey(SettingsStore::Root::LocalMachine, "Software", "Quandrel\\QOR_Stats");
-        settings.WriteDword(SettingsStore::Root::LocalMachine, SettingsPath, "LastSelItem", *stored);
-    }
-    auto dev = std::make_unique<CDev>(device_);
-    {
-        CMainFrame frame(*dev, settings, CMainFrame::Timers::Manual);
-        CheckConsistency(frame, "after start-up");
-        for (int tick = 0; tick < MaxTicks; ++tick) {
-            std::optional<uint8_t> action = script_.NextAction();
-            if (!action) break;
-            if (AE::TogglesReading(*action)) frame.StartStopAction()->trigger();
-            if (*action & AE::ActionClear) frame.OnClearStatistics();
-            frame.OnRefreshTimer();
-            if (*action & AE::ActionElapsed) frame.OnElapsedTimer();
-            CheckConsistency(frame, "after a tick");
-            if ((*action & AE::ActionWalk) || tick % WalkEvery == WalkEvery - 1) {
-                Walk(frame);
-                CheckConsistency(frame, "after a walk");
-            }
-            if (transcript) Describe(frame, *transcript);
+    frame_ = std::make_unique<CMainFrame>(dev_, settings_, CMainFrame::Timers::Manual);
+    CheckConsistency(*frame_, "after start-up");
+}
+
+PanelSession::~PanelSession() {
+    frame_.reset();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void PanelSession::StartOver(std::optional<uint32_t> storedNode) {
+    CMainFrame& frame = *frame_;
+    slot_.Plug(nullptr);
+    if (!frame.Cycle().ReadingEnabled()) frame.OnStartStop();
+    QFile::remove(QString::fromStdString(settingsFile_));
+    settings_.CreateKey(SettingsStore::Root::LocalMachine, "Software", "Quandrel\\QOR_Stats");
+    if (storedNode) settings_.WriteDword(SettingsStore::Root::LocalMachine, SettingsPath, "LastSelItem", *storedNode);
+    slot_.ZeroWritten();
+    frame.View().ForgetSelections();
+    frame.Cycle().ResetView();
+    frame.Cycle().SetInitialPanes();
+    CheckConsistency(frame, "after starting over");
+}
+
+void PanelSession::Run(ControlDevice& device, SessionScript& script, std::string* transcript) {
+    StartOver(script.StoredNode());
+    CMainFrame& frame = *frame_;
+    slot_.Plug(&device);
+    for (int tick = 0; tick < MaxTicks; ++tick) {
+        std::optional<uint8_t> action = script.NextAction();
+        if (!action) break;
+        if (AE::TogglesReading(*action)) frame.StartStopAction()->trigger();
+        if (*action & AE::ActionClear) frame.OnClearStatistics();
+        frame.OnRefreshTimer();
+        if (*action & AE::ActionElapsed) frame.OnElapsedTimer();
+        CheckConsistency(frame, "after a tick");
+        if ((*action & AE::ActionWalk) || tick % WalkEvery == WalkEvery - 1) {
+            Walk();
+            CheckConsistency(frame, "after a walk");
         }
+        if (transcript) Describe(frame, *transcript);
     }
-    dev.reset();
+    // The driver goes again at the end: what the session built is given back within the input,
+    // so that libFuzzer's leak check does not take the next session's frees for this one's leak.
+    slot_.Plug(nullptr);
+    frame.Cycle().ResetView();
     // Whatever the widgets left for the event loop goes now, not into the next session.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QApplication::processEvents();
@@ -106,24 +129,29 @@ QString PanelSession::ScratchBase() {
     return QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
 }
 
-void PanelSession::Walk(CMainFrame& frame) {
-    CQorstatsView& view = frame.View();
+void PanelSession::Walk() {
+    CQorstatsView& view = frame_->View();
     CTreeCtrlEx& tree = view.Tree();
-    // A row's description depends only on the node's kind: every row is clicked on each root and
-    // its first child, a few telling ones on the other children.
-    auto visit = [&](QTreeWidgetItem* item, bool allRows) {
+    // A row's description depends only on the node's kind and the row: the rows a page shows,
+    // one past them and the ends of the list's capacity are all there is to click. Of the
+    // children, the first and the last stand for the rest: the pages treat every index alike.
+    auto visit = [&](QTreeWidgetItem* item) {
         tree.setCurrentItem(item);
-        if (allRows) {
-            for (int row = FirstRowClicked; row <= LastRowClicked; ++row) view.ShowRowDescription(row);
-        } else {
-            for (int row : {-1, 0, 16, 255, 256}) view.ShowRowDescription(row);
-        }
+        const CDlgPgBase* page = view.VisiblePage();
+        const auto* list = page ? page->findChild<const CListColorCtrlEx*>("list") : nullptr;
+        const int rows = list ? list->RowCount() : 0;
+        for (int row = -1; row <= rows; ++row) view.ShowRowDescription(row);
+        for (int row : {ListRowCapacity - 1, ListRowCapacity, std::numeric_limits<int>::max()})
+            view.ShowRowDescription(row);
     };
     // Items are looked up again for every step: a selection may rebuild a root's children.
     for (int i = 0; i < tree.topLevelItemCount(); ++i) {
-        visit(tree.topLevelItem(i), true);
-        for (int c = 0; i < tree.topLevelItemCount() && c < tree.topLevelItem(i)->childCount(); ++c)
-            visit(tree.topLevelItem(i)->child(c), c == 0);
+        visit(tree.topLevelItem(i));
+        for (bool last : {false, true}) {
+            if (i >= tree.topLevelItemCount()) break;
+            QTreeWidgetItem* root = tree.topLevelItem(i);
+            if (root->childCount() > (last ? 1 : 0)) visit(root->child(last ? root->childCount() - 1 : 0));
+        }
     }
 }
 
@@ -168,7 +196,8 @@ void PanelSession::CheckConsistency(CMainFrame& frame, const char* when) {
 
 void PanelSession::Describe(CMainFrame& frame, std::string& out) {
     CQorstatsView& view = frame.View();
-    for (int pane = 0; pane < 3; ++pane) out += frame.StatusBar().PaneText(pane).toStdString() + "\n";
+    // Pane 1 is the elapsed time, which belongs to the process rather than to the session.
+    for (int pane : {0, 2}) out += frame.StatusBar().PaneText(pane).toStdString() + "\n";
     CTreeCtrlEx& tree = view.Tree();
     for (int i = 0; i < tree.topLevelItemCount(); ++i) {
         QTreeWidgetItem* root = tree.topLevelItem(i);
@@ -179,7 +208,14 @@ void PanelSession::Describe(CMainFrame& frame, std::string& out) {
     std::snprintf(code, sizeof code, "%08X\n", view.CurrentCode());
     out += code;
     out += std::string(view.InfoPage().InfoText()) + "\n";
+    out += view.DescriptionText().toStdString() + "\n";
+    // The single stream and channel pages are laid out afresh whenever they are shown; hidden,
+    // they still hold whatever they showed last.
+    const CDlgPgBase* visible = view.VisiblePage();
     for (size_t i = 0; CDlgPgListBase* page = ListPages(view, i); ++i) {
+        const bool single = page == &view.SingleStreamPage() || page == &view.SingleChannelPage();
+        if (single && page != visible) continue;
+        if (page == visible) out += "shown:\n";
         const CListColorCtrlEx& list = page->List();
         for (int c = 0; c < list.ColumnCount(); ++c) out += list.HeadingText(c).toStdString() + "|";
         out += "\n";

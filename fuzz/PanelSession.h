@@ -2,39 +2,47 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "driver/CDev.h"
+#include "fuzz/DeviceSlot.h"
+#include "platform/SettingsStore.h"
+
 class CMainFrame;
-class ControlDevice;
 class SessionScript;
 
-// One whole panel, fresh each time: a new CDev over the given control device, a new main frame
-// with manual timers and a settings file of its own. The script decides the ticks and what the
-// user does around them; every few ticks the session selects every node of the tree and clicks
-// rows of its page. After each step it checks that tree and pages agree and aborts if not.
+// One whole panel with manual timers, kept for many sessions: building a main frame costs more
+// than most sessions. Each session starts as after a loss of the driver (the view reset runs with
+// the device gone) on a snapshot of zeros and the settings a fresh start would find, then plugs
+// its device in. The script decides the ticks and what the user does around them; every few
+// ticks the session selects the nodes of the tree and clicks rows of their pages. After each
+// step it checks that tree and pages agree and aborts if not.
 class PanelSession {
 public:
     static constexpr int MaxTicks = 20;
     static constexpr int WalkEvery = 4;
-    static constexpr int FirstRowClicked = -1;
-    static constexpr int LastRowClicked = 300;
 
-    PanelSession(ControlDevice& device, SessionScript& script, std::string settingsFile)
-        : device_(device), script_(script), settingsFile_(std::move(settingsFile)) {}
+    explicit PanelSession(std::string settingsFile);
+    ~PanelSession();
 
-    // With a transcript, what the panel shows after every tick is appended to it, so that two
-    // sessions over the same answers can be compared.
-    void Run(std::string* transcript = nullptr);
+    // With a transcript, what the user sees after every tick is appended to it (the elapsed time
+    // aside), so that two sessions over the same answers can be compared.
+    void Run(ControlDevice& device, SessionScript& script, std::string* transcript = nullptr);
 
     // Where the settings file goes: it is written on many selections, so in memory if possible.
     static QString ScratchBase();
 
 private:
-    void Walk(CMainFrame& frame);
+    void StartOver(std::optional<uint32_t> storedNode);
+    void Walk();
     static void CheckConsistency(CMainFrame& frame, const char* when);
     static void Describe(CMainFrame& frame, std::string& out);
 
-    ControlDevice& device_;
-    SessionScript& script_;
     std::string settingsFile_;
+    DeviceSlot slot_;
+    CDev dev_;
+    SettingsStore settings_;
+    std::unique_ptr<CMainFrame> frame_;
 };

@@ -64,6 +64,9 @@ public:
     QTreeWidgetItem* RootItem(uint32_t kind) const;
     QString DescriptionText() const;
     uint32_t HighestSelectedCode() const { return highestSelectedCode_; }
+    // Starts the selection history of a new run; a harness that reuses one view for many
+    // sessions calls it before each, as a new process would start from nothing.
+    void ForgetSelections() { highestSelectedCode_ = 0; }
     NodeCode CurrentCode() const { return currentCode_; }
     CDlgPgBase* VisiblePage() const;
 
