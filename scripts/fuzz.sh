@@ -1,44 +1,73 @@
 #!/usr/bin/env bash
-# Fuzzes the panel against a driver whose every answer comes from libFuzzer, for SECONDS
-# seconds (default 60): builds the fuzz preset (clang, ASan+UBSan), runs the harness on a copy
-# of fuzz/corpus, and copies anything it finds to fuzz/crashes/ to be replayed by the tests.
-# Exits non-zero when the fuzzer found a crash, a leak or a hang.
+# Fuzzes the panel against a driver whose every answer comes from libFuzzer, for SECONDS seconds in
+# all (default 60), with the fuzz preset (clang, ASan+UBSan):
+#   driver  CDev and the snapshot under the polling cycle, no window: thousands of inputs a second;
+#   panel   the whole window, one main frame for every input, each input run twice.
+# Both run by default, a third of the time for the driver harness; name one to give it all of it.
+# Each runs one job on a copy of fuzz/corpus/<harness> with fuzz/qor.dict; what it finds is copied to
+# fuzz/crashes/<harness>/, which the tests replay. Exits non-zero when a crash, a leak, a hang or a
+# broken check was found.
+#
+#   scripts/fuzz.sh [SECONDS] [driver|panel]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
+only=${2:-}
+case "$only" in
+  ""|driver|panel) ;;
+  *) echo "usage: $0 [SECONDS] [driver|panel]" >&2; exit 2 ;;
+esac
 scripts/install-deps.sh
 
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target panel_fuzzer -j "$(nproc)"
+cmake --build --preset fuzz --target driver_fuzzer panel_fuzzer -j "$(nproc)"
 
 run=$(mktemp -d "${TMPDIR:-/tmp}/qor-fuzz-run.XXXXXX")
 trap 'rm -rf "$run"' EXIT
-mkdir -p "$run/corpus" "$run/artifacts"
-cp fuzz/corpus/* "$run/corpus/"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/fuzz/lsan.supp}"
-set +e
-build/fuzz/fuzz/panel_fuzzer -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 \
-  -print_final_stats=1 -artifact_prefix="$run/artifacts/" "$run/corpus" 2>&1 | tee "$run/log" \
-  | grep -E '^#[0-9]+[[:space:]]+(INITED|DONE|pulse)|^stat::|ERROR|SUMMARY'
-status=${PIPESTATUS[0]}
-set -e
 
-found=("$run"/artifacts/*)
-if [ -e "${found[0]}" ]; then
-  mkdir -p fuzz/crashes
-  cp "${found[@]}" fuzz/crashes/
-  echo "fuzz: found $(ls "$run/artifacts" | wc -l) input(s), copied to fuzz/crashes/:"
-  ls "$run/artifacts"
-  tail -n 60 "$run/log"
-  exit 1
-fi
-if [ "$status" -ne 0 ]; then
-  echo "fuzz: the fuzzer exited with status $status"
-  tail -n 60 "$run/log"
-  exit "$status"
-fi
-echo "fuzz: no crash in ${seconds} s"
+# fuzz HARNESS SECONDS TIMEOUT: one harness; sets found to 1 when it found anything.
+found=0
+fuzz() {
+  local harness=$1 time=$2 timeout=$3 status
+  mkdir -p "$run/$harness/corpus" "$run/$harness/artifacts"
+  cp fuzz/corpus/"$harness"/* "$run/$harness/corpus/"
+  echo "== $harness harness, $time s"
+  set +e
+  # Inputs of up to 4 KB: enough for a few refreshes of a studio, short enough to run fast.
+  build/fuzz/fuzz/"${harness}"_fuzzer -max_total_time="$time" -timeout="$timeout" -rss_limit_mb=4096 \
+    -max_len=4096 -dict=fuzz/qor.dict -print_final_stats=1 -artifact_prefix="$run/$harness/artifacts/" \
+    "$run/$harness/corpus" >"$run/$harness/log" 2>&1
+  status=$?
+  set -e
+  grep -E '^#[0-9]+[[:space:]]+(INITED|DONE)|^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)|ERROR|SUMMARY' \
+    "$run/$harness/log" || true
+  local artifacts=("$run/$harness"/artifacts/*)
+  if [ -e "${artifacts[0]}" ]; then
+    mkdir -p fuzz/crashes/"$harness"
+    cp "${artifacts[@]}" fuzz/crashes/"$harness"/
+    echo "fuzz: the $harness harness found $(ls "$run/$harness/artifacts" | wc -l) input(s), copied to fuzz/crashes/$harness/:"
+    ls "$run/$harness/artifacts"
+    tail -n 60 "$run/$harness/log"
+    found=1
+  elif [ "$status" -ne 0 ]; then
+    echo "fuzz: the $harness fuzzer exited with status $status"
+    tail -n 60 "$run/$harness/log"
+    found=1
+  fi
+}
+
+case "$only" in
+  driver) fuzz driver "$seconds" 10 ;;
+  panel) fuzz panel "$seconds" 30 ;;
+  *)
+    fuzz driver $((seconds / 3)) 10
+    fuzz panel $((seconds - seconds / 3)) 30
+    ;;
+esac
+if [ "$found" -ne 0 ]; then exit 1; fi
+echo "fuzz: nothing found in ${seconds} s"
