@@ -37,9 +37,10 @@ uint32_t DeviceSlot::Control(uint32_t code, const void* in, uint32_t inSize, voi
     // Whatever the answer, the whole buffer counts as touched: a device that broke its promise
     // and wrote on failure must not leak its bytes into the next input.
     const auto* p = static_cast<uint8_t*>(out);
-    if (p && outSize && watched_ && p >= watched_ && p < watched_ + watchedSize_) {
-        const size_t offset = size_t(p - watched_);
-        written_.emplace_back(offset, std::min<size_t>(outSize, watchedSize_ - offset));
-    }
-    return device_->Control(code, in, inSize, out, outSize, bytesReturned);
+    const bool watched = p && outSize && watched_ && p >= watched_ && p < watched_ + watchedSize_;
+    const size_t offset = watched ? size_t(p - watched_) : 0;
+    if (watched) written_.emplace_back(offset, std::min<size_t>(outSize, watchedSize_ - offset));
+    const uint32_t result = device_->Control(code, in, inSize, out, outSize, bytesReturned);
+    if (watched && result == WinError::Success && bytesReturned == outSize) answered_.push_back(offset);
+    return result;
 }

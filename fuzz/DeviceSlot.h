@@ -10,7 +10,8 @@
 // The control device of a CDev that serves many fuzz inputs in turn: each input plugs its own
 // device in for its session and takes it out again; with nothing plugged in the driver is gone.
 // It notes where answers may have landed inside one watched region (the snapshot), so that the
-// next input starts from the zeros a fresh CDev holds without clearing megabytes each time.
+// next input starts from the zeros a fresh CDev holds without clearing megabytes each time, and
+// which buffers there received a whole answer.
 class DeviceSlot : public ControlDevice {
 public:
     // Closes the old device; null unplugs.
@@ -18,6 +19,10 @@ public:
     void Watch(const void* begin, size_t size);
     // Zeros every watched buffer handed to a request since the last call.
     void ZeroWritten();
+    // Offsets into the watched region of the buffers that got an answer filling them, in the
+    // order of the requests since ForgetAnswered.
+    const std::vector<size_t>& Answered() const { return answered_; }
+    void ForgetAnswered() { answered_.clear(); }
 
     uint32_t Open() override;
     void Close() override;
@@ -30,4 +35,5 @@ private:
     uint8_t* watched_ = nullptr;
     size_t watchedSize_ = 0;
     std::vector<std::pair<size_t, size_t>> written_;  // offset into the watched region, size
+    std::vector<size_t> answered_;
 };

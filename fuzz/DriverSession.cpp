@@ -18,11 +18,12 @@ class Windowless : public IStatusPanes, public IToolbarImage, public IPollingVie
 public:
     explicit Windowless(CDev& dev) : dev_(dev) {}
     bool walking = false;
+    bool refreshed = false;  // the tick re-read the snapshot
 
     void SetPane(int, std::string_view, Colour, Colour) override {}
     void RepaintNow() override {}
     void LoadBitmap(int) override {}
-    void RefreshInfoPage(bool) override {}
+    void RefreshInfoPage(bool keepBuildText) override { refreshed = refreshed || !keepBuildText; }
     void ResetPageState() override {}
     void ShowPlaceholder(PageId, std::string_view) override {}
     void RebuildTree() override {}
@@ -81,11 +82,14 @@ void Describe(const CDev& dev, std::string& out) {
 DriverSession::DriverSession() : dev_(slot_) { slot_.Watch(&dev_.Snapshot(), sizeof(StatisticsSnapshot)); }
 
 void DriverSession::Run(ControlDevice& device, SessionScript& script, std::string* transcript) {
-    // What the previous session left goes first: records, counts and the published version.
+    // What the previous session left goes first: records, counts, the published version and
+    // which records were answered.
     slot_.Plug(nullptr);
     slot_.ZeroWritten();
     dev_.ResetDeviceCount();
     dev_.Published() = PublishedDriverVersion{};
+    dev_.MutableValidity() = RecordValidity{};
+    dev_.ClearReadFailed();
 
     Windowless window(dev_);
     RestoreWindow restore;
@@ -98,8 +102,11 @@ void DriverSession::Run(ControlDevice& device, SessionScript& script, std::strin
         if (AE::TogglesReading(*action)) cycle.OnStartStop();
         if (*action & AE::ActionClear) cycle.ClearStatistics();
         window.walking = *action & AE::ActionWalk;
+        window.refreshed = false;
+        slot_.ForgetAnswered();
         cycle.OnRefreshTimer();
         SnapshotInvariants::Check(dev_, "after a tick");
+        if (window.refreshed) SnapshotInvariants::CheckAnswered(dev_, answered_ = slot_.Answered(), "after a refresh");
         if (transcript) Describe(dev_, *transcript);
     }
     slot_.Plug(nullptr);

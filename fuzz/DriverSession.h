@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "driver/CDev.h"
 #include "fuzz/DeviceSlot.h"
@@ -12,7 +13,8 @@ class SessionScript;
 // snapshot the polling cycle fills through whatever device the session plugs in. The script
 // drives the ticks as it does for the panel; a walk stands for the user looking at every page,
 // which reads the global records and the devices' names as those pages do. After every tick
-// the snapshot's invariants are checked. Each session starts from what a fresh CDev holds.
+// the snapshot's invariants are checked, and after every refresh that no record is told as
+// answered that got no answer. Each session starts from what a fresh CDev holds.
 class DriverSession {
 public:
     static constexpr int MaxTicks = 4;
@@ -28,4 +30,5 @@ public:
 private:
     DeviceSlot slot_;
     CDev dev_;
+    std::vector<size_t> answered_;
 };

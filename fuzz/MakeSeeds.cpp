@@ -88,6 +88,15 @@ std::vector<Seed> Seeds() {
     flaky.failEvery = 3;
     seeds.push_back({"every-third-channel-fails", sim::SimOptions{}, flaky, 0x22000001u, Ticks(8), 500, {}});
 
+    // A list that fails after it was answered: what it listed before must not pass for answered.
+    for (auto [name, code] : {std::pair{"every-second-bundle-list-fails", IOCTL_QOR_GET_BUNDLE_LIST},
+                              std::pair{"every-second-device-list-fails", IOCTL_QOR_GET_DEVICE_LIST}}) {
+        sim::FaultPlan lists;
+        lists.failCode = code;
+        lists.failEvery = 2;
+        seeds.push_back({name, sim::SimOptions{}, lists, std::nullopt, Ticks(6), 500, {}});
+    }
+
     sim::FaultPlan silent;
     silent.noAnswerCode = IOCTL_QOR_GET_DEVICE_LIST;
     seeds.push_back({"device-list-never-answers", sim::SimOptions{}, silent, std::nullopt, Ticks(6), 500, {}});
@@ -239,7 +248,7 @@ int main(int argc, char** argv) {
             ok = Emit(dir / "corpus" / "panel" / seed.name, std::string(p.begin(), p.end()), check) && ok;
             ok = Emit(dir / "corpus" / "driver" / seed.name, std::string(d.begin(), d.end()), check) && ok;
         }
-        std::printf("%-28s panel %6zu bytes, driver %6zu bytes %s\n", seed.name, p.size(), d.size(),
+        std::printf("%-32s panel %6zu bytes, driver %6zu bytes %s\n", seed.name, p.size(), d.size(),
                     recorded ? "ok" : "FAILED");
     }
     return ok ? 0 : 1;

@@ -92,6 +92,8 @@ void PanelSession::StartOver(std::optional<uint32_t> storedNode) {
     settings_.CreateKey(SettingsStore::Root::LocalMachine, "Software", "Quandrel\\QOR_Stats");
     if (storedNode) settings_.WriteDword(SettingsStore::Root::LocalMachine, SettingsPath, "LastSelItem", *storedNode);
     slot_.ZeroWritten();
+    dev_.MutableValidity() = RecordValidity{};
+    dev_.ClearReadFailed();
     frame.View().ForgetSelections();
     frame.Cycle().ResetView();
     frame.Cycle().SetInitialPanes();

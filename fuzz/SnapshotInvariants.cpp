@@ -1,5 +1,6 @@
 #include "fuzz/SnapshotInvariants.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -130,6 +131,35 @@ void SnapshotInvariants::Check(const CDev& dev, const char* when) {
     CheckDevices(dev, when);
     CheckStreams(dev, when);
     CheckBundles(dev, when);
+}
+
+void SnapshotInvariants::CheckAnswered(const CDev& dev, std::vector<size_t>& answered, const char* when) {
+    std::sort(answered.begin(), answered.end());
+    const StatisticsSnapshot& s = dev.Snapshot();
+    const RecordValidity& v = dev.Validity();
+    auto expect = [&](bool valid, const void* record, const char* what, unsigned long index = 0) {
+        if (!valid) return;
+        const size_t offset = size_t(static_cast<const uint8_t*>(record) - reinterpret_cast<const uint8_t*>(&s));
+        Expect(std::binary_search(answered.begin(), answered.end(), offset), when, what, index);
+    };
+    expect(v.driverVersion, &s.driverVersion, "driver version told as answered without an answer");
+    expect(v.deviceList, &s.deviceList, "device list told as answered without an answer");
+    expect(v.asioStatistics, &s.asioStatistics, "ASIO statistics told as answered without an answer");
+    expect(v.asioInfo, &s.asioInfo, "ASIO information told as answered without an answer");
+    expect(v.isoStreams, &s.isoStreamStatistics, "stream statistics told as answered without an answer");
+    expect(v.bundleList, &s.bundleList, "bundle list told as answered without an answer");
+    for (uint32_t i = 0; i < RecordValidity::Devices; ++i)
+        expect(v.Device(i), &s.deviceInfo[i], "device told as answered without an answer", i);
+    for (Dir d : {Dir::In, Dir::Out}) {
+        const size_t half = RecordValidity::Half(d);
+        for (uint32_t b = 0; b < RecordValidity::Bundles; ++b) {
+            expect(v.Bundle(d, b), &s.bundleInfo[half][b], "bundle told as answered without an answer", b);
+            if (v.channels[half][b].none()) continue;
+            for (uint32_t c = 0; c < RecordValidity::ChannelSlots; ++c)
+                expect(v.Channel(d, b, c), &s.channelInfo[half][b][c], "channel told as answered without an answer",
+                       b * RecordValidity::ChannelSlots + c);
+        }
+    }
 }
 
 void SnapshotInvariants::CheckDeviceName(const char* name, const char* when) {

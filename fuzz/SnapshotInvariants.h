@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 class CDev;
 
 // What must hold of CDev and its snapshot whatever the driver answered: counts within their
@@ -8,6 +11,10 @@ class CDev;
 class SnapshotInvariants {
 public:
     static void Check(const CDev& dev, const char* when);
+    // After a refresh: every record CDev tells as answered got a whole answer in it. The answers
+    // are offsets into the snapshot (see DeviceSlot::Answered); they are sorted here. The sample
+    // rate is left out: only the devices page reads it, and it stays answered until then.
+    static void CheckAnswered(const CDev& dev, std::vector<size_t>& answered, const char* when);
     // A name from CDev::GetDeviceName: null, or a text that ends inside the name buffer.
     static void CheckDeviceName(const char* name, const char* when);
 };

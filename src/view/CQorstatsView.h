@@ -66,7 +66,10 @@ public:
     uint32_t HighestSelectedCode() const { return highestSelectedCode_; }
     // Starts the selection history of a new run; a harness that reuses one view for many
     // sessions calls it before each, as a new process would start from nothing.
-    void ForgetSelections() { highestSelectedCode_ = 0; }
+    void ForgetSelections() {
+        highestSelectedCode_ = 0;
+        chosenCode_ = 0;
+    }
     NodeCode CurrentCode() const { return currentCode_; }
     CDlgPgBase* VisiblePage() const;
 
