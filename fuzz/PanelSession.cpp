@@ -118,10 +118,7 @@ void PanelSession::Run(ControlDevice& device, SessionScript& script, std::string
         }
         if (transcript) Describe(frame, *transcript);
     }
-    // The driver goes again at the end: what the session built is given back within the input,
-    // so that libFuzzer's leak check does not take the next session's frees for this one's leak.
     slot_.Plug(nullptr);
-    frame.Cycle().ResetView();
     // Whatever the widgets left for the event loop goes now, not into the next session.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QApplication::processEvents();
@@ -197,33 +194,35 @@ void PanelSession::CheckConsistency(CMainFrame& frame, const char* when) {
 }
 
 void PanelSession::Describe(CMainFrame& frame, std::string& out) {
+    // Gathered as Qt text and converted once: a list of thousands of cells is described per tick.
+    QString seen;
     CQorstatsView& view = frame.View();
     // Pane 1 is the elapsed time, which belongs to the process rather than to the session.
-    for (int pane : {0, 2}) out += frame.StatusBar().PaneText(pane).toStdString() + "\n";
+    for (int pane : {0, 2}) seen += frame.StatusBar().PaneText(pane) + u'\n';
     CTreeCtrlEx& tree = view.Tree();
     for (int i = 0; i < tree.topLevelItemCount(); ++i) {
         QTreeWidgetItem* root = tree.topLevelItem(i);
-        out += root->text(0).toStdString() + "\n";
-        for (int c = 0; c < root->childCount(); ++c) out += "  " + root->child(c)->text(0).toStdString() + "\n";
+        seen += root->text(0) + u'\n';
+        for (int c = 0; c < root->childCount(); ++c) seen += QStringLiteral("  ") + root->child(c)->text(0) + u'\n';
     }
-    char code[16];
-    std::snprintf(code, sizeof code, "%08X\n", view.CurrentCode());
-    out += code;
-    out += std::string(view.InfoPage().InfoText()) + "\n";
-    out += view.DescriptionText().toStdString() + "\n";
+    seen += QString::number(view.CurrentCode(), 16) + u'\n';
+    const std::string_view info = view.InfoPage().InfoText();
+    seen += QString::fromLatin1(info.data(), qsizetype(info.size())) + u'\n';
+    seen += view.DescriptionText() + u'\n';
     // The single stream and channel pages are laid out afresh whenever they are shown; hidden,
     // they still hold whatever they showed last.
     const CDlgPgBase* visible = view.VisiblePage();
     for (size_t i = 0; CDlgPgListBase* page = ListPages(view, i); ++i) {
         const bool single = page == &view.SingleStreamPage() || page == &view.SingleChannelPage();
         if (single && page != visible) continue;
-        if (page == visible) out += "shown:\n";
+        if (page == visible) seen += u"shown:\n";
         const CListColorCtrlEx& list = page->List();
-        for (int c = 0; c < list.ColumnCount(); ++c) out += list.HeadingText(c).toStdString() + "|";
-        out += "\n";
+        for (int c = 0; c < list.ColumnCount(); ++c) seen += list.HeadingText(c) + u'|';
+        seen += u'\n';
         for (int r = 0; r < list.RowCount(); ++r) {
-            for (int c = 0; c < list.ColumnCount(); ++c) out += list.CellText(r, c).toStdString() + "|";
-            out += "\n";
+            for (int c = 0; c < list.ColumnCount(); ++c) seen += list.CellText(r, c) + u'|';
+            seen += u'\n';
         }
     }
+    out += seen.toStdString();
 }

@@ -13,8 +13,8 @@
 class CMainFrame;
 class SessionScript;
 
-// One whole panel with manual timers, kept for many sessions: building a main frame costs more
-// than most sessions. Each session starts as after a loss of the driver (the view reset runs with
+// One whole panel with manual timers, kept for many sessions: building a main frame costs as much
+// as a whole session. Each session starts as after a loss of the driver (the view reset runs with
 // the device gone) on a snapshot of zeros and the settings a fresh start would find, then plugs
 // its device in. The script decides the ticks and what the user does around them; every few
 // ticks the session selects the nodes of the tree and clicks rows of their pages. After each
