@@ -88,7 +88,8 @@ void DriverSession::Run(ControlDevice& device, SessionScript& script, std::strin
     slot_.ZeroWritten();
     dev_.ResetDeviceCount();
     dev_.Published() = PublishedDriverVersion{};
-    dev_.MutableValidity() = RecordValidity{};
+    static const RecordValidity nothingAnswered;
+    dev_.MutableValidity() = nothingAnswered;
     dev_.ClearReadFailed();
 
     Windowless window(dev_);

@@ -39,9 +39,8 @@ fuzz() {
   cp fuzz/corpus/"$harness"/* "$run/$harness/corpus/"
   echo "== $harness harness, $time s"
   set +e
-  # Inputs of up to 4 KB: enough for a few refreshes of a studio, short enough to run fast.
   build/fuzz/fuzz/"${harness}"_fuzzer -max_total_time="$time" -timeout="$timeout" -rss_limit_mb=4096 \
-    -max_len=4096 -dict=fuzz/qor.dict -print_final_stats=1 -artifact_prefix="$run/$harness/artifacts/" "$@" \
+    -dict=fuzz/qor.dict -print_final_stats=1 -artifact_prefix="$run/$harness/artifacts/" "$@" \
     "$run/$harness/corpus" >"$run/$harness/log" 2>&1
   status=$?
   set -e
@@ -62,15 +61,18 @@ fuzz() {
   fi
 }
 
+# Inputs stay short, so that they run fast: 2 KB answer a refresh of a studio and, with repeated
+# answers, a few more; the panel gets 4 KB for its walks and page reads.
+driver_flags=(-max_len=2048)
 # The panel lives across inputs, and Qt's caches grow as new texts are drawn: an input that
 # allocates more than it frees is the rule there, and checking each one for leaks would take a
 # sixth of the time. Leaks still show at exit (LSan), and the replay tests check the corpus.
-panel_flags=(-detect_leaks=0)
+panel_flags=(-max_len=4096 -detect_leaks=0)
 case "$only" in
-  driver) fuzz driver "$seconds" 10 ;;
+  driver) fuzz driver "$seconds" 10 "${driver_flags[@]}" ;;
   panel) fuzz panel "$seconds" 30 "${panel_flags[@]}" ;;
   *)
-    fuzz driver $((seconds / 3)) 10
+    fuzz driver $((seconds / 3)) 10 "${driver_flags[@]}"
     fuzz panel $((seconds - seconds / 3)) 30 "${panel_flags[@]}"
     ;;
 esac
