@@ -6,12 +6,14 @@
 #include <cstring>
 #include <vector>
 
+#include "driver/CDev.h"
 #include "driver/IoctlCodes.h"
 #include "fuzz/AnswerEncoding.h"
 #include "fuzz/AnswerHistory.h"
 #include "fuzz/DeviceSlot.h"
 #include "fuzz/FuzzControlDevice.h"
 #include "fuzz/FuzzInput.h"
+#include "fuzz/SnapshotInvariants.h"
 #include "platform/WinError.h"
 
 namespace AE = AnswerEncoding;
@@ -149,4 +151,57 @@ TEST(DeviceSlotTest, TheNextInputFindsZerosWhereAnswersLandedAndNoDriverWhenUnpl
     slot.ZeroWritten();
     for (uint8_t b : watched) EXPECT_EQ(b, 0);
     for (uint8_t b : outside) EXPECT_EQ(b, 0x5A) << "only the watched region is the slot's to clear";
+}
+
+TEST(DeviceSlotTest, CountsOnlyWholeAnswersInsideTheWatchedRegionAsAnswered) {
+    std::array<uint8_t, 64> watched{};
+    std::array<uint8_t, 8> outside{};
+    DeviceSlot slot;
+    slot.Watch(watched.data(), watched.size());
+    const uint8_t full = AE::MakeShape(AE::Shape::Full), half = AE::MakeShape(AE::Shape::Short, 32);
+    const std::vector<uint8_t> bytes{AE::OpenOk, AE::StatusOk, full, Fill, 1, AE::StatusOk, half, Fill, 2,
+                                     4,          AE::StatusOk, full, Fill, 3};
+    FuzzInput input(bytes.data(), bytes.size());
+    FuzzControlDevice device(input);
+    slot.Plug(&device);
+    ASSERT_EQ(slot.Open(), WinError::Success);
+    uint32_t returned = 0;
+    for (uint8_t* out : {watched.data() + 8, watched.data() + 16, watched.data() + 24, outside.data()})
+        slot.Control(IOCTL_QOR_GET_GLOBAL_PAIR, nullptr, 0, out, 8, returned);
+    EXPECT_EQ(slot.Answered(), std::vector<size_t>{8}) << "not the short answer, the failure or the buffer outside";
+    slot.ForgetAnswered();
+    EXPECT_TRUE(slot.Answered().empty());
+}
+
+TEST(SnapshotInvariantsTest, ARecordToldAsAnsweredWithoutAWholeAnswerIsReported) {
+    DeviceSlot slot;
+    CDev dev(slot);
+    const StatisticsSnapshot& s = dev.Snapshot();
+    const auto offset = [&s](const void* record) {
+        return size_t(static_cast<const uint8_t*>(record) - reinterpret_cast<const uint8_t*>(&s));
+    };
+    struct Case {
+        const char* what;
+        void (*tell)(RecordValidity&);
+        size_t answer;  // where the whole answer for it landed
+    };
+    const Case cases[] = {
+        {"driver version", [](RecordValidity& v) { v.driverVersion = true; }, offset(&s.driverVersion)},
+        {"device", [](RecordValidity& v) { v.devices.set(3); }, offset(&s.deviceInfo[3])},
+        {"bundle", [](RecordValidity& v) { v.bundles[1].set(127); }, offset(&s.bundleInfo[1][127])},
+        {"channel", [](RecordValidity& v) { v.channels[0][5].set(2); }, offset(&s.channelInfo[0][5][2])},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dev.MutableValidity() = RecordValidity{};
+        c.tell(dev.MutableValidity());
+        std::vector<size_t> answered{offset(&s.asioInfo), c.answer};
+        SnapshotInvariants::CheckAnswered(dev, answered, "with its answer");
+        answered = {offset(&s.asioInfo)};
+        EXPECT_DEATH(SnapshotInvariants::CheckAnswered(dev, answered, "without"), "told as answered");
+    }
+    dev.MutableValidity() = RecordValidity{};
+    dev.MutableValidity().channels[1][0].set(16);
+    std::vector<size_t> none;
+    EXPECT_DEATH(SnapshotInvariants::CheckAnswered(dev, none, "past the entries"), "past its bundle's entries");
 }
