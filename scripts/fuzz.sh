@@ -17,7 +17,7 @@ case "$only" in
   ""|driver|panel) ;;
   *) echo "usage: $0 [SECONDS] [driver|panel]" >&2; exit 2 ;;
 esac
-scripts/install-deps.sh
+scripts/install-deps.sh fuzz
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target driver_fuzzer panel_fuzzer -j "$(nproc)"

@@ -1,20 +1,59 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the panel needs to build, run and test. Safe to run again:
-# it only asks apt for what is missing.
+# Installs the Debian packages that one of our scripts needs, and only the missing ones:
+#
+#   scripts/install-deps.sh SET...
+#
+#   run      build and run the panel, the simulator and qorpoll
+#   test     build everything of the native presets and run every test
+#   fuzz     the clang fuzz preset
+#   windows  the MinGW-w64 cross build and its tests under Wine on Xvfb
+#   measure  the CPU measurement under Xvfb
+#   icons    render the application icon from its SVG (scripts/make-icons.sh)
+#
+# Uses apt-get, through sudo when not root. Safe to run again: it asks apt only for what is
+# missing, and does nothing when everything is there.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libclang-rt-14-dev clang)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev)
+tests=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils appstream groff-base)
+
+packages=()
+for set in "$@"; do
+  case $set in
+    run) packages+=("${build[@]}") ;;
+    test) packages+=("${build[@]}" "${tests[@]}") ;;
+    fuzz) packages+=("${build[@]}" libgtest-dev libgmock-dev clang libclang-rt-14-dev) ;;
+    windows)
+      packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+                 wine64 wine xvfb xauth googletest) ;;
+    measure) packages+=("${build[@]}" "${tests[@]}" xvfb xauth) ;;
+    icons) packages+=(librsvg2-bin imagemagick) ;;
+    *)
+      echo "install-deps.sh: unknown package set '$set' (run, test, fuzz, windows, measure, icons)" >&2
+      exit 2 ;;
+  esac
 done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#packages[@]} -eq 0 ]; then
+  echo "usage: scripts/install-deps.sh run|test|fuzz|windows|measure|icons..." >&2
+  exit 2
 fi
 
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' && continue
+  [[ " ${missing[*]} " == *" $p "* ]] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps.sh: these Debian packages are missing: ${missing[*]}" >&2
+    echo "install-deps.sh: install them as root (apt-get install ${missing[*]}), or install sudo" >&2
+    exit 1
+  fi
+  sudo=(sudo)
+fi
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

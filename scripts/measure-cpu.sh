@@ -21,13 +21,7 @@ settle_max=${QOR_CPU_SETTLE_MAX_LOAD:-25}
 select_ms=${QOR_CPU_SELECT_MS:-2500}
 build=${QOR_BUILD_DIR:-build/release}
 
-scripts/install-deps.sh
-if ! command -v xvfb-run >/dev/null || ! command -v xauth >/dev/null; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends xvfb xauth
-fi
+scripts/install-deps.sh measure
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
