@@ -8,6 +8,8 @@ constexpr const char* AppTitle = "qorstats";
 constexpr const char* AboutCaption = "About Statistics Panel";
 constexpr const char* AboutVersionFormat = "  Velmoric 1394 Driver Statistics Panel  V%d.%d.%d";
 constexpr int PanelVersion[3] = {5, 12, 0};
+// What --version prints, for every program of the panel: its name, then PanelVersion.
+constexpr const char* VersionLineFormat = "%s %d.%d.%d\n";
 constexpr const char* Copyright = "Copyright (C) 2026 Velmoric. All rights reserved.";
 
 // Status panes.
@@ -35,10 +37,10 @@ constexpr const char* DescriptionHint =
 constexpr const char* AllInChannels = "All available in channel(s)";
 constexpr const char* AllOutChannels = "All available out channel(s)";
 
-// Menu and command prompts (status line text, then tooltip).
-constexpr const char* MenuFile = "File";
-constexpr const char* MenuClose = "Close Application";
-constexpr const char* MenuDebug = "Debug";
+// Menu and command prompts (status line text, then tooltip). The ampersands mark the Alt keys.
+constexpr const char* MenuFile = "&File";
+constexpr const char* MenuClose = "&Close Application";
+constexpr const char* MenuDebug = "&Debug";
 constexpr const char* MenuTraceMask = "Set qor_1394 &Trace Mask";
 constexpr const char* MenuClearStatistics = "&Clear Statistics";
 constexpr const char* MenuHelp = "&Help";

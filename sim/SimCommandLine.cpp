@@ -84,6 +84,8 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args) {
 
         if (flag == "--help" || flag == "-h") {
             help_ = true;
+        } else if (flag == "--version" || flag == "-v") {
+            version_ = true;
         } else if (flag == "--socket") {
             if (!value(socketPath_)) return false;
             if (socketPath_.empty()) return Fail("--socket needs a path");
@@ -192,7 +194,8 @@ std::string SimCommandLine::Usage(const std::string& program) {
            "  --no-nul               names fill their fields without a terminating NUL\n"
            "  --short                answer with half of each record\n"
            "  --no-answer CODE       never answer requests of CODE\n"
-           "  --help                 show this text\n"
+           "  -h, --help             show this text and exit\n"
+           "  -v, --version          show the version and exit\n"
            "\n"
            "CODE is a control code in hex (0x80882804) or its name (IOCTL_QOR_GET_DRIVER_VERSION or\n"
            "GET_DRIVER_VERSION). Stops cleanly on SIGINT or SIGTERM.\n";

@@ -27,6 +27,7 @@ public:
     const std::string& SocketPath() const { return socketPath_; }  // empty: the system's path
     const std::vector<RateChange>& RateSchedule() const { return rateSchedule_; }
     bool HelpRequested() const { return help_; }
+    bool VersionRequested() const { return version_; }
     const std::string& Error() const { return error_; }
 
     static std::string Usage(const std::string& program);
@@ -41,6 +42,7 @@ private:
     std::string socketPath_;
     std::vector<RateChange> rateSchedule_;
     bool help_ = false;
+    bool version_ = false;
     std::string error_;
 };
 

@@ -8,20 +8,25 @@
 #include <memory>
 #include <signal.h>
 
+#include "res/StringTable.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimCommandLine.h"
 #include "sim/SimServer.h"
 
 int main(int argc, char** argv) {
     sim::SimCommandLine commandLine;
-    const char* program = argc > 0 ? argv[0] : "qorsimd";
+    const char* program = "qorsimd";
     if (!commandLine.Parse(argc, argv)) {
-        std::fprintf(stderr, "%s: %s\n%s", program, commandLine.Error().c_str(),
-                     sim::SimCommandLine::Usage(program).c_str());
+        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program, commandLine.Error().c_str(),
+                     program);
         return 2;
     }
     if (commandLine.HelpRequested()) {
         std::fputs(sim::SimCommandLine::Usage(program).c_str(), stdout);
+        return 0;
+    }
+    if (commandLine.VersionRequested()) {
+        std::printf(Str::VersionLineFormat, program, Str::PanelVersion[0], Str::PanelVersion[1], Str::PanelVersion[2]);
         return 0;
     }
 

@@ -5,7 +5,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QToolBar>
+#include <QWindow>
+#include <algorithm>
 
 #include "app/CAboutDlg.h"
 #include "app/ToolbarImages.h"
@@ -41,7 +45,11 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     CreateToolbar();
     CreateStatusBar();
     view_ = new CQorstatsView(dev, restore_, settings, *this, this);
-    setCentralWidget(view_);
+    scroller_ = new QScrollArea(this);
+    scroller_->setObjectName("viewScroller");
+    scroller_->setFrameShape(QFrame::NoFrame);
+    scroller_->setWidget(view_);
+    setCentralWidget(scroller_);
     cycle_ = std::make_unique<PollingCycle>(dev_, restore_, *this, *this, *view_);
     cycle_->SetInitialPanes();
 
@@ -55,8 +63,7 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     view_->OnInitialUpdate();
     cycle_->ResetView();
 
-    adjustSize();
-    setFixedSize(sizeHint());
+    FitToScreen(EstimatedFrameMargins());
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -65,6 +72,9 @@ void CMainFrame::CreateMenu() {
     QMenu* file = menuBar()->addMenu(QString::fromLatin1(Str::MenuFile));
     QAction* close = file->addAction(QString::fromLatin1(Str::MenuClose), this, &QWidget::close);
     close->setObjectName("closeApplication");
+#ifndef _WIN32
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));  // Windows has Alt+F4 for it
+#endif
 
     QMenu* debug = menuBar()->addMenu(QString::fromLatin1(Str::MenuDebug));
     QAction* trace = debug->addAction(QString::fromLatin1(Str::MenuTraceMask), this, &CMainFrame::OnTraceMask);
@@ -131,12 +141,42 @@ void CMainFrame::StartTimers() {
     if (timerMode_ == Timers::Real) elapsedTimer_.start();
 }
 
+// The design's size where the screen has room for it. On a smaller screen (or a larger scale)
+// the frame takes what there is and the view scrolls inside it, so that the menu, the toolbar
+// and the status bar stay in reach.
+void CMainFrame::FitToScreen(const QMargins& frameMargins) {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    scroller_->setMinimumSize(view_->size());
+    const QSize design = sizeHint();
+    scroller_->setMinimumSize(0, 0);
+    QSize room = design;
+    if (const QScreen* s = screen()) room = s->availableGeometry().size().shrunkBy(frameMargins);
+    setFixedSize(design.boundedTo(room));
+}
+
+// Before the window system has framed the window, a title bar and borders as the style draws them.
+QMargins CMainFrame::EstimatedFrameMargins() const {
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    return QMargins(border, title + border, border, border);
+}
+
 // Centred once; afterwards the window stays where the user put it, also when it is restored.
 void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (centred_) return;
     centred_ = true;
-    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    const QScreen* s = screen();
+    if (!s) return;
+    QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (!margins.isNull()) FitToScreen(margins);
+    else margins = EstimatedFrameMargins();
+    // The title bar never above the available area, whatever the frame's size.
+    const QRect available = s->availableGeometry();
+    QRect framed = rect().marginsAdded(margins);
+    framed.moveCenter(available.center());
+    move(std::max(framed.left(), available.left()), std::max(framed.top(), available.top()));
 }
 
 // No menu to hide the toolbar: it holds the only Start/Stop control.

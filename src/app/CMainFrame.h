@@ -11,6 +11,7 @@
 
 class QAction;
 class QMenu;
+class QScrollArea;
 class QToolBar;
 class CColoredStatusBarCtrl;
 class CQorstatsView;
@@ -67,6 +68,8 @@ private:
     void CreateToolbar();
     void CreateStatusBar();
     void StartTimers();
+    void FitToScreen(const QMargins& frameMargins);
+    QMargins EstimatedFrameMargins() const;
     const QIcon& StartStopImage(int bitmapId) const;
 
     CDev& dev_;
@@ -79,6 +82,7 @@ private:
     QIcon stoppedImage_;
     QIcon readingImage1_;
     QIcon readingImage2_;
+    QScrollArea* scroller_ = nullptr;
     CQorstatsView* view_ = nullptr;
     std::unique_ptr<PollingCycle> cycle_;
     QTimer refreshTimer_;

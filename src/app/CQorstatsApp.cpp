@@ -1,6 +1,7 @@
 #include "app/CQorstatsApp.h"
 
 #include <QApplication>
+#include <cstdio>
 
 #include "app/CMainFrame.h"
 #include "res/StringTable.h"
@@ -14,6 +15,7 @@ CQorstatsApp::~CQorstatsApp() = default;
 bool CQorstatsApp::InitInstance() {
     if (!instance_.Acquire()) {
         instance_.BringFirstToFront();
+        std::fprintf(stderr, "%s: the panel is already running; its window comes to the front\n", Str::AppTitle);
         return false;
     }
     instance_.OnActivationRequest([this] { BringToFront(); });

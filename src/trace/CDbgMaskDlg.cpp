@@ -95,6 +95,8 @@ CDbgMaskDlg::CDbgMaskDlg(CDev& dev, uint32_t& traceMask, uint32_t& appliedTraceM
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setShowGrid(false);
     list_->setWordWrap(false);
+    // Tab leaves the list for the buttons; the arrow keys move between its rows.
+    list_->setTabKeyNavigation(false);
     connect(list_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (item->tableWidget() == list_) OnTraceBitChanged(item->row());
     });

@@ -116,11 +116,3 @@ TEST(SimDaemon, ServesTheControlDeviceUntilTerminated) {
     }
     fs::remove_all(dir);
 }
-
-TEST(SimDaemon, HelpAndBadFlagsEndAtOnce) {
-    Daemon help({"--help"});
-    EXPECT_NE(help.FirstLine().find("Usage"), std::string::npos);
-    EXPECT_EQ(help.Wait(), 0);
-    Daemon bad({"--devices", "ninety"});
-    EXPECT_EQ(bad.Wait(), 2);
-}

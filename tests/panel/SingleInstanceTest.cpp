@@ -86,6 +86,7 @@ TEST(SingleInstance, ASecondPanelExitsWithZeroAndALaterOneRunsAfterAKill) {
     ASSERT_TRUE(second.process.waitForFinished(10000));
     EXPECT_EQ(second.process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.process.exitCode(), 0);
+    EXPECT_TRUE(second.process.readAllStandardError().contains("qorstats: the panel is already running"));
     EXPECT_EQ(first.process.state(), QProcess::Running);
 
     ::kill(static_cast<pid_t>(first.process.processId()), SIGKILL);

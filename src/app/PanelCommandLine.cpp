@@ -1,0 +1,93 @@
+#include "app/PanelCommandLine.h"
+
+#include <QCommandLineParser>
+#include <cstdlib>
+
+#include "res/StringTable.h"
+
+namespace {
+constexpr const char* Help =
+    "Usage: qorstats [options]\n"
+    "Velmoric 1394 Driver Statistics Panel: reads the counters of the Velmoric 1394 audio driver\n"
+    "from its control device every 500 ms and shows them. Only one panel runs per session; a\n"
+    "second start brings the first one's window to the front.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this text and exit\n"
+    "  -v, --version  show the version and exit\n"
+    "\n"
+    "Without the driver, start the driver simulator first (qorsimd &); qorsimd --help lists its\n"
+    "options. SIGINT and SIGTERM close the panel as its window's close box does.\n";
+
+// Qt's own options, taken by the application object after this parser has let them through.
+constexpr const char* QtValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                          "qwindowgeometry", "qwindowicon", "qwindowtitle", "geometry",
+                                          "display", "session", "style", "stylesheet", "name", "title",
+                                          "qmljsdebugger"};
+constexpr const char* QtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+
+void TryHelp(std::FILE* err) { std::fprintf(err, "Try '%s --help' for more information.\n", Str::AppTitle); }
+}  // namespace
+
+PanelCommandLine::Next PanelCommandLine::Parse(const QStringList& arguments, std::FILE* out, std::FILE* err) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{"h", "help"});
+    const QCommandLineOption version(QStringList{"v", "version"});
+    parser.addOption(help);
+    parser.addOption(version);
+    for (const char* name : QtValueOptions) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : QtFlagOptions) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+
+    if (!parser.parse(arguments)) {
+        std::fprintf(err, "%s: %s\n", Str::AppTitle, qPrintable(parser.errorText()));
+        TryHelp(err);
+        exitCode_ = 2;
+        return Next::Exit;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(err, "%s: unexpected argument '%s'\n", Str::AppTitle,
+                     qPrintable(parser.positionalArguments().constFirst()));
+        TryHelp(err);
+        exitCode_ = 2;
+        return Next::Exit;
+    }
+    exitCode_ = 0;
+    if (parser.isSet(help)) {
+        std::fputs(Help, out);
+        return Next::Exit;
+    }
+    if (parser.isSet(version)) {
+        std::fprintf(out, Str::VersionLineFormat, Str::AppTitle, Str::PanelVersion[0], Str::PanelVersion[1],
+                     Str::PanelVersion[2]);
+        return Next::Exit;
+    }
+    return Next::Run;
+}
+
+bool PanelCommandLine::CheckDisplay(std::FILE* err) {
+#if defined(__unix__) && !defined(__APPLE__)
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    // Qt would abort with advice to reinstall the application.
+    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM")) {
+        std::fprintf(err,
+                     "%s: no display: the panel needs a desktop session (DISPLAY or WAYLAND_DISPLAY is not set)\n",
+                     Str::AppTitle);
+        return false;
+    }
+#else
+    (void)err;
+#endif
+    return true;
+}

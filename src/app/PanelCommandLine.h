@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QStringList>
+#include <cstdio>
+
+// The panel's own command line is --help and --version. It is read before the window system
+// is touched, so both answer without a display; the options Qt takes for itself (-platform,
+// -style, -session from a session manager...) pass through to the application object.
+class PanelCommandLine {
+public:
+    enum class Next { Run, Exit };
+
+    // Help and version go to out, a mistake to err (exit code 2). The arguments include the
+    // program name, as argv does.
+    Next Parse(const QStringList& arguments, std::FILE* out, std::FILE* err);
+    int ExitCode() const { return exitCode_; }
+
+    // False, after saying so on err, where the panel would find no display to open.
+    static bool CheckDisplay(std::FILE* err);
+
+private:
+    int exitCode_ = 0;
+};

@@ -1,0 +1,28 @@
+#include "platform/ReportingControlDevice.h"
+
+#include "platform/DevicePath.h"
+
+ReportingControlDevice::ReportingControlDevice(ControlDevice& device, std::string program, std::string path,
+                                               std::FILE* stream)
+    : device_(device), program_(std::move(program)), path_(std::move(path)), stream_(stream) {}
+
+std::string ReportingControlDevice::SystemPath() {
+#ifdef _WIN32
+    return DevicePath::Win32Path;
+#else
+    return DevicePath::SocketPath();
+#endif
+}
+
+uint32_t ReportingControlDevice::Open() {
+    lastOpen_ = device_.Open();
+    if (lastOpen_ == 0 || reported_ || !stream_) return lastOpen_;
+    reported_ = true;
+    std::fprintf(stream_, "%s: cannot open the driver's control device %s (error %u)\n", program_.c_str(),
+                 path_.c_str(), static_cast<unsigned>(lastOpen_));
+#ifndef _WIN32
+    std::fprintf(stream_, "%s: without the driver, start the driver simulator first: qorsimd &\n", program_.c_str());
+#endif
+    std::fflush(stream_);
+    return lastOpen_;
+}

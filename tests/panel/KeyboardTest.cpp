@@ -1,0 +1,95 @@
+// The panel without a mouse: every menu opens with its Alt key and keeps the texts the user
+// knows, Ctrl+Q closes the window, and Tab reaches both buttons of the trace mask dialog.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include "support/PanelFixture.h"
+#include "trace/CDbgMaskDlg.h"
+
+namespace {
+QString Visible(const QString& text) { return QString(text).remove('&'); }
+
+void ShowActive(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+}  // namespace
+
+TEST(Keyboard, EveryMenuOpensWithItsAltKeyAndKeepsItsTexts) {
+    PanelFixture p;
+    p.sim.SetLoaded(false);
+    CMainFrame& frame = p.Start();
+    ASSERT_NO_FATAL_FAILURE(ShowActive(frame));
+
+    struct Expected {
+        Qt::Key alt;
+        const char* title;
+        QStringList items;
+    };
+    const Expected menus[] = {
+        {Qt::Key_F, "File", {"Close Application"}},
+        {Qt::Key_D, "Debug", {"Set qor_1394 Trace Mask", "Clear Statistics"}},
+        {Qt::Key_H, "Help", {"About Statistics Panel..."}},
+    };
+    const QList<QAction*> bar = frame.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const Expected& e = menus[i];
+        SCOPED_TRACE(e.title);
+        QMenu* menu = bar[i]->menu();
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(Visible(bar[i]->text()), e.title);
+        QStringList items;
+        QSet<int> keys;
+        for (QAction* item : menu->actions()) {
+            items << Visible(item->text());
+            const QKeySequence key = QKeySequence::mnemonic(item->text());
+            EXPECT_FALSE(key.isEmpty()) << item->text().toStdString() << " has no Alt key";
+            keys.insert(key[0].toCombined());
+        }
+        EXPECT_EQ(items, e.items);
+        EXPECT_EQ(keys.size(), items.size()) << "two items share an Alt key";
+
+        QTest::keyClick(&frame, e.alt, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+        menu->hide();
+        ASSERT_NO_FATAL_FAILURE(ShowActive(frame));
+    }
+}
+
+TEST(Keyboard, CtrlQClosesTheApplication) {
+    PanelFixture p;
+    p.sim.SetLoaded(false);
+    CMainFrame& frame = p.Start();
+    ASSERT_NO_FATAL_FAILURE(ShowActive(frame));
+    QTest::keyClick(&frame, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !frame.isVisible(); }, 2000));
+}
+
+TEST(Keyboard, TabGoesFromTheTraceBitsToBothButtonsAndBack) {
+    PanelFixture p;
+    CMainFrame& frame = p.Start();
+    p.Tick();
+    CDbgMaskDlg dialog(p.dev, frame.TraceMask, frame.AppliedTraceMask, &frame);
+    ASSERT_NO_FATAL_FAILURE(ShowActive(dialog));
+    auto* bits = dialog.findChild<QTableWidget*>("traceBits");
+    bits->setFocus();
+    bits->setCurrentCell(3, 0);
+    const char* expected[] = {"setAsDefault", "close", "traceBits"};
+    for (const char* name : expected) {
+        QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+        ASSERT_NE(dialog.focusWidget(), nullptr);
+        EXPECT_EQ(dialog.focusWidget()->objectName(), name);
+    }
+    // Shift+Tab walks back.
+    QTest::keyClick(dialog.focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(dialog.focusWidget()->objectName(), "close");
+    dialog.reject();
+}
