@@ -10,6 +10,8 @@ constexpr const char* AboutVersionFormat = "  Velmoric 1394 Driver Statistics Pa
 constexpr int PanelVersion[3] = {5, 12, 0};
 // What --version prints, for every program of the panel: its name, then PanelVersion.
 constexpr const char* VersionLineFormat = "%s %d.%d.%d\n";
+// The name of the installed desktop entry and icon; Wayland takes it as the application id.
+constexpr const char* DesktopId = "com.velmoric.qorstats";
 constexpr const char* Copyright = "Copyright (C) 2026 Velmoric. All rights reserved.";
 
 // Status panes.

@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <cstdio>
 
+#include "app/CQorstatsApp.h"
 #include "controls/DialogUnits.h"
 #include "res/StringTable.h"
 
@@ -20,7 +21,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     setFixedSize(DialogUnits::X(250), DialogUnits::Y(55));
     auto* icon = new QLabel(this);
-    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    icon->setObjectName("icon");
+    icon->setPixmap(CQorstatsApp::AppIcon().pixmap(32, 32));
     icon->setGeometry(DialogUnits::Rect(11, 17, 21, 20));
     auto* versionLabel = new QLabel(VersionText, this);
     versionLabel->setObjectName("version");

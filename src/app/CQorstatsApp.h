@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <memory>
 
 #include "platform/SingleInstance.h"
@@ -18,6 +19,10 @@ public:
     // ends with exit code 0 without showing a window.
     bool InitInstance();
     CMainFrame* MainFrame() const { return frame_.get(); }
+
+    // The application icon in every size it is drawn in (also the installed hicolor sizes).
+    static constexpr int IconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+    static QIcon AppIcon();
 
 private:
     void BringToFront();
