@@ -32,7 +32,8 @@ constexpr size_t IsoChannel = 4, SampleClockMaster = 8, CallbackMaster = 9;
 constexpr size_t TotalPackets = 12, DataPackets = 16, EmptyPackets = 20, Samples = 24;
 constexpr size_t CurrentDbs = 28, CurrentSfc = 32, MinCallback = 36, MaxCallback = 40, CurCallback = 44;
 constexpr size_t MinPacketSize = 48, MaxPacketSize = 52, MinDataBlocks = 56, MaxDataBlocks = 60;
-constexpr size_t FramePtrNotLocked = 64, FramePtrOffset = 68, RestartForced = 72;
+constexpr size_t FramePtrNotLocked = 64, RestartForced = 72;
+[[maybe_unused]] constexpr size_t FramePtrOffset = 68;  // not simulated
 constexpr size_t BusDriverCallFailed = 76, BufferAttachFailed = 80, BufferDetachFailed = 84;
 constexpr size_t ExtendedBegin = 36, ExtendedEnd = 64;
 }  // namespace IsoOut

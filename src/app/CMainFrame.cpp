@@ -170,8 +170,10 @@ void CMainFrame::showEvent(QShowEvent* event) {
     const QScreen* s = screen();
     if (!s) return;
     QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (!margins.isNull()) FitToScreen(margins);
-    else margins = EstimatedFrameMargins();
+    if (margins.isNull())
+        margins = EstimatedFrameMargins();
+    else
+        FitToScreen(margins);  // the window system's own frame is known by now
     // The title bar never above the available area, whatever the frame's size.
     const QRect available = s->availableGeometry();
     QRect framed = rect().marginsAdded(margins);
