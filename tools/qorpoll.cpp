@@ -71,7 +71,8 @@ void Usage() {
         "  -h, --help        show this text and exit\n"
         "  -v, --version     show the version and exit\n"
 #ifndef _WIN32
-        , ReportingControlDevice::SystemPath().c_str()
+        , ReportingControlDevice::SystemPath().empty() ? "none: no private directory for it"
+                                                       : ReportingControlDevice::SystemPath().c_str()
 #endif
     );
 }

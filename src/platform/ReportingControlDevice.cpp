@@ -18,8 +18,12 @@ uint32_t ReportingControlDevice::Open() {
     lastOpen_ = device_.Open();
     if (lastOpen_ == 0 || reported_ || !stream_) return lastOpen_;
     reported_ = true;
-    std::fprintf(stream_, "%s: cannot open the driver's control device %s (error %u)\n", program_.c_str(),
-                 path_.c_str(), static_cast<unsigned>(lastOpen_));
+    if (path_.empty())
+        std::fprintf(stream_, "%s: cannot open the driver's control device: no private directory for it "
+                              "(neither XDG_RUNTIME_DIR nor TMPDIR can be used)\n", program_.c_str());
+    else
+        std::fprintf(stream_, "%s: cannot open the driver's control device %s (error %u)\n", program_.c_str(),
+                     path_.c_str(), static_cast<unsigned>(lastOpen_));
 #ifndef _WIN32
     std::fprintf(stream_, "%s: without the driver, start the driver simulator first: qorsimd &\n", program_.c_str());
 #endif
