@@ -3,8 +3,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QLabel>
 #include <QMenu>
 #include <QToolBar>
@@ -39,31 +37,6 @@ TEST(AboutBox, HelpMenuShowsThePanelVersionAndClosesWithOk) {
     EXPECT_TRUE(copyright.startsWith("Copyright"));
     EXPECT_FALSE(icon.isNull());
     EXPECT_EQ(icon, CQorstatsApp::AppIcon().pixmap(32, 32).toImage()) << "the application icon";
-}
-
-// The window icon is the installed icon's set of sizes, and the desktop entry the panel names
-// (Wayland's application id) is the one that is installed.
-TEST(Application, NamesItsDesktopEntryAndShowsTheApplicationIcon) {
-    QTemporaryDir run;
-    const bool hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", run.path().toLocal8Bit());
-    {
-        PanelFixture p;
-        p.sim.SetLoaded(false);
-        CQorstatsApp app(p.dev, *p.settings);
-        ASSERT_TRUE(app.InitInstance());
-        EXPECT_TRUE(QFile::exists(QStringLiteral(QOR_SOURCE_DIR "/data/%1.desktop").arg(QGuiApplication::desktopFileName())))
-            << QGuiApplication::desktopFileName().toStdString();
-        QList<QSize> sizes;
-        for (int size : CQorstatsApp::IconSizes) sizes << QSize(size, size);
-        EXPECT_EQ(app.MainFrame()->windowIcon().availableSizes(), sizes);
-        EXPECT_EQ(app.MainFrame()->windowTitle(), "Velmoric 1394 Driver Statistics Panel");
-    }
-    if (hadRuntime)
-        qputenv("XDG_RUNTIME_DIR", runtime);
-    else
-        qunsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(MainFrameWindow, ToolbarStaysAtTheTopAndStartsWithTheStoppedImage) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -73,7 +74,7 @@ TEST(MainFrameShell, MenusToolbarAndPromptsReadAsDesigned) {
     EXPECT_EQ(anyDialog.Seen(), 0);
 }
 
-TEST(MainFrameShell, StartUpNamesTheWindowAndTheTicksKeepTheName) {
+TEST(MainFrameShell, StartUpNamesTheWindowItsDesktopEntryAndIconAndTheTicksKeepTheName) {
     PrivateRuntime runtime;
     PanelFixture p;
     CQorstatsApp app(p.dev, *p.settings);
@@ -83,6 +84,13 @@ TEST(MainFrameShell, StartUpNamesTheWindowAndTheTicksKeepTheName) {
         if (w->objectName() == "mainFrame" && w->isVisible()) frame = qobject_cast<CMainFrame*>(w);
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->windowTitle(), "Velmoric 1394 Driver Statistics Panel");
+    // The desktop entry it names (Wayland's application id) is the installed one, and the
+    // window icon comes in the installed icon's sizes.
+    EXPECT_TRUE(QFile::exists(QStringLiteral(QOR_SOURCE_DIR "/data/%1.desktop").arg(QGuiApplication::desktopFileName())))
+        << QGuiApplication::desktopFileName().toStdString();
+    QList<QSize> sizes;
+    for (int size : CQorstatsApp::IconSizes) sizes << QSize(size, size);
+    EXPECT_EQ(frame->windowIcon().availableSizes(), sizes);
     frame->OnRefreshTimer();
     EXPECT_EQ(frame->windowTitle(), "Velmoric 1394 Driver Statistics Panel");
 }
