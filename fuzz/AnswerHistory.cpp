@@ -1,6 +1,6 @@
 #include "fuzz/AnswerHistory.h"
 
-#include "driver/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 uint64_t AnswerHistory::Key(uint32_t code, const void* in, uint32_t inSize) {
     const uint32_t id = in && inSize >= 4 ? Le::U32(static_cast<const uint8_t*>(in)) : 0;

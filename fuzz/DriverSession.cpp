@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "driver/PollingCycle.h"
-#include "driver/RestoreWindow.h"
+#include "base/RestoreWindow.h"
+#include "cycle/PollingCycle.h"
 #include "fuzz/AnswerEncoding.h"
 #include "fuzz/SessionScript.h"
 #include "fuzz/SnapshotInvariants.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "fuzz/AnswerEncoding.h"
 #include "platform/WinError.h"
 #include "platform/WireProtocol.h"

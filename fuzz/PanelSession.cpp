@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/CMainFrame.h"
+#include "base/NodeCode.h"
 #include "controls/CColoredStatusBarCtrl.h"
 #include "controls/CTreeCtrlEx.h"
 #include "controls/ListCell.h"
@@ -29,7 +30,6 @@
 #include "pages/CDlgPgSingleStream.h"
 #include "platform/SettingsStore.h"
 #include "view/CQorstatsView.h"
-#include "view/NodeCode.h"
 
 namespace AE = AnswerEncoding;
 

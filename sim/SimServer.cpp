@@ -10,7 +10,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "driver/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "platform/DevicePath.h"
 #include "platform/WinError.h"
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
+#include "cycle/PollingCycle.h"
 #include "driver/CDev.h"
-#include "driver/PollingCycle.h"
 #include "platform/ReportingControlDevice.h"
 #include "res/StringTable.h"
 #ifndef _WIN32

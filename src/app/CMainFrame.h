@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "driver/PollingCycle.h"
+#include "cycle/PollingCycle.h"
 #include "view/IRefreshTimer.h"
 
 class QAction;

@@ -6,7 +6,6 @@
 
 #include "app/CMainFrame.h"
 #include "res/StringTable.h"
-#include "view/NodeCode.h"
 
 // The resources of a static library are linked in only when named.
 static void LoadIconResources() { Q_INIT_RESOURCE(icons); }

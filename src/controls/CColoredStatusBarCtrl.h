@@ -6,7 +6,7 @@
 #include <array>
 #include <string_view>
 
-#include "controls/Colours.h"
+#include "base/Colours.h"
 
 class CColoredStatusPane;
 class QPainter;

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/Colours.h"
+#include "base/FormatGrouped.h"
 #include "controls/CListColorModel.h"
-#include "controls/Colours.h"
 #include "controls/ListCell.h"
-#include "pages/FormatGrouped.h"
 
 // The report-style list of every statistics page: at most 256 rows and 50 columns, every cell
 // with its own text and colours, value columns spread over the width beside column 0, and row

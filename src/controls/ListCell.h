@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "controls/Colours.h"
+#include "base/Colours.h"
 
 inline constexpr int ListRowCapacity = 256;
 inline constexpr int ListColumnCapacity = 50;

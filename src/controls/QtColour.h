@@ -2,6 +2,6 @@
 
 #include <QColor>
 
-#include "controls/Colours.h"
+#include "base/Colours.h"
 
 inline QColor ToQColor(Colour c) { return QColor(RedOf(c), GreenOf(c), BlueOf(c)); }

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 enum class Dir { In = 0, Out = 1 };
 

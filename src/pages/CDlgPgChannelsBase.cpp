@@ -4,10 +4,10 @@
 #include <array>
 #include <cstdio>
 
+#include "base/NodeCode.h"
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/NameTables.h"
 #include "res/StringTable.h"
-#include "view/NodeCode.h"
 
 namespace {
 enum : int { DeviceColumn, ChannelColumn, TypeColumn, DirectionColumn };

@@ -1,8 +1,8 @@
 #include "pages/CDlgPgChannelsIn.h"
 
+#include "base/NodeCode.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "view/NodeCode.h"
 
 CDlgPgChannelsIn::CDlgPgChannelsIn(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
     : CDlgPgChannelsBase(Res::IDD_PAGE_CHANNELS_IN, Dir::In, NodeKind_ChannelsIn, NodeKind_ChannelIn, context, single,

@@ -1,8 +1,8 @@
 #include "pages/CDlgPgChannelsOut.h"
 
+#include "base/NodeCode.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "view/NodeCode.h"
 
 CDlgPgChannelsOut::CDlgPgChannelsOut(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
     : CDlgPgChannelsBase(Res::IDD_PAGE_CHANNELS_OUT, Dir::Out, NodeKind_ChannelsOut, NodeKind_ChannelOut, context,

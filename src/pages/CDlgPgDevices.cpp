@@ -4,9 +4,9 @@
 #include <array>
 #include <cstdio>
 
+#include "base/NodeCode.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-#include "view/NodeCode.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "pages/CDlgPgIsoInStreams.h"
 
+#include "base/NodeCode.h"
 #include "pages/IsoStreamRows.h"
 #include "res/ResourceIds.h"
-#include "view/NodeCode.h"
 
 CDlgPgIsoInStreams::CDlgPgIsoInStreams(PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
     : CDlgPgIsoStreamsBase(Res::IDD_PAGE_ISO_IN, Dir::In, NodeKind_IsoInStreams, NodeKind_IsoInStream, context, single,

@@ -1,8 +1,8 @@
 #include "pages/CDlgPgIsoOutStreams.h"
 
+#include "base/NodeCode.h"
 #include "pages/IsoStreamRows.h"
 #include "res/ResourceIds.h"
-#include "view/NodeCode.h"
 
 CDlgPgIsoOutStreams::CDlgPgIsoOutStreams(PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
     : CDlgPgIsoStreamsBase(Res::IDD_PAGE_ISO_OUT, Dir::Out, NodeKind_IsoOutStreams, NodeKind_IsoOutStream, context,

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "base/NodeCode.h"
+#include "driver/IsoStreamEntryRef.h"
 #include "pages/CDlgPgSingleStream.h"
-#include "pages/IsoStreamEntryRef.h"
 #include "pages/IsoStreamRows.h"
 #include "res/StringTable.h"
-#include "view/NodeCode.h"
 
 CDlgPgIsoStreamsBase::CDlgPgIsoStreamsBase(int templateId, Dir d, uint32_t rootKind, uint32_t childKind,
                                            PageContext& context, CDlgPgSingleStream& single, QWidget* parent)

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
+#include "base/FormatGrouped.h"
 #include "driver/DriverRecords.h"
 #include "pages/CDlgPgListBase.h"
-#include "pages/FormatGrouped.h"
 
 class CDlgPgSingleStream;
 

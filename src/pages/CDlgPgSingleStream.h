@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
+#include "base/FormatGrouped.h"
 #include "driver/DriverRecords.h"
+#include "driver/IsoStreamEntryRef.h"
 #include "pages/CDlgPgListBase.h"
-#include "pages/FormatGrouped.h"
-#include "pages/IsoStreamEntryRef.h"
 
 // One isochronous stream of either direction: the counter names and one value column headed
 // with the stream's isochronous channel number.

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <span>
 
+#include "base/FormatGrouped.h"
 #include "driver/DriverRecords.h"
-#include "pages/FormatGrouped.h"
-#include "pages/IsoStreamEntryRef.h"
+#include "driver/IsoStreamEntryRef.h"
 #include "res/StringTable.h"
 
 // The rows of the ISO stream pages, one table per direction, shared by the stream list pages

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/RestoreWindow.h"
 #include "driver/CDev.h"
-#include "driver/RestoreWindow.h"
 #include "pages/IStatisticsTree.h"
 
 // Everything a page reads or touches besides its own list.

@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <set>
 
+#include "base/LittleEndian.h"
 #include "controls/DialogUnits.h"
 #include "driver/CDev.h"
 #include "driver/IoctlCodes.h"
-#include "driver/LittleEndian.h"
 #include "res/StringTable.h"
 
 namespace {

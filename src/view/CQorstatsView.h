@@ -5,11 +5,11 @@
 #include <array>
 #include <cstdint>
 
-#include "driver/PollingTargets.h"
+#include "base/NodeCode.h"
+#include "cycle/PollingTargets.h"
 #include "pages/IStatisticsTree.h"
 #include "pages/PageContext.h"
 #include "platform/SettingsStore.h"
-#include "view/NodeCode.h"
 
 class QLabel;
 class QTreeWidgetItem;

@@ -4,8 +4,6 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-#include "view/NodeCode.h"
-
 namespace {
 // Each icon is drawn on a 16 x 16 design grid and rendered at every device scale.
 void Draw(QPainter& p, int index) {

@@ -2,8 +2,12 @@
 
 #include <QIcon>
 
-// The tree's five icons, drawn rather than loaded so they stay crisp at any scale:
-// index 0 ASIO, 1 devices, 2 general, 3 channels, 4 streams.
+// Indexes of the tree's five icons.
+namespace TreeImage {
+constexpr int Asio = 0, Devices = 1, General = 2, Channels = 3, Streams = 4;
+}
+
+// The tree's icons, drawn rather than loaded so they stay crisp at any scale.
 namespace TreeIcons {
 constexpr int Count = 5;
 QIcon Icon(int index);

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "cycle/PollingCycle.h"
 #include "driver/IoctlCodes.h"
-#include "driver/PollingCycle.h"
 #include "res/ResourceIds.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "driver/PollingCycle.h"
+#include "cycle/PollingCycle.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
 

@@ -17,8 +17,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/LittleEndian.h"
 #include "driver/IoctlCodes.h"
-#include "driver/LittleEndian.h"
 #include "platform/SocketControlDevice.h"
 #include "platform/WinError.h"
 #include "platform/WireProtocol.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "pages/FormatGrouped.h"
+#include "base/FormatGrouped.h"
 #include "pages/NameTables.h"
 
 namespace {

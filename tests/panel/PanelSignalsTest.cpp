@@ -10,8 +10,8 @@
 #include <QTest>
 #include <csignal>
 
+#include "base/NodeCode.h"
 #include "platform/SettingsStore.h"
-#include "view/NodeCode.h"
 
 namespace {
 constexpr const char* Key = "Software\\Quandrel\\QOR_Stats";

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/NodeCode.h"
 #include "pages/IStatisticsTree.h"
-#include "view/NodeCode.h"
 
 // The view's tree as the pages see it: child nodes per root, the selected node's kind, and
 // a record of every deletion and insertion. Like the view, inserting selects nothing.

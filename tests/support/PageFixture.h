@@ -6,10 +6,10 @@
 #include <map>
 #include <string>
 
+#include "base/RestoreWindow.h"
 #include "controls/CListColorCtrlEx.h"
 #include "driver/CDev.h"
 #include "driver/IoctlCodes.h"
-#include "driver/RestoreWindow.h"
 #include "pages/PageContext.h"
 #include "support/FakeStatisticsTree.h"
 #include "support/ScriptedControlDevice.h"

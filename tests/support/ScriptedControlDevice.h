@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "driver/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "platform/ControlDevice.h"
 #include "platform/WinError.h"
 

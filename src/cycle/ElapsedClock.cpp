@@ -1,4 +1,4 @@
-#include "driver/ElapsedClock.h"
+#include "cycle/ElapsedClock.h"
 
 #include <algorithm>
 #include <chrono>

@@ -23,8 +23,3 @@ constexpr uint32_t NodeIndexMask = 0x00FFFFFF;
 constexpr uint32_t KindOf(NodeCode code) { return code & NodeKindMask; }
 constexpr uint32_t IndexOf(NodeCode code) { return code & NodeIndexMask; }
 constexpr NodeCode MakeNodeCode(uint32_t kind, uint32_t index) { return kind | (index & NodeIndexMask); }
-
-// Image indexes of the tree's image list.
-namespace TreeImage {
-constexpr int Asio = 0, Devices = 1, General = 2, Channels = 3, Streams = 4;
-}

@@ -1,4 +1,4 @@
-#include "pages/FormatGrouped.h"
+#include "base/FormatGrouped.h"
 
 #include <algorithm>
 #include <array>

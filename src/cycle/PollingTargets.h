@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "controls/Colours.h"
+#include "base/Colours.h"
 
 // What the polling cycle needs of the window, so that it runs and is tested without one.
 

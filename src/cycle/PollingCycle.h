@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/RestoreWindow.h"
+#include "cycle/ElapsedClock.h"
+#include "cycle/PollingTargets.h"
 #include "driver/CDev.h"
-#include "driver/ElapsedClock.h"
-#include "driver/PollingTargets.h"
-#include "driver/RestoreWindow.h"
 
 // The 500 ms heartbeat of the panel: opens the control device, shows the connection and
 // reading state, re-reads the snapshot and refreshes the pages, restores the remembered node

@@ -1,4 +1,4 @@
-#include "driver/PollingCycle.h"
+#include "cycle/PollingCycle.h"
 
 #include <array>
 #include <utility>
