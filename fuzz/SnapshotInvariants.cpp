@@ -70,9 +70,9 @@ void CheckDevices(const CDev& dev, const char* when) {
     Probe(list.Count(), DeviceList::Capacity, [&](uint32_t i) { sink = list.Id(i); });
     for (uint32_t i = 0; i < dev.DeviceCount(); ++i) {
         const DeviceInfo& d = s.Device(i);
-        CheckText(d.Data(), d.NickName(), DeviceInfo::NickNameOffset, DeviceInfo::NickNameSize, when,
+        CheckText(d.Data(), d.NickName(), DeviceInfoField::NickName, DeviceInfoField::NickNameSize, when,
                   "device nick name");
-        CheckText(d.Data(), d.HardwareName(), DeviceInfo::HardwareNameOffset, DeviceInfo::HardwareNameSize, when,
+        CheckText(d.Data(), d.HardwareName(), DeviceInfoField::HardwareName, DeviceInfoField::HardwareNameSize, when,
                   "device hardware name");
     }
     ExpectApart(s.Device(StatisticsSnapshot::DeviceCapacity), s, when, "device beyond the table");
@@ -116,9 +116,9 @@ void CheckBundles(const CDev& dev, const char* when) {
                 });
             for (uint32_t c = 0; c < channels; ++c) {
                 const ChannelInfo& channel = s.Channel(d, b, c);
-                CheckText(channel.Data(), channel.HardwareName(), ChannelInfo::HardwareNameOffset, ChannelInfo::NameSize,
+                CheckText(channel.Data(), channel.HardwareName(), ChannelInfoField::HardwareName, ChannelInfoField::NameSize,
                           when, "channel hardware name");
-                CheckText(channel.Data(), channel.NickName(), ChannelInfo::NickNameOffset, ChannelInfo::NameSize, when,
+                CheckText(channel.Data(), channel.NickName(), ChannelInfoField::NickName, ChannelInfoField::NameSize, when,
                           "channel nick name");
             }
         }

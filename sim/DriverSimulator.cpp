@@ -9,62 +9,44 @@
 namespace sim {
 namespace {
 
-constexpr uint32_t NotAvailable = 0xFFFFFFFF;
 constexpr uint32_t PacketsPerSecond = 8000;  // one isochronous cycle every 125 us
 constexpr uint32_t MidiBytesPerSecond = 120;
 constexpr uint32_t StreamDbs = 11;  // quadlets per data block: 8 analog, 2 SPDIF, 1 MIDI
 constexpr uint32_t CipHeaderBytes = 8;
 
-// Field offsets of the records the simulator keeps as state.
-namespace IsoIn {
-constexpr size_t IsoChannel = 4, SampleClockMaster = 8, CallbackMaster = 9;
-constexpr size_t TotalPackets = 12, DataPackets = 16, EmptyPackets = 20, Samples = 24;
-constexpr size_t SynchState = 28, DataPathEnabled = 32, ExpectedDbs = 36, CurrentDbs = 40;
-constexpr size_t ExpectedSfc = 44, CurrentSfc = 48, MinPacketSize = 52, MaxPacketSize = 56;
-constexpr size_t MinDataBlocks = 60, MaxDataBlocks = 64, MinSytOffset = 68, MaxSytOffset = 72;
-constexpr size_t CurFifo = 76, MinFifo = 80, MaxFifo = 84, FramePtrDistance = 88;
-constexpr size_t ExceedsL1 = 92, ExceedsL2 = 96, FirstError = 100, LastError = 160;
-constexpr size_t ExtendedBegin = 52, ExtendedEnd = 100;
-}  // namespace IsoIn
+// The extended fields of each record lie together, up to the first error counter; the packet
+// and sample counters lie alike in both stream entries.
+constexpr size_t IsoInExtendedBegin = IsoInField::MinPacketSize, IsoInExtendedEnd = IsoInField::IsoRxError;
+constexpr size_t IsoOutExtendedBegin = IsoOutField::MinCallbackInterval;
+constexpr size_t IsoOutExtendedEnd = IsoOutField::FramePtrNotLocked;
+constexpr size_t AsioExtendedBegin = AsioStatisticsField::TotalBufferSwitches;
+constexpr size_t AsioExtendedEnd = AsioStatisticsField::ThreadMissedEvents;
+static_assert(IsoInField::TotalPacketsReceived == IsoOutField::TotalPacketsSent &&
+              IsoInField::DataPacketsReceived == IsoOutField::DataPacketsSent &&
+              IsoInField::EmptyPacketsReceived == IsoOutField::EmptyPacketsSent &&
+              IsoInField::SamplesTransferred == IsoOutField::SamplesTransferred);
 
-namespace IsoOut {
-constexpr size_t IsoChannel = 4, SampleClockMaster = 8, CallbackMaster = 9;
-constexpr size_t TotalPackets = 12, DataPackets = 16, EmptyPackets = 20, Samples = 24;
-constexpr size_t CurrentDbs = 28, CurrentSfc = 32, MinCallback = 36, MaxCallback = 40, CurCallback = 44;
-constexpr size_t MinPacketSize = 48, MaxPacketSize = 52, MinDataBlocks = 56, MaxDataBlocks = 60;
-constexpr size_t FramePtrNotLocked = 64, RestartForced = 72;
-[[maybe_unused]] constexpr size_t FramePtrOffset = 68;  // not simulated
-constexpr size_t BusDriverCallFailed = 76, BufferAttachFailed = 80, BufferDetachFailed = 84;
-constexpr size_t ExtendedBegin = 36, ExtendedEnd = 64;
-}  // namespace IsoOut
-
-namespace Asio {
-constexpr size_t SampleRate = 0, RefClockSamples = 4, RefClockUs = 8, SwitchSamples = 12, SwitchUs = 16;
-constexpr size_t Instances = 20, ChannelsAcquired = 24, ChannelsEnabled = 28, ThreadPriority = 32;
-constexpr size_t StreamingState = 36, TotalSwitches = 40, TotalSamples = 44, MinSwitchUs = 48;
-constexpr size_t MaxSwitchUs = 52, ThreadMissedEvents = 56, EventsMissed = 60;
-constexpr size_t ExtendedBegin = 40, ExtendedEnd = 56;
-}  // namespace Asio
-
-namespace Entry {
-constexpr size_t ChannelId = 0, Format = 4, AsioClients = 8, KsClients = 12, Enabled = 16, Panning = 20;
-constexpr size_t DataBlockOffset = 24, Samples = 28, MidiBytes = 32, AsioPtrOffset = 36;
-constexpr size_t AsioPtrLow = 40, AsioPtrHigh = 44, SlotLabelMismatch = 48, NoBuffer = 52;
-}  // namespace Entry
-
-// What CLEAR_STATISTICS zeroes, and which counters the error rate feeds.
-constexpr size_t IsoInCounters[] = {IsoIn::TotalPackets, IsoIn::DataPackets, IsoIn::EmptyPackets,
-                                    IsoIn::Samples, IsoIn::ExceedsL1, IsoIn::ExceedsL2};
-constexpr size_t IsoOutCounters[] = {IsoOut::TotalPackets, IsoOut::DataPackets, IsoOut::EmptyPackets,
-                                     IsoOut::Samples};
-constexpr size_t IsoOutErrors[] = {IsoOut::FramePtrNotLocked, IsoOut::RestartForced, IsoOut::BusDriverCallFailed,
-                                   IsoOut::BufferAttachFailed, IsoOut::BufferDetachFailed};
-constexpr size_t AsioCounters[] = {Asio::TotalSwitches, Asio::TotalSamples, Asio::ThreadMissedEvents,
-                                   Asio::EventsMissed};
-constexpr size_t AsioInfoCounters[] = {AsioInfo::InBufferUnderrun, AsioInfo::InBufferOverrun,
-                                       AsioInfo::OutBufferUnderrun, AsioInfo::OutBufferOverrun};
-constexpr size_t EntryCounters[] = {Entry::Samples, Entry::MidiBytes, Entry::AsioPtrLow,
-                                    Entry::AsioPtrHigh, Entry::SlotLabelMismatch, Entry::NoBuffer};
+// What CLEAR_STATISTICS zeroes, and which counters the error rate feeds. The input entry's
+// error counters run from IsoRxError to its end.
+constexpr size_t IsoInCounters[] = {IsoInField::TotalPacketsReceived, IsoInField::DataPacketsReceived,
+                                    IsoInField::EmptyPacketsReceived,  IsoInField::SamplesTransferred,
+                                    IsoInField::FramePtrDistExceedsL1, IsoInField::FramePtrDistExceedsL2};
+constexpr size_t IsoOutCounters[] = {IsoOutField::TotalPacketsSent, IsoOutField::DataPacketsSent,
+                                     IsoOutField::EmptyPacketsSent, IsoOutField::SamplesTransferred};
+constexpr size_t IsoOutErrors[] = {IsoOutField::FramePtrNotLocked, IsoOutField::RestartForced,
+                                   IsoOutField::BusDriverCallFailed, IsoOutField::BufferAttachFailed,
+                                   IsoOutField::BufferDetachFailed};
+constexpr size_t AsioCounters[] = {AsioStatisticsField::TotalBufferSwitches,
+                                   AsioStatisticsField::TotalSamplesTransferred,
+                                   AsioStatisticsField::ThreadMissedEvents, AsioStatisticsField::EventsMissed};
+constexpr size_t AsioInfoCounters[] = {AsioInfoField::InBufferUnderrun, AsioInfoField::InBufferOverrun,
+                                       AsioInfoField::OutBufferUnderrun, AsioInfoField::OutBufferOverrun};
+constexpr size_t EntryCounters[] = {BundleChannelEntryField::SamplesTransferred,
+                                    BundleChannelEntryField::MidiBytesTransferred,
+                                    BundleChannelEntryField::AsioPtrOffsetLow,
+                                    BundleChannelEntryField::AsioPtrOffsetHigh,
+                                    BundleChannelEntryField::DataSlotLabelMismatch,
+                                    BundleChannelEntryField::NoBuffer};
 
 struct RateCode {
     uint32_t rate;
@@ -114,11 +96,11 @@ size_t Half(Dir d) { return d == Dir::In ? 0 : 1; }
 uint32_t SfcOf(uint32_t rate) {
     for (const RateCode& r : SampleRates)
         if (r.rate == rate) return r.sfc;
-    return NotAvailable;
+    return ValueNotAvailable;
 }
 
 uint32_t Microseconds(uint32_t samples, uint32_t rate) {
-    if (rate == 0) return NotAvailable;
+    if (rate == 0) return ValueNotAvailable;
     return static_cast<uint32_t>(uint64_t(samples) * 1000000u / rate);
 }
 
@@ -160,16 +142,16 @@ DriverSimulator::DriverSimulator(const SimOptions& options) {
     random_ = o.seed;
 
     version_.bytes = {1, 2, 5, 12, 0, 0, 0, 0, 0, 0, 0, 0};
-    version_.PutU32(4, 127);
-    version_.PutU32(8, (o.debugBuild ? DriverVersion::FlagDebugBuild : 0) |
+    version_.PutU32(DriverVersionField::ReleaseBuild, 127);
+    version_.PutU32(DriverVersionField::Flags, (o.debugBuild ? DriverVersion::FlagDebugBuild : 0) |
                            (o.extendedStatistics ? DriverVersion::FlagExtendedStatistics : 0));
 
-    asio_.PutU32(Asio::RefClockSamples, RefClockSamples);
-    asio_.PutU32(Asio::SwitchSamples, SwitchSamples);
-    asio_.PutU32(Asio::Instances, 1);
-    asio_.PutU32(Asio::ThreadPriority, 15);
-    asio_.PutU32(Asio::StreamingState, 2);
-    asioInfo_.PutU32(0, 1);
+    asio_.PutU32(AsioStatisticsField::RefClockIntervalSamples, RefClockSamples);
+    asio_.PutU32(AsioStatisticsField::CurrentSwitchIntervalSamples, SwitchSamples);
+    asio_.PutU32(AsioStatisticsField::NumberOfASIOInstances, 1);
+    asio_.PutU32(AsioStatisticsField::WorkerThreadPriority, 15);
+    asio_.PutU32(AsioStatisticsField::StreamingState, 2);
+    asioInfo_.PutU32(AsioInfoField::CountersValid, 1);
 
     BuildDevices();
     BuildStreams();
@@ -262,8 +244,8 @@ uint32_t DriverSimulator::Answer(uint32_t code, uint32_t id, uint8_t* dst) {
             std::memset(dst, 0, DeviceList::Size);
             uint32_t n = 0;
             for (uint32_t i = 0; i < deviceCount_; ++i)
-                if (DeviceVisible(i)) Le::PutU32(dst + 4 + 4 * n++, devices_[i].DeviceId());
-            Le::PutU32(dst, faults_.overcount ? FaultPlan::OvercountDevices : n);
+                if (DeviceVisible(i)) Le::PutU32(dst + DeviceListField::Ids + 4 * n++, devices_[i].DeviceId());
+            Le::PutU32(dst + DeviceListField::Count, faults_.overcount ? FaultPlan::OvercountDevices : n);
             return WinError::Success;
         }
 
@@ -272,8 +254,8 @@ uint32_t DriverSimulator::Answer(uint32_t code, uint32_t id, uint8_t* dst) {
             if (i < 0) return WinError::InvalidParameter;
             std::memcpy(dst, devices_[size_t(i)].Data(), DeviceInfo::Size);
             if (faults_.namesWithoutNul) {
-                FillWithoutNul(dst + DeviceInfo::NickNameOffset, DeviceInfo::NickNameSize);
-                FillWithoutNul(dst + DeviceInfo::HardwareNameOffset, DeviceInfo::HardwareNameSize);
+                FillWithoutNul(dst + DeviceInfoField::NickName, DeviceInfoField::NickNameSize);
+                FillWithoutNul(dst + DeviceInfoField::HardwareName, DeviceInfoField::HardwareNameSize);
             }
             return WinError::Success;
         }
@@ -289,7 +271,7 @@ uint32_t DriverSimulator::Answer(uint32_t code, uint32_t id, uint8_t* dst) {
                 uint32_t n = 0;
                 for (uint32_t s = 0; s < streamCount_[Half(d)]; ++s)
                     if (StreamDevice(s) == uint32_t(i))
-                        Le::PutU32(half + 4 + 4 * n++, Le::U32(IsoEntry(d, s) + IsoIn::IsoChannel));
+                        Le::PutU32(half + 4 + 4 * n++, Le::U32(IsoEntry(d, s) + IsoInField::IsoChannel));
                 Le::PutU32(half, n);
             }
             return WinError::Success;
@@ -298,11 +280,11 @@ uint32_t DriverSimulator::Answer(uint32_t code, uint32_t id, uint8_t* dst) {
         case IOCTL_QOR_GET_BUNDLE_LIST: {
             std::memset(dst, 0, BundleList::Size);
             for (Dir d : {Dir::In, Dir::Out}) {
-                uint8_t* half = dst + BundleList::HalfOffset(d);
                 uint32_t n = 0;
                 for (uint32_t b = 0; b < bundleCount_[Half(d)]; ++b)
-                    if (BundleVisible(d, b)) Le::PutU32(half + 4 + 4 * n++, Bundle(d, b).U32(0));
-                Le::PutU32(half, faults_.overcount ? FaultPlan::OvercountBundles : n);
+                    if (BundleVisible(d, b))
+                        Le::PutU32(dst + BundleList::IdsOffset(d) + 4 * n++, Bundle(d, b).BundleId());
+                Le::PutU32(dst + BundleList::HalfOffset(d), faults_.overcount ? FaultPlan::OvercountBundles : n);
             }
             return WinError::Success;
         }
@@ -312,7 +294,7 @@ uint32_t DriverSimulator::Answer(uint32_t code, uint32_t id, uint8_t* dst) {
             uint32_t b;
             if (!DecodeBundleId(id, d, b) || !BundleVisible(d, b)) return WinError::InvalidParameter;
             std::memcpy(dst, Bundle(d, b).Data(), ChannelBundleInfo::Size);
-            if (faults_.overcount) Le::PutU32(dst + 8, FaultPlan::OvercountChannels);
+            if (faults_.overcount) Le::PutU32(dst + ChannelBundleInfoField::ChannelCount, FaultPlan::OvercountChannels);
             return WinError::Success;
         }
 
@@ -322,8 +304,8 @@ uint32_t DriverSimulator::Answer(uint32_t code, uint32_t id, uint8_t* dst) {
             if (!DecodeChannelId(id, d, b, c) || !ValidChannel(d, b, c)) return WinError::InvalidParameter;
             std::memcpy(dst, Channel(d, b, c).Data(), ChannelInfo::Size);
             if (faults_.namesWithoutNul) {
-                FillWithoutNul(dst + ChannelInfo::HardwareNameOffset, ChannelInfo::NameSize);
-                FillWithoutNul(dst + ChannelInfo::NickNameOffset, ChannelInfo::NameSize);
+                FillWithoutNul(dst + ChannelInfoField::HardwareName, ChannelInfoField::NameSize);
+                FillWithoutNul(dst + ChannelInfoField::NickName, ChannelInfoField::NameSize);
             }
             return WinError::Success;
         }
@@ -339,9 +321,9 @@ uint32_t DriverSimulator::Answer(uint32_t code, uint32_t id, uint8_t* dst) {
                     uint8_t* entry = dst + IsoStreamStatistics::EntryOffset(d, n++);
                     std::memcpy(entry, IsoEntry(d, s), entrySize);
                     if (!extended) {
-                        size_t begin = d == Dir::In ? IsoIn::ExtendedBegin : IsoOut::ExtendedBegin;
-                        size_t end = d == Dir::In ? IsoIn::ExtendedEnd : IsoOut::ExtendedEnd;
-                        for (size_t off = begin; off < end; off += 4) Le::PutU32(entry + off, NotAvailable);
+                        size_t begin = d == Dir::In ? IsoInExtendedBegin : IsoOutExtendedBegin;
+                        size_t end = d == Dir::In ? IsoInExtendedEnd : IsoOutExtendedEnd;
+                        for (size_t off = begin; off < end; off += 4) Le::PutU32(entry + off, ValueNotAvailable);
                     }
                 }
                 size_t countOffset = d == Dir::In ? IsoStreamStatistics::InCountOffset
@@ -354,8 +336,8 @@ uint32_t DriverSimulator::Answer(uint32_t code, uint32_t id, uint8_t* dst) {
         case IOCTL_QOR_GET_ASIO_STATISTICS:
             std::memcpy(dst, asio_.Data(), AsioStatistics::Size);
             if (!(version_.Flags() & DriverVersion::FlagExtendedStatistics))
-                for (size_t off = Asio::ExtendedBegin; off < Asio::ExtendedEnd; off += 4)
-                    Le::PutU32(dst + off, NotAvailable);
+                for (size_t off = AsioExtendedBegin; off < AsioExtendedEnd; off += 4)
+                    Le::PutU32(dst + off, ValueNotAvailable);
             return WinError::Success;
 
         case IOCTL_QOR_GET_ASIO_INFO:
@@ -368,7 +350,8 @@ uint32_t DriverSimulator::Answer(uint32_t code, uint32_t id, uint8_t* dst) {
                     uint8_t* e = IsoEntry(d, s);
                     if (d == Dir::In) {
                         for (size_t off : IsoInCounters) Le::PutU32(e + off, 0);
-                        for (size_t off = IsoIn::FirstError; off <= IsoIn::LastError; off += 4) Le::PutU32(e + off, 0);
+                        for (size_t off = IsoInField::IsoRxError; off <= IsoInField::BufferDetachFailed; off += 4)
+                            Le::PutU32(e + off, 0);
                     } else {
                         for (size_t off : IsoOutCounters) Le::PutU32(e + off, 0);
                         for (size_t off : IsoOutErrors) Le::PutU32(e + off, 0);
@@ -376,7 +359,8 @@ uint32_t DriverSimulator::Answer(uint32_t code, uint32_t id, uint8_t* dst) {
                 }
                 for (uint32_t b = 0; b < MaxBundles; ++b)
                     for (uint32_t c = 0; c < MaxChannels; ++c)
-                        for (size_t off : EntryCounters) Bundle(d, b).PutU32(ChannelBundleInfo::EntryOffset(c) + off, 0);
+                        for (size_t off : EntryCounters)
+                            Bundle(d, b).PutU32(ChannelBundleInfo::EntryOffset(c) + off, 0);
             }
             for (size_t off : AsioCounters) asio_.PutU32(off, 0);
             for (size_t off : AsioInfoCounters) asioInfo_.PutU32(off, 0);
@@ -429,21 +413,21 @@ void DriverSimulator::Advance(uint32_t ms) {
         for (uint32_t s = 0; s < streamCount_[Half(d)]; ++s) {
             if (!StreamVisible(d, s)) continue;
             uint8_t* e = IsoEntry(d, s);
-            Add(e + IsoIn::TotalPackets, total);
-            Add(e + IsoIn::DataPackets, data);
-            Add(e + IsoIn::EmptyPackets, total - data);
-            Add(e + IsoIn::Samples, samples);
+            Add(e + IsoInField::TotalPacketsReceived, total);
+            Add(e + IsoInField::DataPacketsReceived, data);
+            Add(e + IsoInField::EmptyPacketsReceived, total - data);
+            Add(e + IsoInField::SamplesTransferred, samples);
         }
     }
 
-    uint32_t interval = asio_.U32(Asio::SwitchSamples);
-    if (interval != 0 && interval != NotAvailable) {
+    uint32_t interval = asio_.U32(AsioStatisticsField::CurrentSwitchIntervalSamples);
+    if (interval != 0 && interval != ValueNotAvailable) {
         uint64_t perSwitch = 1000ull * interval;
         acc_.asio += uint64_t(ms) * sampleRate_;
         uint64_t switches = acc_.asio / perSwitch;
         acc_.asio %= perSwitch;
-        asio_.PutU32(Asio::TotalSwitches, asio_.U32(Asio::TotalSwitches) + uint32_t(switches));
-        asio_.PutU32(Asio::TotalSamples, asio_.U32(Asio::TotalSamples) + uint32_t(switches * interval));
+        Add(asio_.Data() + AsioStatisticsField::TotalBufferSwitches, switches);
+        Add(asio_.Data() + AsioStatisticsField::TotalSamplesTransferred, switches * interval);
     }
 
     acc_.midi += uint64_t(ms) * MidiBytesPerSecond;
@@ -455,10 +439,10 @@ void DriverSimulator::Advance(uint32_t ms) {
             ChannelBundleInfo& bundle = Bundle(d, b);
             for (uint32_t c = 0; c < bundle.ChannelCount(); ++c) {
                 uint8_t* e = bundle.Data() + ChannelBundleInfo::EntryOffset(c);
-                if (Le::U32(e + Entry::Format) == FormatMidi)
-                    Add(e + Entry::MidiBytes, midiBytes);
+                if (Le::U32(e + BundleChannelEntryField::ChannelFormat) == FormatMidi)
+                    Add(e + BundleChannelEntryField::MidiBytesTransferred, midiBytes);
                 else
-                    Add(e + Entry::Samples, samples);
+                    Add(e + BundleChannelEntryField::SamplesTransferred, samples);
             }
         }
     }
@@ -485,7 +469,7 @@ void DriverSimulator::AddErrors(uint32_t ms) {
     double expected = errorRate_ * ms / 1000.0;
     double whole = std::floor(expected);
     double fraction = expected - whole;
-    constexpr size_t inErrors = (IsoIn::LastError - IsoIn::FirstError) / 4 + 1;
+    constexpr size_t inErrors = (IsoInField::BufferDetachFailed - IsoInField::IsoRxError) / 4 + 1;
     for (Dir d : {Dir::In, Dir::Out}) {
         for (uint32_t s = 0; s < streamCount_[Half(d)]; ++s) {
             if (!StreamVisible(d, s)) continue;
@@ -497,7 +481,7 @@ void DriverSimulator::AddErrors(uint32_t ms) {
             uint64_t each = n <= 64 ? 1 : n;
             for (uint64_t k = 0; k < steps; ++k) {
                 uint64_t pick = NextRandom();
-                size_t off = d == Dir::In ? IsoIn::FirstError + 4 * (pick % inErrors)
+                size_t off = d == Dir::In ? IsoInField::IsoRxError + 4 * (pick % inErrors)
                                           : IsoOutErrors[pick % std::size(IsoOutErrors)];
                 Add(e + off, each);
             }
@@ -516,51 +500,51 @@ void DriverSimulator::BuildDevices() {
     for (uint32_t i = 0; i < MaxDevices; ++i) {
         DeviceInfo& dev = devices_[i];
         dev.Zero();
-        dev.PutU32(0, FirstDeviceId + i * DeviceIdStep);
-        dev.PutU32(4, 0xFFC0u | i);  // node id on the local bus
+        dev.PutU32(DeviceInfoField::DeviceId, FirstDeviceId + i * DeviceIdStep);
+        dev.PutU32(DeviceInfoField::NodeId, 0xFFC0u | i);  // node id on the local bus
         char name[64];
         size_t models = std::size(DeviceModels), nicks = std::size(DeviceNicks);
         if (i < models)
             std::snprintf(name, sizeof name, "%s", DeviceModels[i]);
         else
             std::snprintf(name, sizeof name, "%s #%u", DeviceModels[i % models], unsigned(i / models + 1));
-        Le::PutText(dev.Data() + DeviceInfo::HardwareNameOffset, DeviceInfo::HardwareNameSize, name);
+        Le::PutText(dev.Data() + DeviceInfoField::HardwareName, DeviceInfoField::HardwareNameSize, name);
         if (i < nicks)
             std::snprintf(name, sizeof name, "%s", DeviceNicks[i]);
         else
             std::snprintf(name, sizeof name, "%s %u", DeviceNicks[i % nicks], unsigned(i / nicks + 1));
-        Le::PutText(dev.Data() + DeviceInfo::NickNameOffset, DeviceInfo::NickNameSize, name);
+        Le::PutText(dev.Data() + DeviceInfoField::NickName, DeviceInfoField::NickNameSize, name);
     }
 }
 
 void DriverSimulator::InitIsoIn(uint32_t s) {
     uint8_t* e = IsoEntry(Dir::In, s);
     std::memset(e, 0, IsoInStream::Size);
-    Le::PutU32(e + IsoIn::IsoChannel, s);
-    e[IsoIn::SampleClockMaster] = s == 0;
-    e[IsoIn::CallbackMaster] = 0;
-    Le::PutU32(e + IsoIn::SynchState, 3);
-    Le::PutU32(e + IsoIn::DataPathEnabled, 1);
-    Le::PutU32(e + IsoIn::ExpectedDbs, StreamDbs);
-    Le::PutU32(e + IsoIn::CurrentDbs, StreamDbs);
-    Le::PutU32(e + IsoIn::MinSytOffset, static_cast<uint32_t>(-12 - int32_t(s)));
-    Le::PutU32(e + IsoIn::MaxSytOffset, 205 + s);
-    Le::PutU32(e + IsoIn::CurFifo, 96);
-    Le::PutU32(e + IsoIn::MinFifo, 64);
-    Le::PutU32(e + IsoIn::MaxFifo, 128);
-    Le::PutU32(e + IsoIn::FramePtrDistance, 48);
+    Le::PutU32(e + IsoInField::IsoChannel, s);
+    e[IsoInField::IsSampleClockMaster] = s == 0;
+    e[IsoInField::IsCallbackMaster] = 0;
+    Le::PutU32(e + IsoInField::SynchState, 3);
+    Le::PutU32(e + IsoInField::DataPathEnabled, 1);
+    Le::PutU32(e + IsoInField::ExpectedDBS, StreamDbs);
+    Le::PutU32(e + IsoInField::CurrentDBS, StreamDbs);
+    Le::PutU32(e + IsoInField::MinSytOffset, static_cast<uint32_t>(-12 - int32_t(s)));
+    Le::PutU32(e + IsoInField::MaxSytOffset, 205 + s);
+    Le::PutU32(e + IsoInField::CurDbFifoLevel, 96);
+    Le::PutU32(e + IsoInField::MinDbFifoLevel, 64);
+    Le::PutU32(e + IsoInField::MaxDbFifoLevel, 128);
+    Le::PutU32(e + IsoInField::FramePtrDistance, 48);
 }
 
 void DriverSimulator::InitIsoOut(uint32_t s) {
     uint8_t* e = IsoEntry(Dir::Out, s);
     std::memset(e, 0, IsoOutStream::Size);
-    Le::PutU32(e + IsoOut::IsoChannel, 32 + s);
-    e[IsoOut::SampleClockMaster] = 0;
-    e[IsoOut::CallbackMaster] = s == 0;
-    Le::PutU32(e + IsoOut::CurrentDbs, StreamDbs);
-    Le::PutU32(e + IsoOut::MinCallback, 978);
-    Le::PutU32(e + IsoOut::MaxCallback, 1024);
-    Le::PutU32(e + IsoOut::CurCallback, 1000);
+    Le::PutU32(e + IsoOutField::IsoChannel, 32 + s);
+    e[IsoOutField::IsSampleClockMaster] = 0;
+    e[IsoOutField::IsCallbackMaster] = s == 0;
+    Le::PutU32(e + IsoOutField::CurrentDBS, StreamDbs);
+    Le::PutU32(e + IsoOutField::MinCallbackInterval, 978);
+    Le::PutU32(e + IsoOutField::MaxCallbackInterval, 1024);
+    Le::PutU32(e + IsoOutField::CurrentCallbackInterval, 1000);
 }
 
 void DriverSimulator::BuildStreams() {
@@ -589,18 +573,19 @@ void DriverSimulator::BuildBundles(uint32_t channelsPerBundle) {
             uint32_t dev = b % devices;
             ChannelBundleInfo& bundle = Bundle(d, b);
             bundle.Zero();
-            bundle.PutU32(0, BundleIdBase | uint32_t(Half(d)) << 12 | b);
-            bundle.PutU32(4, kind.type);
-            bundle.PutU32(8, kind.channels);
+            bundle.PutU32(ChannelBundleInfoField::BundleId, BundleIdBase | uint32_t(Half(d)) << 12 | b);
+            bundle.PutU32(ChannelBundleInfoField::BundleType, kind.type);
+            bundle.PutU32(ChannelBundleInfoField::ChannelCount, kind.channels);
             for (uint32_t c = 0; c < MaxChannels; ++c) {
                 size_t e = ChannelBundleInfo::EntryOffset(c);
                 bool valid = c < kind.channels;
-                bundle.PutU32(e + Entry::ChannelId, ChannelIdBase | uint32_t(Half(d)) << 12 | b << 4 | c);
-                bundle.PutU32(e + Entry::Format, kind.format);
+                const uint32_t channelId = ChannelIdBase | uint32_t(Half(d)) << 12 | b << 4 | c;
+                bundle.PutU32(e + BundleChannelEntryField::ChannelId, channelId);
+                bundle.PutU32(e + BundleChannelEntryField::ChannelFormat, kind.format);
                 bool audio = kind.format != FormatMidi;
-                bundle.PutU32(e + Entry::AsioClients, audio ? 1 : 0);
-                bundle.PutU32(e + Entry::KsClients, audio ? (b + c) % 2 : 1);
-                bundle.PutU32(e + Entry::Enabled, 1);
+                bundle.PutU32(e + BundleChannelEntryField::AsioClientCount, audio ? 1 : 0);
+                bundle.PutU32(e + BundleChannelEntryField::KsClientCount, audio ? (b + c) % 2 : 1);
+                bundle.PutU32(e + BundleChannelEntryField::IsEnabled, 1);
                 uint32_t pan = 0;
                 if (kind.format == FormatMidi)
                     pan = 0;
@@ -610,14 +595,14 @@ void DriverSimulator::BuildBundles(uint32_t channelsPerBundle) {
                     pan = PanStereo[c];
                 else
                     pan = c < 15 ? c + 1 : PanNone;
-                bundle.PutU32(e + Entry::Panning, pan);
-                bundle.PutU32(e + Entry::DataBlockOffset, slot[dev] + c);
-                bundle.PutU32(e + Entry::AsioPtrOffset, audio ? 64 : 0);
+                bundle.PutU32(e + BundleChannelEntryField::PanningPosition, pan);
+                bundle.PutU32(e + BundleChannelEntryField::DataBlockOffset, slot[dev] + c);
+                bundle.PutU32(e + BundleChannelEntryField::AsioPtrOffset, audio ? 64 : 0);
 
                 ChannelInfo& ch = Channel(d, b, c);
                 ch.Zero();
-                ch.PutU32(0, bundle.U32(e + Entry::ChannelId));
-                ch.PutU32(8, d == Dir::In ? 0 : 1);
+                ch.PutU32(ChannelInfoField::ChannelId, channelId);
+                ch.PutU32(ChannelInfoField::Direction, d == Dir::In ? 0 : 1);
                 char hw[40], nick[40];
                 if (kind.format == FormatRawAudio) {
                     Number(hw, sizeof hw, d == Dir::In ? "Analog In" : "Analog Out", analog[dev] + c + 1);
@@ -637,8 +622,8 @@ void DriverSimulator::BuildBundles(uint32_t channelsPerBundle) {
                         std::snprintf(hw, sizeof hw, "MIDI %s %u", way, unsigned(midi[dev] + c + 1));
                     Number(nick, sizeof nick, "MIDI Port", midi[dev] + c + 1);
                 }
-                Le::PutText(ch.Data() + ChannelInfo::HardwareNameOffset, ChannelInfo::NameSize, hw);
-                Le::PutText(ch.Data() + ChannelInfo::NickNameOffset, ChannelInfo::NameSize, nick);
+                Le::PutText(ch.Data() + ChannelInfoField::HardwareName, ChannelInfoField::NameSize, hw);
+                Le::PutText(ch.Data() + ChannelInfoField::NickName, ChannelInfoField::NameSize, nick);
                 if (valid && audio && b < bundleCount_[Half(d)]) ++audioChannels;
             }
             if (kind.format == FormatRawAudio) analog[dev] += kind.channels;
@@ -646,8 +631,8 @@ void DriverSimulator::BuildBundles(uint32_t channelsPerBundle) {
             slot[dev] += kind.channels;
         }
     }
-    asio_.PutU32(Asio::ChannelsAcquired, audioChannels);
-    asio_.PutU32(Asio::ChannelsEnabled, audioChannels);
+    asio_.PutU32(AsioStatisticsField::ChannelsAcquired, audioChannels);
+    asio_.PutU32(AsioStatisticsField::ChannelsEnabled, audioChannels);
 }
 
 void DriverSimulator::ApplySampleRate() {
@@ -657,30 +642,33 @@ void DriverSimulator::ApplySampleRate() {
     uint32_t maxPacket = CipHeaderBytes + syt * StreamDbs * 4;
     for (uint32_t s = 0; s < MaxStreams; ++s) {
         uint8_t* in = IsoEntry(Dir::In, s);
-        Le::PutU32(in + IsoIn::ExpectedSfc, sfc);
-        Le::PutU32(in + IsoIn::CurrentSfc, sfc);
-        Le::PutU32(in + IsoIn::MinPacketSize, CipHeaderBytes);
-        Le::PutU32(in + IsoIn::MaxPacketSize, maxPacket);
-        Le::PutU32(in + IsoIn::MinDataBlocks, syt);
-        Le::PutU32(in + IsoIn::MaxDataBlocks, syt);
+        Le::PutU32(in + IsoInField::ExpectedSFC, sfc);
+        Le::PutU32(in + IsoInField::CurrentSFC, sfc);
+        Le::PutU32(in + IsoInField::MinPacketSize, CipHeaderBytes);
+        Le::PutU32(in + IsoInField::MaxPacketSize, maxPacket);
+        Le::PutU32(in + IsoInField::MinDataBlocksPerPacket, syt);
+        Le::PutU32(in + IsoInField::MaxDataBlocksPerPacket, syt);
         uint8_t* out = IsoEntry(Dir::Out, s);
-        Le::PutU32(out + IsoOut::CurrentSfc, sfc);
-        Le::PutU32(out + IsoOut::MinPacketSize, CipHeaderBytes);
-        Le::PutU32(out + IsoOut::MaxPacketSize, maxPacket);
-        Le::PutU32(out + IsoOut::MinDataBlocks, syt);
-        Le::PutU32(out + IsoOut::MaxDataBlocks, syt);
+        Le::PutU32(out + IsoOutField::CurrentSFC, sfc);
+        Le::PutU32(out + IsoOutField::MinPacketSize, CipHeaderBytes);
+        Le::PutU32(out + IsoOutField::MaxPacketSize, maxPacket);
+        Le::PutU32(out + IsoOutField::MinDataBlocksPerPacket, syt);
+        Le::PutU32(out + IsoOutField::MaxDataBlocksPerPacket, syt);
     }
-    asio_.PutU32(Asio::SampleRate, rate);
-    asio_.PutU32(Asio::RefClockUs, Microseconds(asio_.U32(Asio::RefClockSamples), rate));
-    uint32_t switchUs = Microseconds(asio_.U32(Asio::SwitchSamples), rate);
-    asio_.PutU32(Asio::SwitchUs, switchUs);
+    asio_.PutU32(AsioStatisticsField::SampleRate, rate);
+    asio_.PutU32(AsioStatisticsField::RefClockIntervalMicros,
+                 Microseconds(asio_.U32(AsioStatisticsField::RefClockIntervalSamples), rate));
+    uint32_t switchUs = Microseconds(asio_.U32(AsioStatisticsField::CurrentSwitchIntervalSamples), rate);
+    asio_.PutU32(AsioStatisticsField::CurrentSwitchIntervalMicros, switchUs);
     // The worker thread's wake-ups jitter around the nominal interval.
-    asio_.PutU32(Asio::MinSwitchUs, switchUs == NotAvailable ? NotAvailable : switchUs - std::min(switchUs, 21u));
-    asio_.PutU32(Asio::MaxSwitchUs, switchUs == NotAvailable ? NotAvailable : switchUs + 34);
+    const bool known = switchUs != ValueNotAvailable;
+    asio_.PutU32(AsioStatisticsField::MinBufferSwitchInterval,
+                 known ? switchUs - std::min(switchUs, 21u) : ValueNotAvailable);
+    asio_.PutU32(AsioStatisticsField::MaxBufferSwitchInterval, known ? switchUs + 34 : ValueNotAvailable);
 
     rateInfo_.Zero();
     rateInfo_.PutU32(0, 1);  // clock source: the sample clock master stream
-    rateInfo_.PutU32(4, rate);
+    rateInfo_.PutU32(SampleRateInfoField::SampleRate, rate);
     size_t off = 8;
     for (const RateCode& r : SampleRates) {
         rateInfo_.PutU32(off, r.rate);
@@ -692,10 +680,11 @@ void DriverSimulator::ApplySampleRate() {
 void DriverSimulator::Relink() {
     for (Dir d : {Dir::In, Dir::Out}) {
         for (uint32_t s = 0; s < MaxStreams; ++s)
-            Le::PutU32(IsoEntry(d, s), deviceCount_ ? devices_[StreamDevice(s)].DeviceId() : 0);
+            Le::PutU32(IsoEntry(d, s) + IsoInField::DeviceId, deviceCount_ ? devices_[StreamDevice(s)].DeviceId() : 0);
         for (uint32_t b = 0; b < MaxBundles; ++b)
             for (uint32_t c = 0; c < MaxChannels; ++c)
-                Channel(d, b, c).PutU32(4, deviceCount_ ? devices_[BundleDevice(b)].DeviceId() : 0);
+                Channel(d, b, c).PutU32(ChannelInfoField::DeviceId,
+                                        deviceCount_ ? devices_[BundleDevice(b)].DeviceId() : 0);
     }
 }
 
@@ -784,24 +773,24 @@ void DriverSimulator::SetBundleCounts(uint32_t in, uint32_t out, uint32_t channe
 void DriverSimulator::SetDebugBuild(bool on) {
     std::lock_guard lock(mutex_);
     uint32_t flags = version_.Flags() & ~DriverVersion::FlagDebugBuild;
-    version_.PutU32(8, flags | (on ? DriverVersion::FlagDebugBuild : 0));
+    version_.PutU32(DriverVersionField::Flags, flags | (on ? DriverVersion::FlagDebugBuild : 0));
 }
 
 void DriverSimulator::SetExtendedStatistics(bool on) {
     std::lock_guard lock(mutex_);
     uint32_t flags = version_.Flags() & ~DriverVersion::FlagExtendedStatistics;
-    version_.PutU32(8, flags | (on ? DriverVersion::FlagExtendedStatistics : 0));
+    version_.PutU32(DriverVersionField::Flags, flags | (on ? DriverVersion::FlagExtendedStatistics : 0));
 }
 
 void DriverSimulator::SetDriverVersion(uint8_t interfaceMajor, uint8_t interfaceMinor, uint8_t releaseMajor,
                                        uint8_t releaseMinor, uint32_t build, uint32_t flags) {
     std::lock_guard lock(mutex_);
-    version_.bytes[0] = interfaceMajor;
-    version_.bytes[1] = interfaceMinor;
-    version_.bytes[2] = releaseMajor;
-    version_.bytes[3] = releaseMinor;
-    version_.PutU32(4, build);
-    version_.PutU32(8, flags);
+    version_.bytes[DriverVersionField::InterfaceMajor] = interfaceMajor;
+    version_.bytes[DriverVersionField::InterfaceMinor] = interfaceMinor;
+    version_.bytes[DriverVersionField::ReleaseMajor] = releaseMajor;
+    version_.bytes[DriverVersionField::ReleaseMinor] = releaseMinor;
+    version_.PutU32(DriverVersionField::ReleaseBuild, build);
+    version_.PutU32(DriverVersionField::Flags, flags);
 }
 
 void DriverSimulator::SetErrorRate(double perStreamPerSecond) {
@@ -874,15 +863,15 @@ bool DriverSimulator::SetDeviceNames(uint32_t device, std::string_view hardwareN
     std::lock_guard lock(mutex_);
     if (device >= MaxDevices) return false;
     uint8_t* p = devices_[device].Data();
-    Le::PutText(p + DeviceInfo::HardwareNameOffset, DeviceInfo::HardwareNameSize, hardwareName);
-    Le::PutText(p + DeviceInfo::NickNameOffset, DeviceInfo::NickNameSize, nickName);
+    Le::PutText(p + DeviceInfoField::HardwareName, DeviceInfoField::HardwareNameSize, hardwareName);
+    Le::PutText(p + DeviceInfoField::NickName, DeviceInfoField::NickNameSize, nickName);
     return true;
 }
 
 bool DriverSimulator::SetDeviceId(uint32_t device, uint32_t id) {
     std::lock_guard lock(mutex_);
     if (device >= MaxDevices) return false;
-    devices_[device].PutU32(0, id);
+    devices_[device].PutU32(DeviceInfoField::DeviceId, id);
     Relink();
     return true;
 }
@@ -890,14 +879,14 @@ bool DriverSimulator::SetDeviceId(uint32_t device, uint32_t id) {
 bool DriverSimulator::SetBundleType(Dir d, uint32_t bundle, uint32_t type) {
     std::lock_guard lock(mutex_);
     if (bundle >= MaxBundles) return false;
-    Bundle(d, bundle).PutU32(4, type);
+    Bundle(d, bundle).PutU32(ChannelBundleInfoField::BundleType, type);
     return true;
 }
 
 bool DriverSimulator::SetBundleChannelCount(Dir d, uint32_t bundle, uint32_t count) {
     std::lock_guard lock(mutex_);
     if (bundle >= MaxBundles) return false;
-    Bundle(d, bundle).PutU32(8, count);
+    Bundle(d, bundle).PutU32(ChannelBundleInfoField::ChannelCount, count);
     return true;
 }
 
@@ -906,8 +895,8 @@ bool DriverSimulator::SetChannelNames(Dir d, uint32_t bundle, uint32_t channel, 
     std::lock_guard lock(mutex_);
     if (bundle >= MaxBundles || channel >= MaxChannels) return false;
     uint8_t* p = Channel(d, bundle, channel).Data();
-    Le::PutText(p + ChannelInfo::HardwareNameOffset, ChannelInfo::NameSize, hardwareName);
-    Le::PutText(p + ChannelInfo::NickNameOffset, ChannelInfo::NameSize, nickName);
+    Le::PutText(p + ChannelInfoField::HardwareName, ChannelInfoField::NameSize, hardwareName);
+    Le::PutText(p + ChannelInfoField::NickName, ChannelInfoField::NameSize, nickName);
     return true;
 }
 
@@ -919,7 +908,7 @@ bool DriverSimulator::SetBundleEntryField(Dir d, uint32_t bundle, uint32_t chann
 }
 
 bool DriverSimulator::SetChannelFormat(Dir d, uint32_t bundle, uint32_t channel, uint32_t format) {
-    return SetBundleEntryField(d, bundle, channel, Entry::Format, format);
+    return SetBundleEntryField(d, bundle, channel, BundleChannelEntryField::ChannelFormat, format);
 }
 
 bool DriverSimulator::SetChannelInfoField(Dir d, uint32_t bundle, uint32_t channel, size_t offset, uint32_t value) {
@@ -929,7 +918,7 @@ bool DriverSimulator::SetChannelInfoField(Dir d, uint32_t bundle, uint32_t chann
 }
 
 bool DriverSimulator::SetChannelDirection(Dir d, uint32_t bundle, uint32_t channel, uint32_t direction) {
-    return SetChannelInfoField(d, bundle, channel, 8, direction);
+    return SetChannelInfoField(d, bundle, channel, ChannelInfoField::Direction, direction);
 }
 
 void DriverSimulator::SetTraceMask(uint32_t mask) {
@@ -956,7 +945,7 @@ uint32_t DriverSimulator::DeviceId(uint32_t device) const {
 
 uint32_t DriverSimulator::BundleId(Dir d, uint32_t bundle) const {
     std::lock_guard lock(mutex_);
-    return bundle < MaxBundles ? Bundle(d, bundle).U32(0) : 0;
+    return bundle < MaxBundles ? Bundle(d, bundle).BundleId() : 0;
 }
 
 uint32_t DriverSimulator::ChannelId(Dir d, uint32_t bundle, uint32_t channel) const {

@@ -29,42 +29,40 @@ constexpr const char* Micros = "\xB5s";
 
 // The counters' list order is not their record order.
 constexpr std::array<AsioRow, 21> Rows{{
-    {"SampleRate", Source::Statistics, 0, SamplesPerSecond, "Current sample rate, in units of samples per second."},
-    {"RefClockInterval", Source::Statistics, 4, Samples, "Reference clock interval in terms of samples."},
-    {"RefClockInterval", Source::Statistics, 8, Micros, "Reference clock interval in terms of microseconds."},
-    {"CurrentSwitchInterval", Source::Statistics, 12, Samples,
+    {"SampleRate", Source::Statistics, AsioStatisticsField::SampleRate, SamplesPerSecond, "Current sample rate, in units of samples per second."},
+    {"RefClockInterval", Source::Statistics, AsioStatisticsField::RefClockIntervalSamples, Samples, "Reference clock interval in terms of samples."},
+    {"RefClockInterval", Source::Statistics, AsioStatisticsField::RefClockIntervalMicros, Micros, "Reference clock interval in terms of microseconds."},
+    {"CurrentSwitchInterval", Source::Statistics, AsioStatisticsField::CurrentSwitchIntervalSamples, Samples,
      "Currently selected buffer switch interval.\nThe value is determined by the most recent open by an ASIO "
      "instance in terms of samples."},
-    {"CurrentSwitchInterval", Source::Statistics, 16, Micros,
+    {"CurrentSwitchInterval", Source::Statistics, AsioStatisticsField::CurrentSwitchIntervalMicros, Micros,
      "Currently selected buffer switch interval.\nThe value is determined by the most recent open by an ASIO "
      "instance in terms of microseconds."},
-    {"NumberOfASIOInstances", Source::Statistics, 20, nullptr,
+    {"NumberOfASIOInstances", Source::Statistics, AsioStatisticsField::NumberOfASIOInstances, nullptr,
      "Current number of ASIO DLLs that opened the driver as indicated by IOCTL_QOR_ASIO_REGISTER_SHARED_OBJS calls."},
-    {"ChannelsAcquired", Source::Statistics, 24, nullptr, "Number of channels currently acquired by ASIO."},
-    {"ChannelsEnabled", Source::Statistics, 28, nullptr, "Number of channels currently enabled by ASIO."},
-    {"WorkerThreadPriority", Source::Statistics, 32, nullptr,
+    {"ChannelsAcquired", Source::Statistics, AsioStatisticsField::ChannelsAcquired, nullptr, "Number of channels currently acquired by ASIO."},
+    {"ChannelsEnabled", Source::Statistics, AsioStatisticsField::ChannelsEnabled, nullptr, "Number of channels currently enabled by ASIO."},
+    {"WorkerThreadPriority", Source::Statistics, AsioStatisticsField::WorkerThreadPriority, nullptr,
      "Scheduling priority of ASIO worker thread, -1 if unknown."},
-    {"StreamingState", Source::Statistics, 36, nullptr, "Current streaming state."},
-    {"ThreadMissedEvents", Source::Statistics, 56, nullptr,
+    {"StreamingState", Source::Statistics, AsioStatisticsField::StreamingState, nullptr, "Current streaming state."},
+    {"ThreadMissedEvents", Source::Statistics, AsioStatisticsField::ThreadMissedEvents, nullptr,
      "ASIO worker thread has missed at least one switch event."},
-    {"EventsMissed", Source::Statistics, 60, nullptr, "Number of events missed by the ASIO worker thread."},
-    {"TotalBufferSwitches", Source::ExtendedStatistics, 40, nullptr,
+    {"EventsMissed", Source::Statistics, AsioStatisticsField::EventsMissed, nullptr, "Number of events missed by the ASIO worker thread."},
+    {"TotalBufferSwitches", Source::ExtendedStatistics, AsioStatisticsField::TotalBufferSwitches, nullptr,
      "Counter: total number of ASIO buffer switch events delivered."},
-    {"TotalSamplesTransferred", Source::ExtendedStatistics, 44, nullptr,
+    {"TotalSamplesTransferred", Source::ExtendedStatistics, AsioStatisticsField::TotalSamplesTransferred, nullptr,
      "Counter for total number of samples transferred from / to ASIO."},
-    {"MinBufferSwitchInterval", Source::ExtendedStatistics, 48, Micros,
+    {"MinBufferSwitchInterval", Source::ExtendedStatistics, AsioStatisticsField::MinBufferSwitchInterval, Micros,
      "Minimum interval between two successive ASIO buffer switch events"},
-    {"MaxBufferSwitchInterval", Source::ExtendedStatistics, 52, Micros,
+    {"MaxBufferSwitchInterval", Source::ExtendedStatistics, AsioStatisticsField::MaxBufferSwitchInterval, Micros,
      "Maximum interval between two successive ASIO buffer switch events"},
     {"", Source::Spacer, 0, nullptr, nullptr},
     // Each direction's underrun comes before its overrun in the record, after it in the list.
-    {"InBufferOverrun", Source::BufferCounters, AsioInfo::InBufferOverrun, nullptr, "InBufferOverrun"},
-    {"InBufferUnderrun", Source::BufferCounters, AsioInfo::InBufferUnderrun, nullptr, "InBufferUnderrun"},
-    {"OutBufferOverrun", Source::BufferCounters, AsioInfo::OutBufferOverrun, nullptr, "OutBufferOverrun"},
-    {"OutBufferUnderrun", Source::BufferCounters, AsioInfo::OutBufferUnderrun, nullptr, "OutBufferUnderrun"},
+    {"InBufferOverrun", Source::BufferCounters, AsioInfoField::InBufferOverrun, nullptr, "InBufferOverrun"},
+    {"InBufferUnderrun", Source::BufferCounters, AsioInfoField::InBufferUnderrun, nullptr, "InBufferUnderrun"},
+    {"OutBufferOverrun", Source::BufferCounters, AsioInfoField::OutBufferOverrun, nullptr, "OutBufferOverrun"},
+    {"OutBufferUnderrun", Source::BufferCounters, AsioInfoField::OutBufferUnderrun, nullptr, "OutBufferUnderrun"},
 }};
-
-constexpr uint32_t NotAvailable = 0xFFFFFFFF;
 
 }  // namespace
 
@@ -112,7 +110,7 @@ void CDlgPgAsio::FillValues() {
                 value = s.asioInfo.U32(row.offset);
                 break;
         }
-        if (available && value != NotAvailable)
+        if (available && value != ValueNotAvailable)
             list_.SetCellNumber(r, 1, value, row.unit, false, 0, NumberFormat::Unsigned);
         else
             list_.SetCellText(r, 1, Str::NotAvailable);

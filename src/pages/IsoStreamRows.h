@@ -32,9 +32,6 @@ std::span<const IsoStreamRow> IsoStreamRows(Dir d);
 // Description of row r for the description pane, nullptr when the row has none.
 const char* IsoStreamRowDescription(Dir d, int row);
 
-// A 32-bit field holding this is not available and shows "n/a".
-inline constexpr uint32_t ValueNotAvailable = 0xFFFFFFFF;
-
 class CListColorCtrlEx;
 
 // One AddValueRow cell: ValueNotAvailable shows "n/a", anything else the number with `unit`,

@@ -219,7 +219,7 @@ TEST_F(PollingCycleTest, PaneZeroKeepsWhatTheLatestRepaintShowed) {
         device.handler = [&s](const ScriptedControlDevice::Request& r, uint8_t* out) -> uint32_t {
             if (r.code == s.failingCode) return WinError::GenFailure;
             if (r.code == IOCTL_QOR_GET_BUNDLE_LIST) Le::PutU32(out, 1);  // one bundle, one channel
-            if (r.code == IOCTL_QOR_GET_BUNDLE_INFO) Le::PutU32(out + 8, 1);
+            if (r.code == IOCTL_QOR_GET_BUNDLE_INFO) Le::PutU32(out + ChannelBundleInfoField::ChannelCount, 1);
             return 0;
         };
         for (int tick = 0; tick < 2; ++tick) {

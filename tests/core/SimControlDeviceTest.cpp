@@ -68,7 +68,7 @@ TEST_F(SimControlDeviceTest, PanelReaderSeesTheSimulatorThroughIt) {
     EXPECT_EQ(dev->ReadIsoStreamStatistics(), 0);
     EXPECT_EQ(dev->ReadChannelBundles(), 0u);
     const StatisticsSnapshot& s = dev->Snapshot();
-    EXPECT_EQ(s.isoStreamStatistics.In(0).U32(12), 8000u);
+    EXPECT_EQ(s.isoStreamStatistics.In(0).U32(IsoInField::TotalPacketsReceived), 8000u);
     const char* name = dev->GetDeviceName(s.Channel(Dir::In, 0, 0).DeviceId());
     ASSERT_NE(name, nullptr);
     EXPECT_STREQ(name, "Interface A");

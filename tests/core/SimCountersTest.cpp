@@ -12,12 +12,10 @@ using sim::SimOptions;
 
 namespace {
 
-// Counter offsets as the driver lays them out.
-constexpr size_t TotalPackets = 12, DataPackets = 16, EmptyPackets = 20, Samples = 24;
-constexpr size_t InSynchState = 28, InFirstError = 100, InLastError = 160;
-constexpr size_t OutErrors[] = {64, 72, 76, 80, 84};
-constexpr size_t AsioSwitches = 40, AsioSamples = 44, AsioPriority = 32;
-constexpr size_t EntrySamples = 28, EntryMidiBytes = 32, EntryNoBuffer = 52;
+// The output error counters the simulator counts (it keeps no frame pointer offset).
+constexpr size_t OutErrors[] = {IsoOutField::FramePtrNotLocked, IsoOutField::RestartForced,
+                                IsoOutField::BusDriverCallFailed, IsoOutField::BufferAttachFailed,
+                                IsoOutField::BufferDetachFailed};
 
 template <typename R>
 R Read(DriverSimulator& s, uint32_t code, const uint32_t* id = nullptr) {
@@ -38,7 +36,7 @@ ChannelBundleInfo Bundle(DriverSimulator& s, Dir d, uint32_t b) {
 
 uint64_t InErrors(const IsoInStream& e) {
     uint64_t sum = 0;
-    for (size_t off = InFirstError; off <= InLastError; off += 4) sum += e.U32(off);
+    for (size_t off = IsoInField::IsoRxError; off <= IsoInField::BufferDetachFailed; off += 4) sum += e.U32(off);
     return sum;
 }
 uint64_t OutErrorSum(const IsoOutStream& e) {
@@ -74,14 +72,14 @@ TEST_F(SimCounters, StreamsCountPacketsAndSamplesAtTheSampleRate) {
     auto iso = Iso(*sim);
     for (uint32_t s = 0; s < 2; ++s) {
         IsoInStream in = iso.In(s);
-        EXPECT_EQ(in.U32(TotalPackets), 8000u);
-        EXPECT_EQ(in.U32(DataPackets), 6000u);  // 48000 samples in packets of 8
-        EXPECT_EQ(in.U32(EmptyPackets), 2000u);
-        EXPECT_EQ(in.U32(Samples), 48000u);
+        EXPECT_EQ(in.U32(IsoInField::TotalPacketsReceived), 8000u);
+        EXPECT_EQ(in.U32(IsoInField::DataPacketsReceived), 6000u);  // 48000 samples in packets of 8
+        EXPECT_EQ(in.U32(IsoInField::EmptyPacketsReceived), 2000u);
+        EXPECT_EQ(in.U32(IsoInField::SamplesTransferred), 48000u);
         IsoOutStream out = iso.Out(s);
-        EXPECT_EQ(out.U32(TotalPackets), 8000u);
-        EXPECT_EQ(out.U32(DataPackets) + out.U32(EmptyPackets), 8000u);
-        EXPECT_EQ(out.U32(Samples), 48000u);
+        EXPECT_EQ(out.U32(IsoOutField::TotalPacketsSent), 8000u);
+        EXPECT_EQ(out.U32(IsoOutField::DataPacketsSent) + out.U32(IsoOutField::EmptyPacketsSent), 8000u);
+        EXPECT_EQ(out.U32(IsoOutField::SamplesTransferred), 48000u);
     }
     // Nothing moves between reads: time only passes through Advance.
     auto again = Iso(*sim);
@@ -96,10 +94,10 @@ TEST_F(SimCounters, FractionalRatesCarryOverAndDoNotDependOnStepSize) {
     for (auto* s : {sim.get(), fine.get()}) {
         auto iso = Iso(*s);
         IsoInStream in = iso.In(1);
-        EXPECT_EQ(in.U32(TotalPackets), 16000u);
-        EXPECT_EQ(in.U32(DataPackets), 11025u);  // 5512.5 a second
-        EXPECT_EQ(in.U32(EmptyPackets), 16000u - 11025u);
-        EXPECT_EQ(in.U32(Samples), 88200u);
+        EXPECT_EQ(in.U32(IsoInField::TotalPacketsReceived), 16000u);
+        EXPECT_EQ(in.U32(IsoInField::DataPacketsReceived), 11025u);  // 5512.5 a second
+        EXPECT_EQ(in.U32(IsoInField::EmptyPacketsReceived), 16000u - 11025u);
+        EXPECT_EQ(in.U32(IsoInField::SamplesTransferred), 88200u);
     }
     EXPECT_EQ(Iso(*sim).bytes, Iso(*fine).bytes);
     EXPECT_EQ(Asio(*sim).bytes, Asio(*fine).bytes);
@@ -111,52 +109,52 @@ TEST_F(SimCounters, HigherRatesUseLargerPacketsAtTheSamePacketRate) {
     sim->Advance(1000);
     auto iso = Iso(*sim);
     IsoOutStream out = iso.Out(0);
-    EXPECT_EQ(out.U32(TotalPackets), 8000u);
-    EXPECT_EQ(out.U32(DataPackets), 6000u);
-    EXPECT_EQ(out.U32(Samples), 96000u);
+    EXPECT_EQ(out.U32(IsoOutField::TotalPacketsSent), 8000u);
+    EXPECT_EQ(out.U32(IsoOutField::DataPacketsSent), 6000u);
+    EXPECT_EQ(out.U32(IsoOutField::SamplesTransferred), 96000u);
 }
 
 TEST_F(SimCounters, AsioSwitchesBuffersAndChannelsTransferData) {
     AsioStatistics before = Asio(*sim);
-    uint32_t interval = before.U32(12);
+    uint32_t interval = before.U32(AsioStatisticsField::CurrentSwitchIntervalSamples);
     ASSERT_GT(interval, 0u);
     sim->Advance(4000);
     AsioStatistics asio = Asio(*sim);
-    EXPECT_EQ(asio.U32(AsioSwitches), 4 * 48000 / interval);
-    EXPECT_EQ(asio.U32(AsioSamples), 4 * 48000 / interval * interval);
+    EXPECT_EQ(asio.U32(AsioStatisticsField::TotalBufferSwitches), 4 * 48000 / interval);
+    EXPECT_EQ(asio.U32(AsioStatisticsField::TotalSamplesTransferred), 4 * 48000 / interval * interval);
 
     ChannelBundleInfo stereo = Bundle(*sim, Dir::In, 0);
-    EXPECT_EQ(stereo.Entry(0).U32(EntrySamples), 4u * 48000);
-    EXPECT_EQ(stereo.Entry(1).U32(EntrySamples), 4u * 48000);
-    EXPECT_EQ(stereo.Entry(0).U32(EntryMidiBytes), 0u);
+    EXPECT_EQ(stereo.Entry(0).U32(BundleChannelEntryField::SamplesTransferred), 4u * 48000);
+    EXPECT_EQ(stereo.Entry(1).U32(BundleChannelEntryField::SamplesTransferred), 4u * 48000);
+    EXPECT_EQ(stereo.Entry(0).U32(BundleChannelEntryField::MidiBytesTransferred), 0u);
     ChannelBundleInfo midi = Bundle(*sim, Dir::Out, 4);
     ASSERT_EQ(midi.Entry(0).Format(), 3u);
-    EXPECT_GT(midi.Entry(0).U32(EntryMidiBytes), 0u);
-    EXPECT_EQ(midi.Entry(0).U32(EntrySamples), 0u);
+    EXPECT_GT(midi.Entry(0).U32(BundleChannelEntryField::MidiBytesTransferred), 0u);
+    EXPECT_EQ(midi.Entry(0).U32(BundleChannelEntryField::SamplesTransferred), 0u);
 }
 
 // ---- Poked values are state ----
 
 TEST_F(SimCounters, PokedValuesStickAndCountersMoveOnFromThem) {
-    EXPECT_TRUE(sim->SetIsoInField(1, TotalPackets, 1000));
-    EXPECT_TRUE(sim->SetIsoInField(1, InSynchState, 7));
-    EXPECT_TRUE(sim->SetIsoInField(1, 9, 1, 1));  // IsCallbackMaster, a single byte
-    EXPECT_TRUE(sim->SetIsoOutField(0, 68, 0xFFFFFFFF));
-    EXPECT_TRUE(sim->SetAsioStatisticsField(AsioPriority, 0xFFFFFFFF));
-    EXPECT_TRUE(sim->SetAsioInfoField(0, 0));
-    EXPECT_TRUE(sim->SetBundleEntryField(Dir::In, 0, 1, EntryNoBuffer, 3));
+    EXPECT_TRUE(sim->SetIsoInField(1, IsoInField::TotalPacketsReceived, 1000));
+    EXPECT_TRUE(sim->SetIsoInField(1, IsoInField::SynchState, 7));
+    EXPECT_TRUE(sim->SetIsoInField(1, IsoInField::IsCallbackMaster, 1, 1));  // a single byte
+    EXPECT_TRUE(sim->SetIsoOutField(0, IsoOutField::FramePtrOffset, 0xFFFFFFFF));
+    EXPECT_TRUE(sim->SetAsioStatisticsField(AsioStatisticsField::WorkerThreadPriority, 0xFFFFFFFF));
+    EXPECT_TRUE(sim->SetAsioInfoField(AsioInfoField::CountersValid, 0));
+    EXPECT_TRUE(sim->SetBundleEntryField(Dir::In, 0, 1, BundleChannelEntryField::NoBuffer, 3));
     EXPECT_TRUE(sim->SetDeviceNames(1, "Interface A", "A"));
     sim->Advance(1000);
 
     auto iso = Iso(*sim);
-    EXPECT_EQ(iso.In(1).U32(TotalPackets), 9000u);
-    EXPECT_EQ(iso.In(1).U32(InSynchState), 7u);
+    EXPECT_EQ(iso.In(1).U32(IsoInField::TotalPacketsReceived), 9000u);
+    EXPECT_EQ(iso.In(1).U32(IsoInField::SynchState), 7u);
     EXPECT_EQ(iso.In(1).U8(9), 1);
     EXPECT_EQ(iso.In(1).U8(8), 0) << "the byte beside it is untouched";
-    EXPECT_EQ(iso.Out(0).U32(68), 0xFFFFFFFFu);
-    EXPECT_EQ(Asio(*sim).U32(AsioPriority), 0xFFFFFFFFu);
+    EXPECT_EQ(iso.Out(0).U32(IsoOutField::FramePtrOffset), 0xFFFFFFFFu);
+    EXPECT_EQ(Asio(*sim).U32(AsioStatisticsField::WorkerThreadPriority), 0xFFFFFFFFu);
     EXPECT_EQ(Read<AsioInfo>(*sim, IOCTL_QOR_GET_ASIO_INFO).CountersValid(), 0u);
-    EXPECT_EQ(Bundle(*sim, Dir::In, 0).Entry(1).U32(EntryNoBuffer), 3u);
+    EXPECT_EQ(Bundle(*sim, Dir::In, 0).Entry(1).U32(BundleChannelEntryField::NoBuffer), 3u);
     uint32_t id = sim->DeviceId(1);
     auto dev = Read<DeviceInfo>(*sim, IOCTL_QOR_GET_DEVICE_INFO, &id);
     EXPECT_EQ(dev.HardwareName(), "Interface A");
@@ -164,20 +162,20 @@ TEST_F(SimCounters, PokedValuesStickAndCountersMoveOnFromThem) {
 }
 
 TEST_F(SimCounters, PokesOutsideTheRecordsAreRefused) {
-    EXPECT_FALSE(sim->SetIsoInField(16, 12, 1));
-    EXPECT_FALSE(sim->SetIsoInField(0, 161, 1));
-    EXPECT_TRUE(sim->SetIsoInField(0, 163, 1, 1));
-    EXPECT_FALSE(sim->SetIsoInField(0, 164, 1, 1));
-    EXPECT_FALSE(sim->SetIsoOutField(0, 88, 1));
-    EXPECT_FALSE(sim->SetIsoOutField(0, 8, 1, 2));
-    EXPECT_FALSE(sim->SetAsioStatisticsField(64, 1));
-    EXPECT_FALSE(sim->SetAsioInfoField(129, 1));
+    EXPECT_FALSE(sim->SetIsoInField(16, IsoInField::TotalPacketsReceived, 1));
+    EXPECT_FALSE(sim->SetIsoInField(0, IsoInStream::Size - 3, 1));
+    EXPECT_TRUE(sim->SetIsoInField(0, IsoInStream::Size - 1, 1, 1));
+    EXPECT_FALSE(sim->SetIsoInField(0, IsoInStream::Size, 1, 1));
+    EXPECT_FALSE(sim->SetIsoOutField(0, IsoOutStream::Size, 1));
+    EXPECT_FALSE(sim->SetIsoOutField(0, IsoOutField::IsSampleClockMaster, 1, 2));
+    EXPECT_FALSE(sim->SetAsioStatisticsField(AsioStatistics::Size, 1));
+    EXPECT_FALSE(sim->SetAsioInfoField(AsioInfo::Size - 3, 1));
     EXPECT_FALSE(sim->SetDeviceNames(64, "x", "y"));
     EXPECT_FALSE(sim->SetDeviceId(64, 1));
     EXPECT_FALSE(sim->SetBundleType(Dir::In, 128, 1));
     EXPECT_FALSE(sim->SetChannelNames(Dir::Out, 0, 16, "x", "y"));
-    EXPECT_FALSE(sim->SetBundleEntryField(Dir::Out, 0, 0, 53, 1));
-    EXPECT_FALSE(sim->SetChannelInfoField(Dir::Out, 0, 0, 89, 1));
+    EXPECT_FALSE(sim->SetBundleEntryField(Dir::Out, 0, 0, BundleChannelEntry::Size - 3, 1));
+    EXPECT_FALSE(sim->SetChannelInfoField(Dir::Out, 0, 0, ChannelInfo::Size - 3, 1));
 }
 
 TEST_F(SimCounters, LayoutChangesRelinkStreamsAndChannelsToTheDevices) {
@@ -221,24 +219,24 @@ TEST_F(SimCounters, ClearStatisticsZeroesCountersAndKeepsSettings) {
 
     auto iso = Iso(*sim);
     for (uint32_t s = 0; s < 2; ++s) {
-        EXPECT_EQ(iso.In(s).U32(TotalPackets), 0u);
-        EXPECT_EQ(iso.In(s).U32(Samples), 0u);
+        EXPECT_EQ(iso.In(s).U32(IsoInField::TotalPacketsReceived), 0u);
+        EXPECT_EQ(iso.In(s).U32(IsoInField::SamplesTransferred), 0u);
         EXPECT_EQ(InErrors(iso.In(s)), 0u);
-        EXPECT_EQ(iso.Out(s).U32(DataPackets), 0u);
+        EXPECT_EQ(iso.Out(s).U32(IsoOutField::DataPacketsSent), 0u);
         EXPECT_EQ(OutErrorSum(iso.Out(s)), 0u);
-        EXPECT_EQ(iso.In(s).U32(InSynchState), 3u);
-        EXPECT_EQ(iso.In(s).U32(44), 2u) << "SFC of 48000";
+        EXPECT_EQ(iso.In(s).U32(IsoInField::SynchState), 3u);
+        EXPECT_EQ(iso.In(s).U32(IsoInField::ExpectedSFC), 2u) << "SFC of 48000";
     }
     auto asio = Asio(*sim);
-    EXPECT_EQ(asio.U32(AsioSwitches), 0u);
-    EXPECT_EQ(asio.U32(AsioSamples), 0u);
+    EXPECT_EQ(asio.U32(AsioStatisticsField::TotalBufferSwitches), 0u);
+    EXPECT_EQ(asio.U32(AsioStatisticsField::TotalSamplesTransferred), 0u);
     EXPECT_EQ(asio.SampleRate(), 48000u);
-    EXPECT_EQ(Bundle(*sim, Dir::In, 1).Entry(5).U32(EntrySamples), 0u);
+    EXPECT_EQ(Bundle(*sim, Dir::In, 1).Entry(5).U32(BundleChannelEntryField::SamplesTransferred), 0u);
     EXPECT_EQ(Bundle(*sim, Dir::In, 1).Entry(5).Format(), 1u);
 
     sim->SetErrorRate(0);
     sim->Advance(1000);
-    EXPECT_EQ(Iso(*sim).In(0).U32(TotalPackets), 8000u) << "counting goes on after a clear";
+    EXPECT_EQ(Iso(*sim).In(0).U32(IsoInField::TotalPacketsReceived), 8000u) << "counting goes on after a clear";
 }
 
 TEST_F(SimCounters, ErrorRateFeedsTheErrorCountersOfEveryStream) {
@@ -293,8 +291,9 @@ TEST_F(SimCounters, HotplugTakesTheLastDeviceAwayAndBringsItBack) {
     EXPECT_FALSE(sim->DeviceUnplugged());
     EXPECT_EQ(Read<DeviceList>(*sim, IOCTL_QOR_GET_DEVICE_LIST).RawCount(), 2u);
     iso = Iso(*sim);
-    EXPECT_EQ(iso.In(0).U32(TotalPackets), 8000u);
-    EXPECT_EQ(iso.In(1).U32(TotalPackets), 4000u) << "the stream stood still while its device was away";
+    EXPECT_EQ(iso.In(0).U32(IsoInField::TotalPacketsReceived), 8000u);
+    EXPECT_EQ(iso.In(1).U32(IsoInField::TotalPacketsReceived), 4000u)
+        << "the stream stood still while its device was away";
 }
 
 // ---- Trace mask and request log ----

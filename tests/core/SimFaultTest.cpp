@@ -106,16 +106,16 @@ TEST_F(SimFaults, NamesCanFillTheirFieldsWithoutNul) {
     ASSERT_EQ(dev.status, 0u);
     DeviceInfo info;
     std::memcpy(info.Data(), dev.bytes.data(), 432);
-    EXPECT_EQ(info.HardwareName().size(), DeviceInfo::HardwareNameSize);
-    EXPECT_EQ(info.NickName().size(), DeviceInfo::NickNameSize);
+    EXPECT_EQ(info.HardwareName().size(), DeviceInfoField::HardwareNameSize);
+    EXPECT_EQ(info.NickName().size(), DeviceInfoField::NickNameSize);
     EXPECT_EQ(info.HardwareName().rfind("Velmoric", 0), 0u) << "the name itself is kept";
 
     uint32_t channelId = sim->ChannelId(Dir::Out, 3, 1);
     Answer ch = Ask(*sim, IOCTL_QOR_GET_CHANNEL_INFO, 92, &channelId);
     ChannelInfo channel;
     std::memcpy(channel.Data(), ch.bytes.data(), 92);
-    EXPECT_EQ(channel.HardwareName().size(), ChannelInfo::NameSize);
-    EXPECT_EQ(channel.NickName().size(), ChannelInfo::NameSize);
+    EXPECT_EQ(channel.HardwareName().size(), ChannelInfoField::NameSize);
+    EXPECT_EQ(channel.NickName().size(), ChannelInfoField::NameSize);
     EXPECT_EQ(channel.DeviceId(), sim->DeviceId(1)) << "the fields after a name are intact";
 
     sim::SimControlDevice device(*sim);

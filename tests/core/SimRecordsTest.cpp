@@ -146,7 +146,7 @@ TEST_F(SimRecords, DevicesHaveDistinctIdsAndRealisticNames) {
         EXPECT_EQ(info.DeviceId(), id);
         EXPECT_EQ(info.HardwareName().rfind("Velmoric ", 0), 0u) << info.HardwareName();
         EXPECT_FALSE(info.NickName().empty());
-        EXPECT_LT(info.NickName().size(), DeviceInfo::NickNameSize);
+        EXPECT_LT(info.NickName().size(), DeviceInfoField::NickNameSize);
         names.insert(std::string(info.HardwareName()));
         auto streams = ReadById<DeviceStreamInfo>(*sim, IOCTL_QOR_GET_DEVICE_STREAM_INFO, id);
         EXPECT_EQ(streams.U32(0), id);
@@ -208,16 +208,16 @@ TEST_F(SimRecords, BundlesOfEveryKindWithNamedChannels) {
             uint32_t id = list.Id(d, b);
             bundleIds.insert(id);
             auto bundle = ReadById<ChannelBundleInfo>(*sim, IOCTL_QOR_GET_BUNDLE_INFO, id);
-            EXPECT_EQ(bundle.U32(0), id);
+            EXPECT_EQ(bundle.BundleId(), id);
             EXPECT_EQ(bundle.BundleType(), expected[b].type);
             ASSERT_EQ(bundle.RawChannelCount(), expected[b].channels);
             for (uint32_t c = 0; c < bundle.ChannelCount(); ++c) {
                 BundleChannelEntry e = bundle.Entry(c);
                 EXPECT_EQ(e.Format(), expected[b].format);
-                EXPECT_NE(e.U32(16), 0u) << "enabled";
+                EXPECT_NE(e.U32(BundleChannelEntryField::IsEnabled), 0u);
                 channelIds.insert(e.ChannelId());
                 auto ch = ReadById<ChannelInfo>(*sim, IOCTL_QOR_GET_CHANNEL_INFO, e.ChannelId());
-                EXPECT_EQ(ch.U32(0), e.ChannelId());
+                EXPECT_EQ(ch.U32(ChannelInfoField::ChannelId), e.ChannelId());
                 EXPECT_EQ(ch.DirectionCode(), d == Dir::In ? 0u : 1u);
                 EXPECT_FALSE(ch.NickName().empty());
                 (d == Dir::In ? inNames : outNames).insert(std::string(ch.HardwareName()));
@@ -261,20 +261,27 @@ TEST_F(SimRecords, ExtendedCountersAreNotAvailableWithoutExtendedStatistics) {
     sim->Advance(1000);
     auto asio = Read<AsioStatistics>(*sim, IOCTL_QOR_GET_ASIO_STATISTICS);
     auto iso = Read<IsoStreamStatistics>(*sim, IOCTL_QOR_GET_ISO_STREAM_STATISTICS);
-    for (size_t off = 40; off < 56; off += 4) EXPECT_NE(asio.U32(off), 0xFFFFFFFFu) << off;
-    EXPECT_NE(iso.In(0).U32(56), 0xFFFFFFFFu);
+    constexpr size_t AsioExtended[] = {AsioStatisticsField::TotalBufferSwitches,
+                                       AsioStatisticsField::TotalSamplesTransferred,
+                                       AsioStatisticsField::MinBufferSwitchInterval,
+                                       AsioStatisticsField::MaxBufferSwitchInterval};
+    for (size_t off : AsioExtended) EXPECT_NE(asio.U32(off), ValueNotAvailable) << off;
+    EXPECT_NE(iso.In(0).U32(IsoInField::MaxPacketSize), ValueNotAvailable);
 
     sim->SetExtendedStatistics(false);
     asio = Read<AsioStatistics>(*sim, IOCTL_QOR_GET_ASIO_STATISTICS);
     iso = Read<IsoStreamStatistics>(*sim, IOCTL_QOR_GET_ISO_STREAM_STATISTICS);
-    for (size_t off = 40; off < 56; off += 4) EXPECT_EQ(asio.U32(off), 0xFFFFFFFFu) << off;
+    for (size_t off : AsioExtended) EXPECT_EQ(asio.U32(off), ValueNotAvailable) << off;
     EXPECT_EQ(asio.SampleRate(), 48000u);
+    // Each entry's extended fields run from the first to the last named here.
     for (uint32_t s = 0; s < 2; ++s) {
-        for (size_t off = 52; off < 100; off += 4) EXPECT_EQ(iso.In(s).U32(off), 0xFFFFFFFFu) << off;
-        for (size_t off = 36; off < 64; off += 4) EXPECT_EQ(iso.Out(s).U32(off), 0xFFFFFFFFu) << off;
-        EXPECT_NE(iso.In(s).U32(12), 0xFFFFFFFFu);
-        EXPECT_NE(iso.In(s).U32(100), 0xFFFFFFFFu);
-        EXPECT_NE(iso.Out(s).U32(64), 0xFFFFFFFFu);
+        for (size_t off = IsoInField::MinPacketSize; off <= IsoInField::FramePtrDistExceedsL2; off += 4)
+            EXPECT_EQ(iso.In(s).U32(off), ValueNotAvailable) << off;
+        for (size_t off = IsoOutField::MinCallbackInterval; off <= IsoOutField::MaxDataBlocksPerPacket; off += 4)
+            EXPECT_EQ(iso.Out(s).U32(off), ValueNotAvailable) << off;
+        EXPECT_NE(iso.In(s).U32(IsoInField::TotalPacketsReceived), ValueNotAvailable);
+        EXPECT_NE(iso.In(s).U32(IsoInField::IsoRxError), ValueNotAvailable);
+        EXPECT_NE(iso.Out(s).U32(IsoOutField::FramePtrNotLocked), ValueNotAvailable);
     }
 }
 
@@ -288,16 +295,19 @@ TEST_F(SimRecords, SampleRateReachesEveryRecordThatShowsIt) {
         EXPECT_EQ(Read<SampleRateInfo>(*sim, IOCTL_QOR_GET_SAMPLE_RATE_INFO).SampleRate(), c.rate);
         auto asio = Read<AsioStatistics>(*sim, IOCTL_QOR_GET_ASIO_STATISTICS);
         EXPECT_EQ(asio.SampleRate(), c.rate);
-        EXPECT_EQ(asio.U32(8), uint32_t(uint64_t(asio.U32(4)) * 1000000 / c.rate));
-        EXPECT_EQ(asio.U32(16), uint32_t(uint64_t(asio.U32(12)) * 1000000 / c.rate));
-        EXPECT_LE(asio.U32(48), asio.U32(16));
-        EXPECT_GE(asio.U32(52), asio.U32(16));
+        namespace A = AsioStatisticsField;
+        EXPECT_EQ(asio.U32(A::RefClockIntervalMicros),
+                  uint32_t(uint64_t(asio.U32(A::RefClockIntervalSamples)) * 1000000 / c.rate));
+        const uint32_t switchMicros = asio.U32(A::CurrentSwitchIntervalMicros);
+        EXPECT_EQ(switchMicros, uint32_t(uint64_t(asio.U32(A::CurrentSwitchIntervalSamples)) * 1000000 / c.rate));
+        EXPECT_LE(asio.U32(A::MinBufferSwitchInterval), switchMicros);
+        EXPECT_GE(asio.U32(A::MaxBufferSwitchInterval), switchMicros);
         auto iso = Read<IsoStreamStatistics>(*sim, IOCTL_QOR_GET_ISO_STREAM_STATISTICS);
-        EXPECT_EQ(iso.In(0).U32(44), c.sfc);
-        EXPECT_EQ(iso.In(1).U32(48), c.sfc);
-        EXPECT_EQ(iso.Out(0).U32(32), c.sfc);
-        EXPECT_EQ(iso.In(0).U32(64), c.maxBlocks);
-        EXPECT_EQ(iso.Out(1).U32(60), c.maxBlocks);
+        EXPECT_EQ(iso.In(0).U32(IsoInField::ExpectedSFC), c.sfc);
+        EXPECT_EQ(iso.In(1).U32(IsoInField::CurrentSFC), c.sfc);
+        EXPECT_EQ(iso.Out(0).U32(IsoOutField::CurrentSFC), c.sfc);
+        EXPECT_EQ(iso.In(0).U32(IsoInField::MaxDataBlocksPerPacket), c.maxBlocks);
+        EXPECT_EQ(iso.Out(1).U32(IsoOutField::MaxDataBlocksPerPacket), c.maxBlocks);
     }
 }
 
@@ -346,7 +356,7 @@ TEST(SimMaxLoad, OneRefreshReadsEverythingWithoutAFailure) {
     EXPECT_EQ(dev->DeviceCount(), 64u);
     const StatisticsSnapshot& s = dev->Snapshot();
     EXPECT_EQ(s.Device(63).DeviceId(), sim->DeviceId(63));
-    EXPECT_EQ(s.Channel(Dir::Out, 127, 15).U32(0), sim->ChannelId(Dir::Out, 127, 15));
+    EXPECT_EQ(s.Channel(Dir::Out, 127, 15).U32(ChannelInfoField::ChannelId), sim->ChannelId(Dir::Out, 127, 15));
     EXPECT_EQ(s.Channel(Dir::Out, 127, 15).DirectionCode(), 1u);
     // version, ASIO x2, device list + 2 per device, ISO, bundle list + per bundle 1 + 16 channels
     EXPECT_EQ(sim->TotalRequests(), 3u + (1 + 2 * 64) + 1 + (1 + 2 * 128 * 17));

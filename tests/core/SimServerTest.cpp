@@ -429,7 +429,7 @@ TEST_F(SimServerTest, SettingsMayChangeWhileRequestsAreServed) {
         sim->SetDeviceCount(1 + i % 4);
         sim->SetStreamCounts(i % 17, 16 - i % 17);
         if (i % 10 == 0) sim->SetBundleCounts(i % 7, 7 - i % 7, i % 3);
-        sim->SetIsoInField(i % 16, 28, i);
+        sim->SetIsoInField(i % 16, IsoInField::SynchState, i);
         sim->SetErrorRate(i % 3);
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);

@@ -256,8 +256,8 @@ TEST(DriverFaults, NamesWithoutNulAreCutAtTheirFields) {
     p.Tick();
     const CListColorCtrlEx& devices = p.View().DevicesPage().List();
     EXPECT_TRUE(devices.CellText(1, 1).startsWith("Velmoric"));
-    EXPECT_LE(size_t(devices.CellText(1, 1).size()), DeviceInfo::HardwareNameSize);
-    EXPECT_EQ(size_t(devices.CellText(2, 1).size()), DeviceInfo::NickNameSize);
+    EXPECT_LE(size_t(devices.CellText(1, 1).size()), DeviceInfoField::HardwareNameSize);
+    EXPECT_EQ(size_t(devices.CellText(2, 1).size()), DeviceInfoField::NickNameSize);
 
     // Tree labels carry the hardware name, cut to the name buffer.
     QTreeWidgetItem* stream = p.Root(NodeKind_IsoInStreams)->child(0);
@@ -266,8 +266,8 @@ TEST(DriverFaults, NamesWithoutNulAreCutAtTheirFields) {
 
     p.Select(p.Root(NodeKind_ChannelsOut)->child(0));
     const CListColorCtrlEx& channel = p.View().SingleChannelPage().List();
-    EXPECT_EQ(size_t(channel.CellText(0, 1).size()), ChannelInfo::NameSize);
-    EXPECT_EQ(size_t(channel.CellText(1, 1).size()), ChannelInfo::NameSize);
+    EXPECT_EQ(size_t(channel.CellText(0, 1).size()), ChannelInfoField::NameSize);
+    EXPECT_EQ(size_t(channel.CellText(1, 1).size()), ChannelInfoField::NameSize);
     ExerciseAndRecover(p);
 }
 

@@ -182,7 +182,7 @@ TEST_F(PgSingleChannel, ABundleIndexBeyondTheBundlesShowsNoChannel) {
 TEST_F(PgSingleChannel, NameFieldsWithoutNulStopAtTheirField) {
     Bundle(Dir::In, 1);
     ChannelInfo& info = Snap().MutableChannel(Dir::In, 1, 0);
-    std::fill(info.bytes.begin() + ChannelInfo::HardwareNameOffset, info.bytes.end(), 'x');
+    std::fill(info.bytes.begin() + ChannelInfoField::HardwareName, info.bytes.end(), 'x');
     Show(Dir::In);
     EXPECT_EQ(Cell(HardwareName), std::string(40, 'x'));
     EXPECT_EQ(Cell(NickName), std::string(40, 'x'));
