@@ -6,8 +6,8 @@
 
 #include "base/NodeCode.h"
 #include "pages/CDlgPgSingleChannel.h"
-#include "pages/NameTables.h"
 #include "res/StringTable.h"
+#include "rows/NameTables.h"
 
 namespace {
 enum : int { DeviceColumn, ChannelColumn, TypeColumn, DirectionColumn };

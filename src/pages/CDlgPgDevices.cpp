@@ -3,31 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <span>
 
 #include "base/NodeCode.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
-
-namespace {
-
-struct DeviceRow {
-    const char* name;
-    const char* description;
-};
-
-enum : int { IdRow, HardwareNameRow, NickNameRow, SampleRateRow };
-
-constexpr std::array<DeviceRow, 4> Rows{{
-    {"ID", "Unambiguously device id."},
-    {"HardwareName", "Hardware name of this device."},
-    {"NickName", "Assigned nick name of this device."},
-    {"SampleRate", "Current sample rate, in units of samples per second."},
-}};
-
-// It begins with a blank, so the cell reads the number, two blanks and the unit.
-constexpr const char* SampleRateUnit = " samples/s";
-
-}  // namespace
+#include "rows/DeviceRows.h"
+#include "rows/RowTable.h"
 
 CDlgPgDevices::CDlgPgDevices(PageContext& context, QWidget* parent)
     : CDlgPgListBase(Res::IDD_PAGE_DEVICES, context, parent) {}
@@ -55,7 +37,8 @@ void CDlgPgDevices::BuildList() {
         std::snprintf(heading.data(), heading.size(), Str::DeviceHeadingFormat, static_cast<int>(i));
         list_.InsertColumn(static_cast<int>(i) + 1, 130, heading.data(), true);
     }
-    for (size_t r = 0; r < Rows.size(); ++r) list_.InsertRow(static_cast<int>(r), Rows[r].name);
+    int r = 0;
+    for (const DeviceRow& row : DeviceRows()) list_.InsertRow(r++, row.name);
 }
 
 void CDlgPgDevices::FillValues() {
@@ -67,21 +50,25 @@ void CDlgPgDevices::FillValues() {
     for (uint32_t i = 0; i < Columns(); ++i) {
         const DeviceInfo& device = s.Device(i);
         const int column = static_cast<int>(i) + 1;
-        if (answered.Device(i)) {
-            list_.SetCellHex(IdRow, column, device.DeviceId());
-            list_.SetCellDriverText(HardwareNameRow, column, device.HardwareName());
-            list_.SetCellDriverText(NickNameRow, column, device.NickName());
-        } else {
-            for (int row : {IdRow, HardwareNameRow, NickNameRow}) list_.SetCellText(row, column, Str::NotAvailable);
+        const std::span<const DeviceRow> rows = DeviceRows();
+        for (size_t k = 0; k < rows.size(); ++k) {
+            const DeviceRow& row = rows[k];
+            const int r = static_cast<int>(k);
+            const bool read = row.value == DeviceValue::SampleRate ? answered.sampleRate : answered.Device(i);
+            if (!read) {
+                list_.SetCellText(r, column, Str::NotAvailable);
+                continue;
+            }
+            switch (row.value) {
+                case DeviceValue::Id: list_.SetCellHex(r, column, device.DeviceId(), row.unit); break;
+                case DeviceValue::HardwareName: list_.SetCellDriverText(r, column, device.HardwareName()); break;
+                case DeviceValue::NickName: list_.SetCellDriverText(r, column, device.NickName()); break;
+                case DeviceValue::SampleRate:
+                    list_.SetCellNumber(r, column, rate, row.unit, false, 0, NumberFormat::Unsigned);
+                    break;
+            }
         }
-        if (answered.sampleRate)
-            list_.SetCellNumber(SampleRateRow, column, rate, SampleRateUnit, false, 0, NumberFormat::Unsigned);
-        else
-            list_.SetCellText(SampleRateRow, column, Str::NotAvailable);
     }
 }
 
-const char* CDlgPgDevices::RowDescription(int row) {
-    if (row < 0 || static_cast<size_t>(row) >= Rows.size()) return nullptr;
-    return Rows[static_cast<size_t>(row)].description;
-}
+const char* CDlgPgDevices::RowDescription(int row) { return DescriptionOf(DeviceRows(), row); }

@@ -5,8 +5,8 @@
 #include "base/NodeCode.h"
 #include "driver/IsoStreamEntryRef.h"
 #include "pages/CDlgPgSingleStream.h"
-#include "pages/IsoStreamRows.h"
 #include "res/StringTable.h"
+#include "rows/IsoStreamRows.h"
 
 CDlgPgIsoStreamsBase::CDlgPgIsoStreamsBase(int templateId, Dir d, uint32_t rootKind, uint32_t childKind,
                                            PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
@@ -66,7 +66,7 @@ void CDlgPgIsoStreamsBase::FillValues() {
 }
 
 void CDlgPgIsoStreamsBase::AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format) {
-    WriteIsoValueCell(list_, RowCursor, ColumnCursor + 1, value, unit, highlight, format);
+    WriteValueCell(RowCursor, ColumnCursor + 1, value, unit, highlight, format);
     ++RowCursor;
 }
 

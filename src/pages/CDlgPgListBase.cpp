@@ -3,7 +3,9 @@
 #include <string>
 
 #include "controls/DialogUnits.h"
+#include "driver/DriverRecords.h"
 #include "res/ResourceIds.h"
+#include "res/StringTable.h"
 
 CDlgPgListBase::CDlgPgListBase(int templateId, PageContext& context, QWidget* parent)
     : CDlgPgBase(templateId, context, parent), list_(this) {
@@ -15,4 +17,12 @@ CDlgPgListBase::CDlgPgListBase(int templateId, PageContext& context, QWidget* pa
 void CDlgPgListBase::ShowPlaceholder(std::string_view heading) {
     list_.Clear();
     list_.InsertColumn(1, 150, std::string(heading).c_str(), true);
+}
+
+void CDlgPgListBase::WriteValueCell(int row, int column, uint32_t value, const char* unit, bool highlight,
+                                    NumberFormat format) {
+    if (value == ValueNotAvailable)
+        list_.SetCellText(row, column, Str::NotAvailable);
+    else
+        list_.SetCellNumber(row, column, value, unit, highlight && value != 0, 0, format);
 }

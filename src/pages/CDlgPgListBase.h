@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/FormatGrouped.h"
 #include "controls/CListColorCtrlEx.h"
 #include "pages/CDlgPgBase.h"
 
@@ -21,5 +22,9 @@ public:
     void ShowPlaceholder(std::string_view heading);
 
 protected:
+    // A counter's cell: ValueNotAvailable shows "n/a", anything else the number with `unit`,
+    // red when asked for and not 0.
+    void WriteValueCell(int row, int column, uint32_t value, const char* unit, bool highlight, NumberFormat format);
+
     CListColorCtrlEx list_;
 };

@@ -17,8 +17,6 @@ public:
     void FillValues(Dir d);
 
     static const char* RowDescription(int row);
-    static const char* ChannelTypeText(uint32_t code);
-    static const char* PanningSuffix(uint32_t code);
 
     uint32_t BundleIndex = 0;
 

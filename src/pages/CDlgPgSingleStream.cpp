@@ -3,9 +3,10 @@
 #include <array>
 #include <cstdio>
 
-#include "pages/IsoStreamRows.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
+#include "rows/IsoStreamRows.h"
+#include "rows/RowTable.h"
 
 CDlgPgSingleStream::CDlgPgSingleStream(PageContext& context, QWidget* parent)
     : CDlgPgListBase(Res::IDD_PAGE_SINGLE_STREAM, context, parent) {}
@@ -36,7 +37,7 @@ void CDlgPgSingleStream::FillValues(Dir d, IsoStreamEntryRef entry) {
 }
 
 void CDlgPgSingleStream::AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format) {
-    WriteIsoValueCell(list_, RowCursor, 1, value, unit, highlight, format);
+    WriteValueCell(RowCursor, 1, value, unit, highlight, format);
     ++RowCursor;
 }
 
@@ -45,4 +46,4 @@ void CDlgPgSingleStream::AddTextRow(const char* text) {
     ++RowCursor;
 }
 
-const char* CDlgPgSingleStream::RowDescription(Dir d, int row) { return IsoStreamRowDescription(d, row); }
+const char* CDlgPgSingleStream::RowDescription(Dir d, int row) { return DescriptionOf(IsoStreamRows(d), row); }

@@ -19,8 +19,9 @@
 #include "pages/CDlgPgIsoOutStreams.h"
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/CDlgPgSingleStream.h"
-#include "pages/IsoStreamRows.h"
 #include "res/StringTable.h"
+#include "rows/IsoStreamRows.h"
+#include "rows/RowTable.h"
 #include "view/IRefreshTimer.h"
 #include "view/TreeIcons.h"
 
@@ -363,9 +364,9 @@ void CQorstatsView::ShowRowDescription(int row) {
         case NodeKind_Asio: text = CDlgPgAsio::RowDescription(row); break;
         case NodeKind_Devices: text = CDlgPgDevices::RowDescription(row); break;
         case NodeKind_IsoInStreams:
-        case NodeKind_IsoInStream: text = IsoStreamRowDescription(Dir::In, row); break;
+        case NodeKind_IsoInStream: text = DescriptionOf(IsoStreamRows(Dir::In), row); break;
         case NodeKind_IsoOutStreams:
-        case NodeKind_IsoOutStream: text = IsoStreamRowDescription(Dir::Out, row); break;
+        case NodeKind_IsoOutStream: text = DescriptionOf(IsoStreamRows(Dir::Out), row); break;
         case NodeKind_ChannelIn:
         case NodeKind_ChannelOut: text = CDlgPgSingleChannel::RowDescription(row); break;
         default: break;

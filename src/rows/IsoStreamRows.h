@@ -19,7 +19,7 @@ enum class IsoValueKind : uint8_t {
 
 struct IsoStreamRow {
     const char* name;
-    uint16_t offset;  // in the stream's entry
+    uint16_t field;  // IsoInField or IsoOutField: its offset in the stream's entry
     IsoValueKind kind;
     const char* unit;  // nullptr: none
     bool red;          // error counter: red once it counts
@@ -28,16 +28,6 @@ struct IsoStreamRow {
 };
 
 std::span<const IsoStreamRow> IsoStreamRows(Dir d);
-
-// Description of row r for the description pane, nullptr when the row has none.
-const char* IsoStreamRowDescription(Dir d, int row);
-
-class CListColorCtrlEx;
-
-// One AddValueRow cell: ValueNotAvailable shows "n/a", anything else the number with `unit`,
-// red when asked for and not 0.
-void WriteIsoValueCell(CListColorCtrlEx& list, int row, int column, uint32_t value, const char* unit, bool highlight,
-                       NumberFormat format);
 
 // Walks the rows of direction d for one entry in list order. Rows whose table says they show
 // text go to page.AddTextRow(text); every other row to page.AddValueRow(value, unit, highlight,
@@ -48,9 +38,9 @@ void ForEachIsoStreamValue(Dir d, IsoStreamEntryRef entry, bool extended, bool a
         if (!answered || (row.ext && !extended)) {
             page.AddTextRow(Str::NotAvailable);
         } else if (row.kind == IsoValueKind::Bool) {
-            page.AddTextRow(entry.U8(row.offset) != 0 ? Str::Yes : Str::No);
+            page.AddTextRow(entry.U8(row.field) != 0 ? Str::Yes : Str::No);
         } else {
-            page.AddValueRow(entry.U32(row.offset), row.unit, row.red,
+            page.AddValueRow(entry.U32(row.field), row.unit, row.red,
                              row.kind == IsoValueKind::I32 ? NumberFormat::Signed : NumberFormat::Unsigned);
         }
     }

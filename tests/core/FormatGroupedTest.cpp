@@ -5,7 +5,6 @@
 #include <string>
 
 #include "base/FormatGrouped.h"
-#include "pages/NameTables.h"
 
 namespace {
 
@@ -67,24 +66,6 @@ TEST(FormatGrouped, BufferFormTerminatesAndNeverOverruns) {
     EXPECT_EQ(FormatGrouped(42, 0, NumberFormat::Unsigned, std::span<char>(&one, 1)), 0u);
     EXPECT_EQ(one, '\0');
     EXPECT_EQ(FormatGrouped(42, 0, NumberFormat::Unsigned, std::span<char>()), 0u);
-}
-
-TEST(NameTables, BundleTypesByCode) {
-    EXPECT_STREQ(BundleTypeName(1), "Mono 1C");
-    EXPECT_STREQ(BundleTypeName(2), "Stereo 2C");
-    EXPECT_STREQ(BundleTypeName(3), "Multi Channel");
-    EXPECT_STREQ(BundleTypeName(20), "Effect");
-    EXPECT_STREQ(BundleTypeName(100), "SPDIF Transparent");
-    EXPECT_STREQ(BundleTypeName(101), "SPDIF PCM");
-    EXPECT_STREQ(BundleTypeName(200), "MIDI 1C");
-    for (uint32_t unknown : {0u, 4u, 19u, 21u, 102u, 201u, 0xFFFFFFFFu}) EXPECT_STREQ(BundleTypeName(unknown), "Unknown");
-}
-
-TEST(NameTables, ChannelFormatsByCode) {
-    EXPECT_STREQ(ChannelFormatName(1), "Raw Audio");
-    EXPECT_STREQ(ChannelFormatName(2), "SPDIF");
-    EXPECT_STREQ(ChannelFormatName(3), "MIDI");
-    for (uint32_t unknown : {0u, 4u, 20u, 100u, 0xFFFFFFFFu}) EXPECT_STREQ(ChannelFormatName(unknown), "Unknown");
 }
 
 }  // namespace
