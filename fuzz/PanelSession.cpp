@@ -19,13 +19,7 @@
 #include "driver/CDev.h"
 #include "fuzz/AnswerEncoding.h"
 #include "fuzz/SessionScript.h"
-#include "pages/CDlgPgAsio.h"
-#include "pages/CDlgPgChannelsIn.h"
-#include "pages/CDlgPgChannelsOut.h"
-#include "pages/CDlgPgDevices.h"
 #include "pages/CDlgPgInfo.h"
-#include "pages/CDlgPgIsoInStreams.h"
-#include "pages/CDlgPgIsoOutStreams.h"
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/CDlgPgSingleStream.h"
 #include "platform/SettingsStore.h"
@@ -50,24 +44,28 @@ struct ChildRoot {
     uint32_t rootKind;
     uint32_t childKind;
     uint32_t capacity;
-    CDlgPgListBase& (*page)(CQorstatsView&);
+    const char* page;
 };
 const ChildRoot ChildRoots[] = {
-    {NodeKind_IsoInStreams, NodeKind_IsoInStream, IsoStreamStatistics::Capacity,
-     [](CQorstatsView& v) -> CDlgPgListBase& { return v.IsoInPage(); }},
-    {NodeKind_IsoOutStreams, NodeKind_IsoOutStream, IsoStreamStatistics::Capacity,
-     [](CQorstatsView& v) -> CDlgPgListBase& { return v.IsoOutPage(); }},
-    {NodeKind_ChannelsIn, NodeKind_ChannelIn, BundleList::Capacity,
-     [](CQorstatsView& v) -> CDlgPgListBase& { return v.ChannelsInPage(); }},
-    {NodeKind_ChannelsOut, NodeKind_ChannelOut, BundleList::Capacity,
-     [](CQorstatsView& v) -> CDlgPgListBase& { return v.ChannelsOutPage(); }},
+    {NodeKind_IsoInStreams, NodeKind_IsoInStream, IsoStreamStatistics::Capacity, "isoInStreamsPage"},
+    {NodeKind_IsoOutStreams, NodeKind_IsoOutStream, IsoStreamStatistics::Capacity, "isoOutStreamsPage"},
+    {NodeKind_ChannelsIn, NodeKind_ChannelIn, BundleList::Capacity, "channelsInPage"},
+    {NodeKind_ChannelsOut, NodeKind_ChannelOut, BundleList::Capacity, "channelsOutPage"},
 };
 
+// The view's pages by their object names; aborts on a page that is not there.
+template <typename Page>
+Page& Find(CQorstatsView& v, const char* name) {
+    Page* page = v.findChild<Page*>(name);
+    if (!page) Fail("looking for a page", name, 0, 0);
+    return *page;
+}
+
 CDlgPgListBase* ListPages(CQorstatsView& v, size_t i) {
-    CDlgPgListBase* pages[] = {&v.AsioPage(),       &v.DevicesPage(),    &v.IsoInPage(),
-                               &v.IsoOutPage(),     &v.SingleStreamPage(), &v.ChannelsInPage(),
-                               &v.ChannelsOutPage(), &v.SingleChannelPage()};
-    return i < std::size(pages) ? pages[i] : nullptr;
+    static constexpr const char* Names[] = {"asioPage",         "devicesPage",    "isoInStreamsPage",
+                                            "isoOutStreamsPage", "singleStreamPage", "channelsInPage",
+                                            "channelsOutPage",  "singleChannelPage"};
+    return i < std::size(Names) ? &Find<CDlgPgListBase>(v, Names[i]) : nullptr;
 }
 }  // namespace
 
@@ -167,7 +165,7 @@ void PanelSession::CheckConsistency(CMainFrame& frame, const char* when) {
         QTreeWidgetItem* root = view.RootItem(r.rootKind);
         Expect(root != nullptr, when, "missing root", long(r.rootKind));
         Expect(root->data(0, Qt::UserRole).toUInt() == r.rootKind, when, "root code", long(r.rootKind));
-        const uint32_t cached = r.page(view).CachedCount;
+        const uint32_t cached = Find<CDlgPgListBase>(view, r.page).CachedCount;
         Expect(cached <= r.capacity, when, "cached count beyond capacity", long(cached), long(r.capacity));
         Expect(uint32_t(root->childCount()) == cached, when, "children vs cached count", root->childCount(),
                long(cached));
@@ -184,10 +182,10 @@ void PanelSession::CheckConsistency(CMainFrame& frame, const char* when) {
         Expect(list.ColumnCount() >= 0 && list.ColumnCount() <= ListColumnCapacity, when, "list columns",
                list.ColumnCount(), ListColumnCapacity);
     }
-    Expect(view.SingleStreamPage().StreamIndex < IsoStreamStatistics::Capacity, when, "stream index",
-           long(view.SingleStreamPage().StreamIndex));
-    Expect(view.SingleChannelPage().BundleIndex < BundleList::Capacity, when, "bundle index",
-           long(view.SingleChannelPage().BundleIndex));
+    const uint32_t stream = Find<CDlgPgSingleStream>(view, "singleStreamPage").StreamIndex;
+    Expect(stream < IsoStreamStatistics::Capacity, when, "stream index", long(stream));
+    const uint32_t bundle = Find<CDlgPgSingleChannel>(view, "singleChannelPage").BundleIndex;
+    Expect(bundle < BundleList::Capacity, when, "bundle index", long(bundle));
     const NodeCode current = view.CurrentCode();
     if (QTreeWidgetItem* item = tree.currentItem())
         Expect(item->data(0, Qt::UserRole).toUInt() == current, when, "current code", long(current));
@@ -206,14 +204,14 @@ void PanelSession::Describe(CMainFrame& frame, std::string& out) {
         for (int c = 0; c < root->childCount(); ++c) seen += QStringLiteral("  ") + root->child(c)->text(0) + u'\n';
     }
     seen += QString::number(view.CurrentCode(), 16) + u'\n';
-    const std::string_view info = view.InfoPage().InfoText();
+    const std::string_view info = Find<CDlgPgInfo>(view, "infoPage").InfoText();
     seen += QString::fromLatin1(info.data(), qsizetype(info.size())) + u'\n';
     seen += view.DescriptionText() + u'\n';
     // The single stream and channel pages are laid out afresh whenever they are shown; hidden,
     // they still hold whatever they showed last.
     const CDlgPgBase* visible = view.VisiblePage();
     for (size_t i = 0; CDlgPgListBase* page = ListPages(view, i); ++i) {
-        const bool single = page == &view.SingleStreamPage() || page == &view.SingleChannelPage();
+        const bool single = page->objectName().startsWith(u"single");
         if (single && page != visible) continue;
         if (page == visible) seen += u"shown:\n";
         const CListColorCtrlEx& list = page->List();

@@ -1,11 +1,10 @@
 #include "pages/CDlgPgAsio.h"
 
-#include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "rows/AsioRows.h"
 #include "rows/RowTable.h"
 
-CDlgPgAsio::CDlgPgAsio(PageContext& context, QWidget* parent) : CDlgPgListBase(Res::IDD_PAGE_ASIO, context, parent) {}
+CDlgPgAsio::CDlgPgAsio(PageContext& context, QWidget* parent) : CDlgPgListBase("asioPage", context, parent) {}
 
 void CDlgPgAsio::Refresh() {
     const uint32_t rate = ctx_.dev.Snapshot().asioStatistics.SampleRate();
@@ -57,4 +56,4 @@ void CDlgPgAsio::FillValues() {
     }
 }
 
-const char* CDlgPgAsio::RowDescription(int row) { return DescriptionOf(AsioRows(), row); }
+const char* CDlgPgAsio::RowDescription(NodeCode, int row) const { return DescriptionOf(AsioRows(), row); }

@@ -9,9 +9,8 @@ class CDlgPgAsio : public CDlgPgListBase {
 public:
     explicit CDlgPgAsio(PageContext& context, QWidget* parent = nullptr);
 
-    void Refresh();
+    void Refresh() override;
     void BuildList();
     void FillValues();
-
-    static const char* RowDescription(int row);
+    const char* RowDescription(NodeCode code, int row) const override;
 };

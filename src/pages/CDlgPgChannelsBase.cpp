@@ -13,9 +13,9 @@ namespace {
 enum : int { DeviceColumn, ChannelColumn, TypeColumn, DirectionColumn };
 }
 
-CDlgPgChannelsBase::CDlgPgChannelsBase(int templateId, Dir d, uint32_t rootKind, uint32_t childKind,
+CDlgPgChannelsBase::CDlgPgChannelsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind,
                                        PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
-    : CDlgPgListBase(templateId, context, parent),
+    : CDlgPgListBase(objectName, context, parent),
       dir_(d),
       rootKind_(rootKind),
       childKind_(childKind),

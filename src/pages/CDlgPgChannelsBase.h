@@ -13,14 +13,14 @@ class CDlgPgSingleChannel;
 class CDlgPgChannelsBase : public CDlgPgListBase {
     Q_OBJECT
 public:
-    void Refresh();
+    void Refresh() override;
     void BuildList();
     void InsertTreeNodes();
 
     Dir Direction() const { return dir_; }
 
 protected:
-    CDlgPgChannelsBase(int templateId, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
+    CDlgPgChannelsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
                        CDlgPgSingleChannel& single, QWidget* parent);
 
 private:

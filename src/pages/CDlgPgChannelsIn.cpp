@@ -1,11 +1,17 @@
 #include "pages/CDlgPgChannelsIn.h"
 
 #include "base/NodeCode.h"
-#include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
 CDlgPgChannelsIn::CDlgPgChannelsIn(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
-    : CDlgPgChannelsBase(Res::IDD_PAGE_CHANNELS_IN, Dir::In, NodeKind_ChannelsIn, NodeKind_ChannelIn, context, single,
+    : CDlgPgChannelsBase("channelsInPage", Dir::In, NodeKind_ChannelsIn, NodeKind_ChannelIn, context, single,
                          parent) {}
 
-const char* CDlgPgChannelsIn::RowDescription(int) { return Str::AllInChannels; }
+// The list is laid out again before the periodic update, which fills the single channel page.
+void CDlgPgChannelsIn::OnSelect(NodeCode) {
+    if (CachedCount == 0) return;
+    BuildList();
+    Refresh();
+}
+
+const char* CDlgPgChannelsIn::RowDescription(NodeCode, int) const { return Str::AllInChannels; }

@@ -7,6 +7,7 @@ class CDlgPgChannelsIn : public CDlgPgChannelsBase {
     Q_OBJECT
 public:
     CDlgPgChannelsIn(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent = nullptr);
+    void OnSelect(NodeCode code) override;
     // The same text for every row.
-    static const char* RowDescription(int row);
+    const char* RowDescription(NodeCode code, int row) const override;
 };

@@ -2,11 +2,12 @@
 
 #include "pages/CDlgPgChannelsBase.h"
 
-// The "OUT Cannels" page: every output channel with its device, name and bundle type.
+// The "OUT Cannels" page: every output channel with its device, name and bundle type. Unlike
+// the IN page, it is shown as it is when its node is selected.
 class CDlgPgChannelsOut : public CDlgPgChannelsBase {
     Q_OBJECT
 public:
     CDlgPgChannelsOut(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent = nullptr);
     // The same text for every row.
-    static const char* RowDescription(int row);
+    const char* RowDescription(NodeCode code, int row) const override;
 };

@@ -6,13 +6,12 @@
 #include <span>
 
 #include "base/NodeCode.h"
-#include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "rows/DeviceRows.h"
 #include "rows/RowTable.h"
 
 CDlgPgDevices::CDlgPgDevices(PageContext& context, QWidget* parent)
-    : CDlgPgListBase(Res::IDD_PAGE_DEVICES, context, parent) {}
+    : CDlgPgListBase("devicesPage", context, parent) {}
 
 // Devices beyond the list's 50 columns are not shown.
 uint32_t CDlgPgDevices::Columns() const {
@@ -71,4 +70,4 @@ void CDlgPgDevices::FillValues() {
     }
 }
 
-const char* CDlgPgDevices::RowDescription(int row) { return DescriptionOf(DeviceRows(), row); }
+const char* CDlgPgDevices::RowDescription(NodeCode, int row) const { return DescriptionOf(DeviceRows(), row); }

@@ -9,11 +9,10 @@ class CDlgPgDevices : public CDlgPgListBase {
 public:
     explicit CDlgPgDevices(PageContext& context, QWidget* parent = nullptr);
 
-    void Refresh();
+    void Refresh() override;
     void BuildList();
     void FillValues();
-
-    static const char* RowDescription(int row);
+    const char* RowDescription(NodeCode code, int row) const override;
 
 private:
     // CachedCount, cut to the columns the list can hold beside "Property".

@@ -5,11 +5,10 @@
 #include <cstdio>
 
 #include "controls/DialogUnits.h"
-#include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
 CDlgPgInfo::CDlgPgInfo(PageContext& context, QWidget* parent)
-    : CDlgPgBase(Res::IDD_PAGE_INFO, context, parent), label_(new QLabel(this)) {
+    : CDlgPgBase("infoPage", context, parent), label_(new QLabel(this)) {
     resize(DialogUnits::X(302), DialogUnits::Y(292));
     label_->setObjectName("infoText");
     label_->setGeometry(DialogUnits::Rect(26, 37, 260, 177));

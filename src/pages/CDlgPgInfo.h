@@ -16,12 +16,11 @@ public:
     // Rebuilds the text from the published version; with keepBuildText the build line keeps
     // whatever the last version read left (empty after a failed read).
     void Refresh(bool keepBuildText);
+    void Refresh() override { Refresh(false); }
 
     // The text as formatted, tabs included.
     std::string_view InfoText() const { return {infoText_.data(), infoLength_}; }
     QLabel& Label() { return *label_; }
-    // The pane stays empty for this page.
-    static const char* RowDescription(int) { return nullptr; }
 
 private:
     void ShowText();

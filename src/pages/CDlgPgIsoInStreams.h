@@ -7,5 +7,5 @@ class CDlgPgIsoInStreams : public CDlgPgIsoStreamsBase {
     Q_OBJECT
 public:
     CDlgPgIsoInStreams(PageContext& context, CDlgPgSingleStream& single, QWidget* parent = nullptr);
-    static const char* RowDescription(int row);
+    void OnSelect(NodeCode code) override;
 };

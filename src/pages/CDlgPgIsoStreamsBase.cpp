@@ -7,10 +7,11 @@
 #include "pages/CDlgPgSingleStream.h"
 #include "res/StringTable.h"
 #include "rows/IsoStreamRows.h"
+#include "rows/RowTable.h"
 
-CDlgPgIsoStreamsBase::CDlgPgIsoStreamsBase(int templateId, Dir d, uint32_t rootKind, uint32_t childKind,
+CDlgPgIsoStreamsBase::CDlgPgIsoStreamsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind,
                                            PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
-    : CDlgPgListBase(templateId, context, parent),
+    : CDlgPgListBase(objectName, context, parent),
       dir_(d),
       rootKind_(rootKind),
       childKind_(childKind),
@@ -84,4 +85,8 @@ void CDlgPgIsoStreamsBase::InsertTreeNodes() {
         const char* name = ctx_.dev.GetDeviceName(IsoStreamEntryRef::At(stats, dir_, s).DeviceId());
         ctx_.tree.InsertChild(rootKind_, name ? name : "", MakeNodeCode(childKind_, s));
     }
+}
+
+const char* CDlgPgIsoStreamsBase::RowDescription(NodeCode, int row) const {
+    return DescriptionOf(IsoStreamRows(dir_), row);
 }

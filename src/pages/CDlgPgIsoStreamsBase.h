@@ -14,12 +14,13 @@ class CDlgPgSingleStream;
 class CDlgPgIsoStreamsBase : public CDlgPgListBase {
     Q_OBJECT
 public:
-    void Refresh();
+    void Refresh() override;
     void BuildList();
     void FillValues();
     void InsertTreeNodes();
     void AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format);
     void AddTextRow(const char* text);
+    const char* RowDescription(NodeCode code, int row) const override;
 
     Dir Direction() const { return dir_; }
 
@@ -27,7 +28,7 @@ public:
     uint16_t ColumnCursor = 0;
 
 protected:
-    CDlgPgIsoStreamsBase(int templateId, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
+    CDlgPgIsoStreamsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
                          CDlgPgSingleStream& single, QWidget* parent);
 
 private:

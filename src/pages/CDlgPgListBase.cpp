@@ -7,8 +7,8 @@
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 
-CDlgPgListBase::CDlgPgListBase(int templateId, PageContext& context, QWidget* parent)
-    : CDlgPgBase(templateId, context, parent), list_(this) {
+CDlgPgListBase::CDlgPgListBase(const char* objectName, PageContext& context, QWidget* parent)
+    : CDlgPgBase(objectName, context, parent), list_(this) {
     resize(DialogUnits::X(277), DialogUnits::Y(292));
     list_.setObjectName("list");
     list_.setGeometry(DialogUnits::Rect(7, 7, 263, 278));

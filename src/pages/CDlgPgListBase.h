@@ -12,14 +12,15 @@
 class CDlgPgListBase : public CDlgPgBase {
     Q_OBJECT
 public:
-    CDlgPgListBase(int templateId, PageContext& context, QWidget* parent = nullptr);
+    CDlgPgListBase(const char* objectName, PageContext& context, QWidget* parent = nullptr);
 
     CListColorCtrlEx& List() { return list_; }
     const CListColorCtrlEx& List() const { return list_; }
     uint32_t CachedCount = 0;
 
     // The no-driver state: one heading spanning the list, nothing else.
-    void ShowPlaceholder(std::string_view heading);
+    void ShowPlaceholder(std::string_view heading) override;
+    void ResetState() override { CachedCount = 0; }
 
 protected:
     // A counter's cell: ValueNotAvailable shows "n/a", anything else the number with `unit`,

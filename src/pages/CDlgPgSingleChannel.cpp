@@ -5,16 +5,29 @@
 #include <cstdio>
 #include <span>
 
-#include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "rows/NameTables.h"
 #include "rows/RowTable.h"
 #include "rows/SingleChannelRows.h"
 
 CDlgPgSingleChannel::CDlgPgSingleChannel(PageContext& context, QWidget* parent)
-    : CDlgPgListBase(Res::IDD_PAGE_SINGLE_CHANNEL, context, parent) {}
+    : CDlgPgListBase("singleChannelPage", context, parent) {}
 
-const char* CDlgPgSingleChannel::RowDescription(int row) { return DescriptionOf(SingleChannelRows(), row); }
+void CDlgPgSingleChannel::OnSelect(NodeCode code) {
+    const Dir d = KindOf(code) == NodeKind_ChannelIn ? Dir::In : Dir::Out;
+    BundleIndex = IndexOf(code);
+    BuildList(d);
+    FillValues(d);
+}
+
+void CDlgPgSingleChannel::ResetState() {
+    CDlgPgListBase::ResetState();
+    BundleIndex = 0;
+}
+
+const char* CDlgPgSingleChannel::RowDescription(NodeCode, int row) const {
+    return DescriptionOf(SingleChannelRows(), row);
+}
 
 uint32_t CDlgPgSingleChannel::ChannelCount(Dir d) const {
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();

@@ -16,7 +16,10 @@ public:
     // Writes the values of every channel of that bundle.
     void FillValues(Dir d);
 
-    static const char* RowDescription(int row);
+    // A bundle node of either direction: the page lays itself out for it and fills it.
+    void OnSelect(NodeCode code) override;
+    void ResetState() override;
+    const char* RowDescription(NodeCode code, int row) const override;
 
     uint32_t BundleIndex = 0;
 

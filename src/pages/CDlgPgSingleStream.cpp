@@ -3,13 +3,16 @@
 #include <array>
 #include <cstdio>
 
-#include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "rows/IsoStreamRows.h"
 #include "rows/RowTable.h"
 
+namespace {
+Dir DirectionOf(NodeCode code) { return KindOf(code) == NodeKind_IsoInStream ? Dir::In : Dir::Out; }
+}  // namespace
+
 CDlgPgSingleStream::CDlgPgSingleStream(PageContext& context, QWidget* parent)
-    : CDlgPgListBase(Res::IDD_PAGE_SINGLE_STREAM, context, parent) {}
+    : CDlgPgListBase("singleStreamPage", context, parent) {}
 
 void CDlgPgSingleStream::BuildList(Dir d) {
     list_.Clear();
@@ -46,4 +49,18 @@ void CDlgPgSingleStream::AddTextRow(const char* text) {
     ++RowCursor;
 }
 
-const char* CDlgPgSingleStream::RowDescription(Dir d, int row) { return DescriptionOf(IsoStreamRows(d), row); }
+void CDlgPgSingleStream::OnSelect(NodeCode code) {
+    const Dir d = DirectionOf(code);
+    StreamIndex = IndexOf(code);
+    BuildList(d);
+    FillValues(d, IsoStreamEntryRef::At(ctx_.dev.Snapshot().isoStreamStatistics, d, StreamIndex));
+}
+
+void CDlgPgSingleStream::ResetState() {
+    CDlgPgListBase::ResetState();
+    StreamIndex = 0;
+}
+
+const char* CDlgPgSingleStream::RowDescription(NodeCode code, int row) const {
+    return DescriptionOf(IsoStreamRows(DirectionOf(code)), row);
+}

@@ -21,7 +21,10 @@ public:
     void AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format);
     void AddTextRow(const char* text);
 
-    static const char* RowDescription(Dir d, int row);
+    // A stream node of either direction: the page lays itself out for it and fills it.
+    void OnSelect(NodeCode code) override;
+    void ResetState() override;
+    const char* RowDescription(NodeCode code, int row) const override;
 
     uint32_t StreamIndex = 0;
     uint16_t RowCursor = 0;

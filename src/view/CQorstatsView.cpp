@@ -20,8 +20,6 @@
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/CDlgPgSingleStream.h"
 #include "res/StringTable.h"
-#include "rows/IsoStreamRows.h"
-#include "rows/RowTable.h"
 #include "view/IRefreshTimer.h"
 #include "view/TreeIcons.h"
 
@@ -30,16 +28,17 @@ struct SkeletonNode {
     const char* label;
     uint32_t kind;
     int image;
+    PageId page;  // as the polling cycle names the node's page
 };
 // The root nodes, in tree order.
 constexpr std::array<SkeletonNode, 7> Skeleton{{
-    {"General", NodeKind_Info, TreeImage::General},
-    {"ASIO", NodeKind_Asio, TreeImage::Asio},
-    {"Devices", NodeKind_Devices, TreeImage::Devices},
-    {"ISO IN Streams", NodeKind_IsoInStreams, TreeImage::Streams},
-    {"ISO OUT Streams", NodeKind_IsoOutStreams, TreeImage::Streams},
-    {"IN Cannels", NodeKind_ChannelsIn, TreeImage::Channels},
-    {"OUT Cannels", NodeKind_ChannelsOut, TreeImage::Channels},
+    {"General", NodeKind_Info, TreeImage::General, PageId::Info},
+    {"ASIO", NodeKind_Asio, TreeImage::Asio, PageId::Asio},
+    {"Devices", NodeKind_Devices, TreeImage::Devices, PageId::Devices},
+    {"ISO IN Streams", NodeKind_IsoInStreams, TreeImage::Streams, PageId::IsoInStreams},
+    {"ISO OUT Streams", NodeKind_IsoOutStreams, TreeImage::Streams, PageId::IsoOutStreams},
+    {"IN Cannels", NodeKind_ChannelsIn, TreeImage::Channels, PageId::ChannelsIn},
+    {"OUT Cannels", NodeKind_ChannelsOut, TreeImage::Channels, PageId::ChannelsOut},
 }};
 
 // The settings key below HKEY_LOCAL_MACHINE\Software, and its one value.
@@ -86,23 +85,28 @@ CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, SettingsStore& s
     description_->setGeometry(DialogUnits::Rect(185, 305, 281, 29));
 
     info_ = new CDlgPgInfo(context_);
-    asio_ = new CDlgPgAsio(context_);
-    devices_ = new CDlgPgDevices(context_);
-    singleStream_ = new CDlgPgSingleStream(context_);
-    isoIn_ = new CDlgPgIsoInStreams(context_, *singleStream_);
-    isoOut_ = new CDlgPgIsoOutStreams(context_, *singleStream_);
-    singleChannel_ = new CDlgPgSingleChannel(context_);
-    channelsIn_ = new CDlgPgChannelsIn(context_, *singleChannel_);
-    channelsOut_ = new CDlgPgChannelsOut(context_, *singleChannel_);
-    info_->setObjectName("infoPage");
-    asio_->setObjectName("asioPage");
-    devices_->setObjectName("devicesPage");
-    isoIn_->setObjectName("isoInStreamsPage");
-    singleStream_->setObjectName("singleStreamPage");
-    isoOut_->setObjectName("isoOutStreamsPage");
-    channelsIn_->setObjectName("channelsInPage");
-    channelsOut_->setObjectName("channelsOutPage");
-    singleChannel_->setObjectName("singleChannelPage");
+    auto* asio = new CDlgPgAsio(context_);
+    auto* devices = new CDlgPgDevices(context_);
+    auto* singleStream = new CDlgPgSingleStream(context_);
+    auto* isoIn = new CDlgPgIsoInStreams(context_, *singleStream);
+    auto* isoOut = new CDlgPgIsoOutStreams(context_, *singleStream);
+    auto* singleChannel = new CDlgPgSingleChannel(context_);
+    auto* channelsIn = new CDlgPgChannelsIn(context_, *singleChannel);
+    auto* channelsOut = new CDlgPgChannelsOut(context_, *singleChannel);
+    pages_ = {info_, asio, devices, isoIn, singleStream, isoOut, channelsIn, channelsOut, singleChannel};
+    pageOfKind_ = {{
+        {NodeKind_Info, info_},
+        {NodeKind_Asio, asio},
+        {NodeKind_Devices, devices},
+        {NodeKind_IsoInStreams, isoIn},
+        {NodeKind_IsoInStream, singleStream},
+        {NodeKind_IsoOutStreams, isoOut},
+        {NodeKind_IsoOutStream, singleStream},
+        {NodeKind_ChannelsIn, channelsIn},
+        {NodeKind_ChannelIn, singleChannel},
+        {NodeKind_ChannelsOut, channelsOut},
+        {NodeKind_ChannelOut, singleChannel},
+    }};
 
     // The settings key exists before anything is read or written; failures stay silent.
     if (settings_.CreateKey(SettingsStore::Root::LocalMachine, SettingsParent, SettingsKey) == 0) {
@@ -113,34 +117,37 @@ CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, SettingsStore& s
 
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this] { OnTreeSelChanged(); });
     connect(tree_, &CTreeCtrlEx::paneHintRequested, this, [this] { SetDescription(Str::DescriptionHint); });
-    for (size_t i = 0; i < PageCount; ++i)
-        if (auto* list = AllPages(i)->findChild<CListColorCtrlEx*>("list"))
+    for (CDlgPgBase* page : pages_)
+        if (auto* list = page->findChild<CListColorCtrlEx*>("list"))
             connect(list, &CListColorCtrlEx::rowDescriptionRequested, this, [this](int row) { ShowRowDescription(row); });
 }
 
 CQorstatsView::~CQorstatsView() {
     // Page windows are children once created; before that the view owns them directly.
     if (!initialised_)
-        for (size_t i = 0; i < PageCount; ++i) delete AllPages(i);
+        for (CDlgPgBase* page : pages_) delete page;
 }
 
-CDlgPgBase* CQorstatsView::AllPages(size_t i) const {
-    CDlgPgBase* pages[PageCount] = {info_,      asio_,        devices_,     isoIn_,        singleStream_,
-                                    isoOut_,    channelsIn_,  channelsOut_, singleChannel_};
-    return pages[i];
+CDlgPgBase* CQorstatsView::PageOf(uint32_t kind) const {
+    for (const KindPage& entry : pageOfKind_)
+        if (entry.kind == kind) return entry.page;
+    return nullptr;
+}
+
+CDlgPgBase* CQorstatsView::PageOf(PageId page) const {
+    for (const SkeletonNode& node : Skeleton)
+        if (node.page == page) return PageOf(node.kind);
+    return nullptr;
 }
 
 void CQorstatsView::OnInitialUpdate() {
     if (initialised_) return;
     initialised_ = true;
-    for (size_t i = 0; i < PageCount; ++i) {
-        CDlgPgBase* page = AllPages(i);
+    for (CDlgPgBase* page : pages_) {
         page->Create(this);
         page->setGeometry(PageArea);
         page->hide();
     }
-    singleStream_->StreamIndex = 0;
-    singleChannel_->BundleIndex = 0;
 }
 
 // ---- Polling cycle ----
@@ -148,40 +155,15 @@ void CQorstatsView::OnInitialUpdate() {
 void CQorstatsView::RefreshInfoPage(bool keepBuildText) { info_->Refresh(keepBuildText); }
 
 void CQorstatsView::RefreshPage(PageId page) {
-    switch (page) {
-        case PageId::Info: info_->Refresh(false); break;
-        case PageId::Asio: asio_->Refresh(); break;
-        case PageId::Devices: devices_->Refresh(); break;
-        case PageId::IsoInStreams: isoIn_->Refresh(); break;
-        case PageId::IsoOutStreams: isoOut_->Refresh(); break;
-        case PageId::ChannelsIn: channelsIn_->Refresh(); break;
-        case PageId::ChannelsOut: channelsOut_->Refresh(); break;
-    }
+    if (CDlgPgBase* shown = PageOf(page)) shown->Refresh();
 }
 
 void CQorstatsView::ResetPageState() {
-    asio_->CachedCount = 0;
-    devices_->CachedCount = 0;
-    isoIn_->CachedCount = 0;
-    isoOut_->CachedCount = 0;
-    channelsIn_->CachedCount = 0;
-    channelsOut_->CachedCount = 0;
-    singleStream_->StreamIndex = 0;
-    singleChannel_->BundleIndex = 0;
+    for (CDlgPgBase* page : pages_) page->ResetState();
 }
 
 void CQorstatsView::ShowPlaceholder(PageId page, std::string_view heading) {
-    CDlgPgListBase* list = nullptr;
-    switch (page) {
-        case PageId::Info: return;
-        case PageId::Asio: list = asio_; break;
-        case PageId::Devices: list = devices_; break;
-        case PageId::IsoInStreams: list = isoIn_; break;
-        case PageId::IsoOutStreams: list = isoOut_; break;
-        case PageId::ChannelsIn: list = channelsIn_; break;
-        case PageId::ChannelsOut: list = channelsOut_; break;
-    }
-    list->ShowPlaceholder(heading);
+    if (CDlgPgBase* shown = PageOf(page)) shown->ShowPlaceholder(heading);
 }
 
 void CQorstatsView::RebuildTree() {
@@ -249,67 +231,22 @@ void CQorstatsView::InsertChild(uint32_t rootKind, std::string_view label, uint3
 // ---- Selection ----
 
 CDlgPgBase* CQorstatsView::VisiblePage() const {
-    for (size_t i = 0; i < PageCount; ++i)
-        if (AllPages(i)->isVisible()) return AllPages(i);
+    for (CDlgPgBase* page : pages_)
+        if (page->isVisible()) return page;
     return nullptr;
 }
 
 void CQorstatsView::OnTreeSelChanged() {
-    for (size_t i = 0; i < PageCount; ++i) AllPages(i)->hide();
+    for (CDlgPgBase* page : pages_) page->hide();
     if (timer_.IsRefreshTimerRunning()) timer_.StopRefreshTimer();
     if (!dev_.IsOpen()) dev_.Open();
 
     currentItem_ = tree_->currentItem();
     currentCode_ = CodeOf(currentItem_);
     currentKind_ = KindOf(currentCode_);
-    uint32_t index = IndexOf(currentCode_);
-
-    switch (currentKind_) {
-        case NodeKind_Asio: asio_->show(); break;
-        case NodeKind_Devices: devices_->show(); break;
-        case NodeKind_Info: info_->show(); break;
-        case NodeKind_ChannelsOut: channelsOut_->show(); break;
-        case NodeKind_IsoInStreams:
-            if (isoIn_->CachedCount != 0) {
-                isoIn_->BuildList();
-                isoIn_->FillValues();
-            }
-            isoIn_->show();
-            break;
-        case NodeKind_IsoOutStreams:
-            if (isoOut_->CachedCount != 0) {
-                isoOut_->Refresh();
-                isoOut_->BuildList();
-                isoOut_->FillValues();
-            }
-            isoOut_->show();
-            break;
-        case NodeKind_ChannelsIn:
-            if (channelsIn_->CachedCount != 0) {
-                channelsIn_->BuildList();
-                channelsIn_->Refresh();
-            }
-            channelsIn_->show();
-            break;
-        case NodeKind_IsoInStream:
-        case NodeKind_IsoOutStream: {
-            Dir d = currentKind_ == NodeKind_IsoInStream ? Dir::In : Dir::Out;
-            singleStream_->StreamIndex = index;
-            singleStream_->BuildList(d);
-            singleStream_->FillValues(d, IsoStreamEntryRef::At(dev_.Snapshot().isoStreamStatistics, d, index));
-            singleStream_->show();
-            break;
-        }
-        case NodeKind_ChannelIn:
-        case NodeKind_ChannelOut: {
-            Dir d = currentKind_ == NodeKind_ChannelIn ? Dir::In : Dir::Out;
-            singleChannel_->BundleIndex = index;
-            singleChannel_->BuildList(d);
-            singleChannel_->FillValues(d);
-            singleChannel_->show();
-            break;
-        }
-        default: break;
+    if (CDlgPgBase* page = PageOf(currentKind_)) {
+        page->OnSelect(currentCode_);
+        page->show();
     }
 
     // Only the user's own choices are remembered; of those, the first selection of a code above
@@ -357,19 +294,8 @@ void CQorstatsView::SetDescription(const char* text) { description_->setText(QSt
 QString CQorstatsView::DescriptionText() const { return description_->text(); }
 
 void CQorstatsView::ShowRowDescription(int row) {
-    const char* text = nullptr;
-    switch (KindOf(CodeOf(tree_->currentItem()))) {
-        case NodeKind_ChannelsIn: text = Str::AllInChannels; break;
-        case NodeKind_ChannelsOut: text = Str::AllOutChannels; break;
-        case NodeKind_Asio: text = CDlgPgAsio::RowDescription(row); break;
-        case NodeKind_Devices: text = CDlgPgDevices::RowDescription(row); break;
-        case NodeKind_IsoInStreams:
-        case NodeKind_IsoInStream: text = DescriptionOf(IsoStreamRows(Dir::In), row); break;
-        case NodeKind_IsoOutStreams:
-        case NodeKind_IsoOutStream: text = DescriptionOf(IsoStreamRows(Dir::Out), row); break;
-        case NodeKind_ChannelIn:
-        case NodeKind_ChannelOut: text = CDlgPgSingleChannel::RowDescription(row); break;
-        default: break;
-    }
+    const NodeCode code = CodeOf(tree_->currentItem());
+    const CDlgPgBase* page = PageOf(KindOf(code));
+    const char* text = page ? page->RowDescription(code, row) : nullptr;
     SetDescription(text ? text : "");
 }

@@ -16,14 +16,6 @@ class QTreeWidgetItem;
 class CTreeCtrlEx;
 class CDlgPgBase;
 class CDlgPgInfo;
-class CDlgPgAsio;
-class CDlgPgDevices;
-class CDlgPgIsoInStreams;
-class CDlgPgIsoOutStreams;
-class CDlgPgSingleStream;
-class CDlgPgChannelsIn;
-class CDlgPgChannelsOut;
-class CDlgPgSingleChannel;
 class IRefreshTimer;
 
 // The form view: the statistics tree on the left, one page at a time on the right, the
@@ -63,7 +55,6 @@ public:
     CTreeCtrlEx& Tree() { return *tree_; }
     QTreeWidgetItem* RootItem(uint32_t kind) const;
     QString DescriptionText() const;
-    uint32_t HighestSelectedCode() const { return highestSelectedCode_; }
     // Starts the selection history of a new run; a harness that reuses one view for many
     // sessions calls it before each, as a new process would start from nothing.
     void ForgetSelections() {
@@ -73,21 +64,17 @@ public:
     NodeCode CurrentCode() const { return currentCode_; }
     CDlgPgBase* VisiblePage() const;
 
-    CDlgPgInfo& InfoPage() { return *info_; }
-    CDlgPgAsio& AsioPage() { return *asio_; }
-    CDlgPgDevices& DevicesPage() { return *devices_; }
-    CDlgPgIsoInStreams& IsoInPage() { return *isoIn_; }
-    CDlgPgIsoOutStreams& IsoOutPage() { return *isoOut_; }
-    CDlgPgSingleStream& SingleStreamPage() { return *singleStream_; }
-    CDlgPgChannelsIn& ChannelsInPage() { return *channelsIn_; }
-    CDlgPgChannelsOut& ChannelsOutPage() { return *channelsOut_; }
-    CDlgPgSingleChannel& SingleChannelPage() { return *singleChannel_; }
-
 private:
+    static constexpr size_t PageCount = 9;
+    static constexpr size_t KindCount = 11;
+
     // Selections made by the panel itself: they show the node's page but store nothing.
     void SelectByPanel(QTreeWidgetItem* item);
     void SetDescription(const char* text);
-    CDlgPgBase* AllPages(size_t i) const;
+    // The page that shows nodes of `kind`; null for a kind without one (0: nothing selected).
+    CDlgPgBase* PageOf(uint32_t kind) const;
+    // The page the polling cycle means: the page of that root node.
+    CDlgPgBase* PageOf(PageId page) const;
 
     CDev& dev_;
     RestoreWindow& restore_;
@@ -97,16 +84,17 @@ private:
     CTreeCtrlEx* tree_;
     QLabel* description_;
     std::array<QIcon, 5> images_;  // the tree's image list
+    // The information page also refreshes keeping its build line, which no other page has.
     CDlgPgInfo* info_;
-    CDlgPgAsio* asio_;
-    CDlgPgDevices* devices_;
-    CDlgPgIsoInStreams* isoIn_;
-    CDlgPgSingleStream* singleStream_;
-    CDlgPgIsoOutStreams* isoOut_;
-    CDlgPgChannelsIn* channelsIn_;
-    CDlgPgChannelsOut* channelsOut_;
-    CDlgPgSingleChannel* singleChannel_;
-    static constexpr size_t PageCount = 9;
+    // Every page, in the order they are created.
+    std::array<CDlgPgBase*, PageCount> pages_{};
+    struct KindPage {
+        uint32_t kind;
+        CDlgPgBase* page;
+    };
+    // One page per node kind. The single stream and single channel pages show the child nodes
+    // of both directions.
+    std::array<KindPage, KindCount> pageOfKind_{};
 
     struct Root {
         uint32_t kind;

@@ -36,22 +36,14 @@ struct ChildRoot {
     uint32_t rootKind;
     uint32_t childKind;
     uint32_t capacity;
+    const char* page;
 };
 constexpr ChildRoot ChildRoots[] = {
-    {NodeKind_IsoInStreams, NodeKind_IsoInStream, IsoStreamStatistics::Capacity},
-    {NodeKind_IsoOutStreams, NodeKind_IsoOutStream, IsoStreamStatistics::Capacity},
-    {NodeKind_ChannelsIn, NodeKind_ChannelIn, BundleList::Capacity},
-    {NodeKind_ChannelsOut, NodeKind_ChannelOut, BundleList::Capacity},
+    {NodeKind_IsoInStreams, NodeKind_IsoInStream, IsoStreamStatistics::Capacity, "isoInStreamsPage"},
+    {NodeKind_IsoOutStreams, NodeKind_IsoOutStream, IsoStreamStatistics::Capacity, "isoOutStreamsPage"},
+    {NodeKind_ChannelsIn, NodeKind_ChannelIn, BundleList::Capacity, "channelsInPage"},
+    {NodeKind_ChannelsOut, NodeKind_ChannelOut, BundleList::Capacity, "channelsOutPage"},
 };
-
-CDlgPgListBase& PageOf(CQorstatsView& v, uint32_t rootKind) {
-    switch (rootKind) {
-        case NodeKind_IsoInStreams: return v.IsoInPage();
-        case NodeKind_IsoOutStreams: return v.IsoOutPage();
-        case NodeKind_ChannelsIn: return v.ChannelsInPage();
-        default: return v.ChannelsOutPage();
-    }
-}
 
 // The tree and the pages agree: seven roots, each page's children match the count it last
 // built for, child codes are their positions, every list within its fixed table.
@@ -65,16 +57,15 @@ void ExpectConsistent(CQorstatsView& view) {
     for (const ChildRoot& r : ChildRoots) {
         QTreeWidgetItem* root = view.RootItem(r.rootKind);
         ASSERT_NE(root, nullptr);
-        const uint32_t cached = PageOf(view, r.rootKind).CachedCount;
+        const auto* page = view.findChild<CDlgPgListBase*>(r.page);
+        ASSERT_NE(page, nullptr) << r.page;
+        const uint32_t cached = page->CachedCount;
         EXPECT_LE(cached, r.capacity);
         ASSERT_EQ(uint32_t(root->childCount()), cached) << std::hex << r.rootKind;
         for (int c = 0; c < root->childCount(); ++c)
             EXPECT_EQ(root->child(c)->data(0, Qt::UserRole).toUInt(), MakeNodeCode(r.childKind, uint32_t(c)));
     }
-    CDlgPgListBase* pages[] = {&view.AsioPage(),     &view.DevicesPage(),    &view.IsoInPage(),
-                               &view.IsoOutPage(),   &view.SingleStreamPage(), &view.ChannelsInPage(),
-                               &view.ChannelsOutPage(), &view.SingleChannelPage()};
-    for (CDlgPgListBase* page : pages) {
+    for (const CDlgPgListBase* page : view.findChildren<CDlgPgListBase*>()) {
         EXPECT_LE(page->List().RowCount(), ListRowCapacity);
         EXPECT_LE(page->List().ColumnCount(), ListColumnCapacity);
     }
@@ -113,7 +104,7 @@ void ExerciseAndRecover(PanelFixture& p) {
     EXPECT_EQ(p.Root(NodeKind_IsoOutStreams)->childCount(), 2);
     EXPECT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 5);
     EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 5);
-    EXPECT_EQ(p.View().DevicesPage().List().ColumnCount(), 3);
+    EXPECT_EQ(p.Page<CDlgPgDevices>("devicesPage").List().ColumnCount(), 3);
 }
 
 void StoreNode(PanelFixture& p, uint32_t code) {
@@ -198,7 +189,7 @@ TEST(DriverFaults, AFailedReadIsShownAsSuchAndNeverAsAValueOrAChangeOfTheTree) {
         for (const auto& [kind, count] : {std::pair{NodeKind_IsoInStreams, 2}, {NodeKind_IsoOutStreams, 2},
                                           {NodeKind_ChannelsIn, 5}, {NodeKind_ChannelsOut, 5}})
             EXPECT_EQ(p.Root(kind)->childCount(), count) << std::hex << kind;
-        EXPECT_EQ(p.View().DevicesPage().List().ColumnCount(), 3);
+        EXPECT_EQ(p.Page<CDlgPgDevices>("devicesPage").List().ColumnCount(), 3);
         EXPECT_EQ(p.View().VisiblePage(), page) << "the selection stays";
         QTreeWidgetItem* selected = p.View().Tree().currentItem();
         p.Select(p.Root(NodeKind_Info));
@@ -229,14 +220,14 @@ TEST(DriverFaults, CountsBeyondEveryCapacityAreClampedOnTreeAndPages) {
     EXPECT_EQ(uint32_t(p.Root(NodeKind_ChannelsIn)->childCount()), BundleList::Capacity);
     EXPECT_EQ(uint32_t(p.Root(NodeKind_ChannelsOut)->childCount()), BundleList::Capacity);
     EXPECT_EQ(p.dev.DeviceCount(), DeviceList::Capacity);
-    EXPECT_EQ(p.View().DevicesPage().List().ColumnCount(), ListColumnCapacity) << "devices beyond 49 are not shown";
-    EXPECT_LE(p.View().IsoInPage().List().ColumnCount(), 1 + int(IsoStreamStatistics::Capacity));
+    EXPECT_EQ(p.Page<CDlgPgDevices>("devicesPage").List().ColumnCount(), ListColumnCapacity) << "devices beyond 49 are not shown";
+    EXPECT_LE(p.Page<CDlgPgIsoInStreams>("isoInStreamsPage").List().ColumnCount(), 1 + int(IsoStreamStatistics::Capacity));
 
     // A bundle that claims 99 channels shows the 16 its record holds. (Reading stops at the
     // first channel the driver does not know, so only the first bundle is read.)
     p.Select(p.Root(NodeKind_ChannelsIn)->child(0));
     EXPECT_EQ(p.dev.Snapshot().Bundle(Dir::In, 0).RawChannelCount(), FaultPlan::OvercountChannels);
-    EXPECT_EQ(uint32_t(p.View().SingleChannelPage().List().ColumnCount()), 1 + ChannelBundleInfo::EntryCapacity);
+    EXPECT_EQ(uint32_t(p.Page<CDlgPgSingleChannel>("singleChannelPage").List().ColumnCount()), 1 + ChannelBundleInfo::EntryCapacity);
     SelectEveryNode(p);
     p.Tick(2);
     ExpectConsistent(p.View());
@@ -254,7 +245,7 @@ TEST(DriverFaults, NamesWithoutNulAreCutAtTheirFields) {
 
     p.Select(p.Root(NodeKind_Devices));
     p.Tick();
-    const CListColorCtrlEx& devices = p.View().DevicesPage().List();
+    const CListColorCtrlEx& devices = p.Page<CDlgPgDevices>("devicesPage").List();
     EXPECT_TRUE(devices.CellText(1, 1).startsWith("Velmoric"));
     EXPECT_LE(size_t(devices.CellText(1, 1).size()), DeviceInfoField::HardwareNameSize);
     EXPECT_EQ(size_t(devices.CellText(2, 1).size()), DeviceInfoField::NickNameSize);
@@ -265,7 +256,7 @@ TEST(DriverFaults, NamesWithoutNulAreCutAtTheirFields) {
     EXPECT_LE(size_t(stream->text(0).size()), CDev::NameBufferSize - 1);
 
     p.Select(p.Root(NodeKind_ChannelsOut)->child(0));
-    const CListColorCtrlEx& channel = p.View().SingleChannelPage().List();
+    const CListColorCtrlEx& channel = p.Page<CDlgPgSingleChannel>("singleChannelPage").List();
     EXPECT_EQ(size_t(channel.CellText(0, 1).size()), ChannelInfoField::NameSize);
     EXPECT_EQ(size_t(channel.CellText(1, 1).size()), ChannelInfoField::NameSize);
     ExerciseAndRecover(p);
@@ -285,7 +276,7 @@ TEST(DriverFaults, ShortAnswersAreFailedReads) {
     // Half of the record holds the input streams; the output count lies beyond it. Neither is believed.
     EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
     EXPECT_EQ(p.Root(NodeKind_IsoOutStreams)->childCount(), 2);
-    EXPECT_EQ(p.View().IsoInPage().List().CellText(3, 1), "n/a");
+    EXPECT_EQ(p.Page<CDlgPgIsoInStreams>("isoInStreamsPage").List().CellText(3, 1), "n/a");
     EXPECT_EQ(p.frame->StatusBar().PaneText(0), "Driver opened - can't read from device.");
 
     plan.shortCode = 0;  // every code
@@ -373,7 +364,7 @@ TEST(DriverFaults, ThousandUnloadsResetTheViewOnceEachAndTheStoredNodeComesBack)
         ASSERT_FALSE(p.Root(NodeKind_Info)->data(0, Marker).isValid()) << "the loss resets the view";
         ASSERT_EQ(KindOf(p.Selected()), NodeKind_Info);
         ASSERT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 0);
-        ASSERT_EQ(p.View().ChannelsInPage().List().HeadingText(0), "No IN Channel(s) Available");
+        ASSERT_EQ(p.Page<CDlgPgChannelsIn>("channelsInPage").List().HeadingText(0), "No IN Channel(s) Available");
 
         p.Root(NodeKind_Info)->setData(0, Marker, cycle);
         p.Tick();
@@ -386,7 +377,7 @@ TEST(DriverFaults, ThousandUnloadsResetTheViewOnceEachAndTheStoredNodeComesBack)
         p.Tick(3);
         ASSERT_EQ(p.Selected(), Stored);
         ASSERT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 5);
-        ASSERT_EQ(p.View().SingleChannelPage().BundleIndex, 2u);
+        ASSERT_EQ(p.Page<CDlgPgSingleChannel>("singleChannelPage").BundleIndex, 2u);
     }
     ExpectConsistent(p.View());
     EXPECT_EQ(p.StoredCode(), Stored);

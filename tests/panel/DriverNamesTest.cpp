@@ -41,16 +41,16 @@ TEST(DriverNames, ShowDecodedInCellsHeadingsAndTreeLabels) {
         ASSERT_GT(p.Root(NodeKind_ChannelsIn)->childCount(), 0);
         EXPECT_TRUE(p.Root(NodeKind_ChannelsIn)->child(0)->text(0).startsWith(c.shownName + " ["))
             << p.Root(NodeKind_ChannelsIn)->child(0)->text(0).toStdString();
-        EXPECT_EQ(p.View().IsoInPage().List().HeadingText(1), c.shownName);
+        EXPECT_EQ(p.Page<CDlgPgIsoInStreams>("isoInStreamsPage").List().HeadingText(1), c.shownName);
 
         p.Select(p.Root(NodeKind_Devices));
         p.Tick();
-        EXPECT_EQ(p.View().DevicesPage().List().CellText(1, 1), c.shownName);
-        EXPECT_EQ(p.View().DevicesPage().List().CellText(2, 1), c.shownNick);
+        EXPECT_EQ(p.Page<CDlgPgDevices>("devicesPage").List().CellText(1, 1), c.shownName);
+        EXPECT_EQ(p.Page<CDlgPgDevices>("devicesPage").List().CellText(2, 1), c.shownNick);
 
         p.Select(p.Root(NodeKind_ChannelsIn));
         p.Tick();
-        EXPECT_EQ(p.View().ChannelsInPage().List().CellText(0, 0), c.shownName);
-        EXPECT_EQ(p.View().ChannelsInPage().List().CellText(0, 1), c.shownName);
+        EXPECT_EQ(p.Page<CDlgPgChannelsIn>("channelsInPage").List().CellText(0, 0), c.shownName);
+        EXPECT_EQ(p.Page<CDlgPgChannelsIn>("channelsInPage").List().CellText(0, 1), c.shownName);
     }
 }

@@ -33,9 +33,9 @@ TEST(MainFrame, StartsWithoutDriverOnGeneralWithPlaceholdersAndRedStatus) {
     EXPECT_EQ(KindOf(p.Selected()), NodeKind_Info);
     EXPECT_EQ(p.View().Tree().topLevelItemCount(), 7);
     EXPECT_EQ(p.View().DescriptionText(), "");
-    EXPECT_EQ(p.View().AsioPage().List().HeadingText(0), "No ASIO Information Available");
-    EXPECT_EQ(p.View().DevicesPage().List().HeadingText(0), "No Device(s) Available");
-    EXPECT_TRUE(p.View().InfoPage().InfoText().find("V0.00.0") != std::string_view::npos);
+    EXPECT_EQ(p.Page<CDlgPgAsio>("asioPage").List().HeadingText(0), "No ASIO Information Available");
+    EXPECT_EQ(p.Page<CDlgPgDevices>("devicesPage").List().HeadingText(0), "No Device(s) Available");
+    EXPECT_TRUE(p.Page<CDlgPgInfo>("infoPage").InfoText().find("V0.00.0") != std::string_view::npos);
     EXPECT_EQ(p.StoredCode(), 0u);
 }
 
@@ -51,14 +51,14 @@ TEST(MainFrame, FollowsTheDriverComingAndGoing) {
     EXPECT_EQ(PaneText(p, 0), "Reading from device.");
     EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
     EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 5);
-    EXPECT_TRUE(p.View().InfoPage().InfoText().find("Debug Build") != std::string_view::npos);
+    EXPECT_TRUE(p.Page<CDlgPgInfo>("infoPage").InfoText().find("Debug Build") != std::string_view::npos);
 
     p.sim.SetLoaded(false);
     p.Tick();
     EXPECT_EQ(PaneText(p, 2), "Driver not opened.");
     EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 0);
     EXPECT_EQ(KindOf(p.Selected()), NodeKind_Info);
-    EXPECT_EQ(p.View().IsoInPage().List().HeadingText(0), "No IN Stream(s) Available");
+    EXPECT_EQ(p.Page<CDlgPgIsoInStreams>("isoInStreamsPage").List().HeadingText(0), "No IN Stream(s) Available");
 
     p.sim.SetLoaded(true);
     p.Tick(2);
@@ -68,7 +68,7 @@ TEST(MainFrame, FollowsTheDriverComingAndGoing) {
     p.sim.SetLoaded(false);
     p.Tick();
     EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 0);
-    EXPECT_EQ(p.View().IsoInPage().List().HeadingText(0), "No IN Stream(s) Available");
+    EXPECT_EQ(p.Page<CDlgPgIsoInStreams>("isoInStreamsPage").List().HeadingText(0), "No IN Stream(s) Available");
 }
 
 TEST(MainFrame, ToolbarBitmapAlternatesWhileReadingAndStopsWithStartStop) {
@@ -149,7 +149,7 @@ TEST(MainFrame, TheSelectionIsTheUsersWhateverTheDriverInserts) {
     p.sim.SetBundleCounts(5, 5);
     p.Tick();
     EXPECT_EQ(p.Selected(), Fourth);
-    EXPECT_EQ(p.View().SingleChannelPage().BundleIndex, 3u);
+    EXPECT_EQ(p.Page<CDlgPgSingleChannel>("singleChannelPage").BundleIndex, 3u);
     p.Tick(5);
     EXPECT_EQ(p.Selected(), Fourth);
     EXPECT_EQ(p.StoredCode(), Fourth);
@@ -164,7 +164,7 @@ TEST(MainFrame, StoredChildNodeComesBackWithinFourTicksAfterARestart) {
     p.frame->show();
     p.Tick(4);
     EXPECT_EQ(p.Selected(), 0x21000002u);
-    CDlgPgSingleChannel& page = p.View().SingleChannelPage();
+    CDlgPgSingleChannel& page = p.Page<CDlgPgSingleChannel>("singleChannelPage");
     EXPECT_TRUE(page.isVisible());
     EXPECT_EQ(page.BundleIndex, 2u);
     EXPECT_EQ(page.List().CellText(2, 1), "Input");
@@ -201,7 +201,7 @@ TEST(MainFrame, DescriptionPaneFollowsRowClicksAndTreeClicks) {
     p.Select(p.Root(NodeKind_Asio));
     EXPECT_EQ(p.View().DescriptionText(),
               "For a description of each statistics counter, select the corresponding item in the list.");
-    CListColorCtrlEx& list = p.View().AsioPage().List();
+    CListColorCtrlEx& list = p.Page<CDlgPgAsio>("asioPage").List();
     p.View().ShowRowDescription(0);
     EXPECT_EQ(p.View().DescriptionText(), "Current sample rate, in units of samples per second.");
     p.View().ShowRowDescription(16);  // the spacer row has none

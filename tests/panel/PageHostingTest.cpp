@@ -93,6 +93,57 @@ TEST(PageHosting, EachNodeKindShowsExactlyItsPageAndNoSelectionShowsNone) {
     EXPECT_EQ(ShownPages(*p.frame), "");
 }
 
+TEST(PageHosting, EveryNodeKindDescribesItsRowsFromItsOwnTable) {
+    PanelFixture p;
+    p.Start();
+    p.Tick(6);
+
+    // Rows past a table's end, the ASIO spacer and the general page leave the pane empty.
+    const struct {
+        QTreeWidgetItem* item;
+        int row;
+        const char* description;
+    } clicks[] = {
+        {p.Root(NodeKind_Info), 0, ""},
+        {p.Root(NodeKind_Asio), 0, "Current sample rate, in units of samples per second."},
+        {p.Root(NodeKind_Asio), 4,
+         "Currently selected buffer switch interval.\nThe value is determined by the most recent open by an ASIO "
+         "instance in terms of microseconds."},
+        {p.Root(NodeKind_Asio), 16, ""},
+        {p.Root(NodeKind_Asio), 17, "InBufferOverrun"},
+        {p.Root(NodeKind_Asio), 21, ""},
+        {p.Root(NodeKind_Devices), 0, "Unambiguously device id."},
+        {p.Root(NodeKind_Devices), 4, ""},
+        {p.Root(NodeKind_IsoInStreams), 3, "Total number of isochronous packets received"},
+        {p.Root(NodeKind_IsoInStreams), -1, ""},
+        {p.Root(NodeKind_IsoInStreams)->child(1), 3, "Total number of isochronous packets received"},
+        {p.Root(NodeKind_IsoInStreams)->child(1), 40,
+         "Incremented if frame pointer distance exceeds limit2=CallbackInterval."},
+        {p.Root(NodeKind_IsoInStreams)->child(1), 41, ""},
+        {p.Root(NodeKind_IsoOutStreams), 3, "Total number of isochronous packets sent."},
+        {p.Root(NodeKind_IsoOutStreams)->child(0), 3, "Total number of isochronous packets sent."},
+        {p.Root(NodeKind_IsoOutStreams)->child(0), 21, "Maximum number of data blocks per (non-empty) packet."},
+        {p.Root(NodeKind_IsoOutStreams)->child(0), 22, ""},
+        {p.Root(NodeKind_ChannelsIn), 7, "All available in channel(s)"},
+        {p.Root(NodeKind_ChannelsIn)->child(0), 3, "Internal device ID."},
+        {p.Root(NodeKind_ChannelsOut), 0, "All available out channel(s)"},
+        {p.Root(NodeKind_ChannelsOut)->child(1), 16,
+         "No KS buffer available, samples or MIDI bytes have been dropped."},
+        {p.Root(NodeKind_ChannelsOut)->child(1), 17, ""},
+    };
+    for (const auto& click : clicks) {
+        ASSERT_NE(click.item, nullptr) << click.description;
+        p.Select(click.item);
+        p.View().ShowRowDescription(click.row);
+        EXPECT_EQ(p.View().DescriptionText(), click.description)
+            << click.item->text(0).toStdString() << ", row " << click.row;
+    }
+
+    p.Select(nullptr);
+    p.View().ShowRowDescription(0);
+    EXPECT_EQ(p.View().DescriptionText(), "");
+}
+
 TEST(PageHosting, RefreshTicksGoOnAfterEverySelectionChange) {
     PanelFixture p;
     p.frame = std::make_unique<CMainFrame>(p.dev, *p.settings, CMainFrame::Timers::Real);

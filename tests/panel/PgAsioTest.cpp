@@ -130,16 +130,4 @@ TEST_F(PgAsio, ASampleRateOfZeroLeavesThePlaceholder) {
     EXPECT_EQ(page.List().RowCount(), 0);
 }
 
-TEST(PgAsioDescriptions, FollowTheRowsAndTheSpacerHasNone) {
-    EXPECT_STREQ(CDlgPgAsio::RowDescription(0), "Current sample rate, in units of samples per second.");
-    EXPECT_STREQ(CDlgPgAsio::RowDescription(4),
-                 "Currently selected buffer switch interval.\nThe value is determined by the most recent open by "
-                 "an ASIO instance in terms of microseconds.");
-    EXPECT_STREQ(CDlgPgAsio::RowDescription(10), "ASIO worker thread has missed at least one switch event.");
-    EXPECT_EQ(CDlgPgAsio::RowDescription(16), nullptr);
-    EXPECT_STREQ(CDlgPgAsio::RowDescription(17), "InBufferOverrun");
-    EXPECT_EQ(CDlgPgAsio::RowDescription(21), nullptr);
-    EXPECT_EQ(CDlgPgAsio::RowDescription(-1), nullptr);
-}
-
 }  // namespace

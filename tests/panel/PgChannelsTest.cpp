@@ -168,9 +168,4 @@ TEST_F(PgChannels, MoreChannelsThanRowsStayInsideTheList) {
     EXPECT_EQ(in.List().RowCount(), 256);
 }
 
-TEST(PgChannelsDescriptions, OneTextForEveryRow) {
-    EXPECT_STREQ(CDlgPgChannelsIn::RowDescription(0), "All available in channel(s)");
-    EXPECT_STREQ(CDlgPgChannelsOut::RowDescription(7), "All available out channel(s)");
-}
-
 }  // namespace

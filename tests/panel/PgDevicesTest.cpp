@@ -106,11 +106,4 @@ TEST_F(PgDevices, MoreDevicesThanColumnsStayInsideTheList) {
     EXPECT_EQ(Text(List(), 1, 49), "Device 48");
 }
 
-TEST(PgDevicesDescriptions, FollowTheRows) {
-    EXPECT_STREQ(CDlgPgDevices::RowDescription(0), "Unambiguously device id.");
-    EXPECT_STREQ(CDlgPgDevices::RowDescription(3), "Current sample rate, in units of samples per second.");
-    EXPECT_EQ(CDlgPgDevices::RowDescription(4), nullptr);
-    EXPECT_EQ(CDlgPgDevices::RowDescription(-1), nullptr);
-}
-
 }  // namespace

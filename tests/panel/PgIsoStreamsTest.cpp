@@ -332,15 +332,4 @@ TEST_F(PgIsoStreams, CountsArePastTheRecordOnlyAsFarAsItsCapacity) {
     EXPECT_EQ(tree.ChildrenOf(NodeKind_IsoOutStreams).size(), 16u);
 }
 
-TEST(PgIsoStreamsDescriptions, FollowTheRowsOfEachDirection) {
-    EXPECT_STREQ(CDlgPgIsoInStreams::RowDescription(3), "Total number of isochronous packets received");
-    EXPECT_STREQ(CDlgPgIsoOutStreams::RowDescription(3), "Total number of isochronous packets sent.");
-    EXPECT_STREQ(CDlgPgIsoInStreams::RowDescription(40),
-                 "Incremented if frame pointer distance exceeds limit2=CallbackInterval.");
-    EXPECT_EQ(CDlgPgIsoInStreams::RowDescription(41), nullptr);
-    EXPECT_STREQ(CDlgPgIsoOutStreams::RowDescription(21), "Maximum number of data blocks per (non-empty) packet.");
-    EXPECT_EQ(CDlgPgIsoOutStreams::RowDescription(22), nullptr);
-    EXPECT_EQ(CDlgPgSingleStream::RowDescription(Dir::In, -1), nullptr);
-}
-
 }  // namespace

@@ -188,11 +188,4 @@ TEST_F(PgSingleChannel, NameFieldsWithoutNulStopAtTheirField) {
     EXPECT_EQ(Cell(NickName), std::string(40, 'x'));
 }
 
-TEST(PgSingleChannelTables, Descriptions) {
-    EXPECT_STREQ(CDlgPgSingleChannel::RowDescription(3), "Internal device ID.");
-    EXPECT_STREQ(CDlgPgSingleChannel::RowDescription(16),
-                 "No KS buffer available, samples or MIDI bytes have been dropped.");
-    EXPECT_EQ(CDlgPgSingleChannel::RowDescription(17), nullptr);
-}
-
 }  // namespace

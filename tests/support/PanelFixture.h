@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTreeWidgetItem>
 #include <memory>
+#include <stdexcept>
+#include <string>
 
 #include "app/CMainFrame.h"
 #include "controls/CTreeCtrlEx.h"
@@ -36,6 +38,13 @@ struct PanelFixture {
         return Start();
     }
     CQorstatsView& View() { return frame->View(); }
+    // One of the view's pages, by its object name.
+    template <typename P>
+    P& Page(const char* objectName) {
+        auto* page = View().findChild<P*>(objectName);
+        if (!page) throw std::runtime_error(std::string("no page ") + objectName);
+        return *page;
+    }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
             sim.Advance(500);
