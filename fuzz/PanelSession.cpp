@@ -23,12 +23,12 @@
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/CDlgPgSingleStream.h"
 #include "platform/SettingsStore.h"
+#include "settings/PanelSettings.h"
 #include "view/CQorstatsView.h"
 
 namespace AE = AnswerEncoding;
 
 namespace {
-constexpr const char* SettingsPath = "Software\\Quandrel\\QOR_Stats";
 
 [[noreturn]] void Fail(const char* when, const char* what, long a, long b) {
     std::fprintf(stderr, "panel inconsistent %s: %s (%ld vs %ld)\n", when, what, a, b);
@@ -87,8 +87,9 @@ void PanelSession::StartOver(std::optional<uint32_t> storedNode) {
     slot_.Plug(nullptr);
     if (!frame.Cycle().ReadingEnabled()) frame.OnStartStop();
     QFile::remove(QString::fromStdString(settingsFile_));
-    settings_.CreateKey(SettingsStore::Root::LocalMachine, "Software", "Quandrel\\QOR_Stats");
-    if (storedNode) settings_.WriteDword(SettingsStore::Root::LocalMachine, SettingsPath, "LastSelItem", *storedNode);
+    PanelSettings settings(settings_);
+    settings.CreateKey();
+    if (storedNode) settings.SetLastSelItem(*storedNode);
     slot_.ZeroWritten();
     dev_.MutableValidity() = RecordValidity{};
     dev_.ClearReadFailed();

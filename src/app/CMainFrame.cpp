@@ -36,7 +36,7 @@ void ShowError(QWidget* owner, const char* caption, const char* text) {
 }  // namespace
 
 CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidget* parent)
-    : QMainWindow(parent), dev_(dev), timerMode_(timers) {
+    : QMainWindow(parent), dev_(dev), settings_(settings), timerMode_(timers) {
     setObjectName("mainFrame");
     setWindowTitle(QString::fromLatin1(Str::PromptStartStop).section('\n', 0, 0));
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
@@ -44,7 +44,7 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     CreateMenu();
     CreateToolbar();
     CreateStatusBar();
-    view_ = new CQorstatsView(dev, restore_, settings, *this, this);
+    view_ = new CQorstatsView(dev, restore_, settings_, *this, this);
     scroller_ = new QScrollArea(this);
     scroller_->setObjectName("viewScroller");
     scroller_->setFrameShape(QFrame::NoFrame);

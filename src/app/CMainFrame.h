@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "cycle/PollingCycle.h"
+#include "settings/PanelSettings.h"
 #include "view/IRefreshTimer.h"
 
 class QAction;
@@ -73,6 +74,7 @@ private:
     const QIcon& StartStopImage(int bitmapId) const;
 
     CDev& dev_;
+    PanelSettings settings_;
     Timers timerMode_;
     RestoreWindow restore_;
     CColoredStatusBarCtrl* statusBar_ = nullptr;

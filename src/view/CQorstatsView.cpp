@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QTreeWidgetItem>
 #include <array>
-#include <cstdio>
 
 #include "controls/CTreeCtrlEx.h"
 #include "controls/DialogUnits.h"
@@ -41,23 +40,13 @@ constexpr std::array<SkeletonNode, 7> Skeleton{{
     {"OUT Cannels", NodeKind_ChannelsOut, TreeImage::Channels, PageId::ChannelsOut},
 }};
 
-// The settings key below HKEY_LOCAL_MACHINE\Software, and its one value.
-constexpr const char* SettingsParent = "Software";
-constexpr const char* SettingsKey = "Quandrel\\QOR_Stats";
-constexpr const char* LastSelItemValue = "LastSelItem";
-constexpr size_t PathBufferSize = 256;
-
-void JoinPath(char (&buffer)[PathBufferSize]) {
-    std::snprintf(buffer, sizeof buffer, "%s\\%s", SettingsParent, SettingsKey);
-}
-
 // Where the pages sit in the view, in pixels.
 const QRect PageArea(280, 10, 420, 480);
 
 NodeCode CodeOf(const QTreeWidgetItem* item) { return item ? item->data(0, Qt::UserRole).toUInt() : 0; }
 }  // namespace
 
-CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, SettingsStore& settings, IRefreshTimer& timer,
+CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& settings, IRefreshTimer& timer,
                              QWidget* parent)
     : QWidget(parent), dev_(dev), restore_(restore), settings_(settings), timer_(timer),
       context_{dev, restore, *this} {
@@ -108,12 +97,7 @@ CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, SettingsStore& s
         {NodeKind_ChannelOut, singleChannel},
     }};
 
-    // The settings key exists before anything is read or written; failures stay silent.
-    if (settings_.CreateKey(SettingsStore::Root::LocalMachine, SettingsParent, SettingsKey) == 0) {
-        char path[PathBufferSize];
-        JoinPath(path);
-        settings_.CloseKey(settings_.OpenKey(SettingsStore::Root::LocalMachine, path));
-    }
+    settings_.CreateKey();
 
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this] { OnTreeSelChanged(); });
     connect(tree_, &CTreeCtrlEx::paneHintRequested, this, [this] { SetDescription(Str::DescriptionHint); });
@@ -256,15 +240,14 @@ void CQorstatsView::OnTreeSelChanged() {
     if (currentCode_ > highestSelectedCode_)
         highestSelectedCode_ = currentCode_;
     else if (byUser && currentCode_ != 0 && restore_.RestoreSelectionPending == 0)
-        WriteLastSelItem(currentCode_);
+        settings_.SetLastSelItem(currentCode_);
 
     timer_.RestartRefreshTimer();
     SetDescription(Str::DescriptionHint);
 }
 
-// The node the user chose in this run, or else the stored one.
 QTreeWidgetItem* CQorstatsView::FindLastSelectedItem() const {
-    const uint32_t stored = chosenCode_ != 0 ? chosenCode_ : ReadLastSelItem();
+    const uint32_t stored = chosenCode_ != 0 ? chosenCode_ : settings_.LastSelItem();
     for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* root = tree_->topLevelItem(i);
         if (CodeOf(root) == stored) return root;
@@ -272,19 +255,6 @@ QTreeWidgetItem* CQorstatsView::FindLastSelectedItem() const {
             if (CodeOf(root->child(c)) == stored) return root->child(c);
     }
     return nullptr;
-}
-
-bool CQorstatsView::WriteLastSelItem(uint32_t code) {
-    static char path[PathBufferSize];
-    JoinPath(path);
-    return settings_.WriteDword(SettingsStore::Root::LocalMachine, path, LastSelItemValue, code) == 0;
-}
-
-uint32_t CQorstatsView::ReadLastSelItem() const {
-    char path[PathBufferSize];
-    JoinPath(path);
-    uint32_t value = 0;
-    return settings_.ReadDword(SettingsStore::Root::LocalMachine, path, LastSelItemValue, value) == 0 ? value : 0;
 }
 
 // ---- Description pane ----

@@ -9,7 +9,7 @@
 #include "cycle/PollingTargets.h"
 #include "pages/IStatisticsTree.h"
 #include "pages/PageContext.h"
-#include "platform/SettingsStore.h"
+#include "settings/PanelSettings.h"
 
 class QLabel;
 class QTreeWidgetItem;
@@ -24,7 +24,7 @@ class IRefreshTimer;
 class CQorstatsView : public QWidget, public IPollingView, public IStatisticsTree {
     Q_OBJECT
 public:
-    CQorstatsView(CDev& dev, RestoreWindow& restore, SettingsStore& settings, IRefreshTimer& timer,
+    CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& settings, IRefreshTimer& timer,
                   QWidget* parent = nullptr);
     ~CQorstatsView() override;
 
@@ -46,11 +46,7 @@ public:
     void InsertChild(uint32_t rootKind, std::string_view label, uint32_t code) override;
     uint32_t CurrentKind() const override { return currentKind_; }
 
-    QTreeWidgetItem* FindLastSelectedItem() const;
-    bool WriteLastSelItem(uint32_t code);
-    uint32_t ReadLastSelItem() const;
     void ShowRowDescription(int row);
-    void OnTreeSelChanged();
 
     CTreeCtrlEx& Tree() { return *tree_; }
     QTreeWidgetItem* RootItem(uint32_t kind) const;
@@ -68,6 +64,9 @@ private:
     static constexpr size_t PageCount = 9;
     static constexpr size_t KindCount = 11;
 
+    void OnTreeSelChanged();
+    // The node the user chose in this run, or else the stored one; null when the tree has neither.
+    QTreeWidgetItem* FindLastSelectedItem() const;
     // Selections made by the panel itself: they show the node's page but store nothing.
     void SelectByPanel(QTreeWidgetItem* item);
     void SetDescription(const char* text);
@@ -78,7 +77,7 @@ private:
 
     CDev& dev_;
     RestoreWindow& restore_;
-    SettingsStore& settings_;
+    PanelSettings& settings_;
     IRefreshTimer& timer_;
     PageContext context_;
     CTreeCtrlEx* tree_;

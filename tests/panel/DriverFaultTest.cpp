@@ -14,23 +14,18 @@
 #include "controls/CListColorCtrlEx.h"
 #include "controls/ListCell.h"
 #include "driver/IoctlCodes.h"
-#include "pages/CDlgPgAsio.h"
 #include "pages/CDlgPgChannelsIn.h"
-#include "pages/CDlgPgChannelsOut.h"
 #include "pages/CDlgPgDevices.h"
 #include "pages/CDlgPgIsoInStreams.h"
-#include "pages/CDlgPgIsoOutStreams.h"
 #include "pages/CDlgPgSingleChannel.h"
-#include "pages/CDlgPgSingleStream.h"
 #include "platform/SocketControlDevice.h"
+#include "settings/PanelSettings.h"
 #include "sim/SimServer.h"
 #include "support/PanelFixture.h"
 
 using sim::FaultPlan;
 
 namespace {
-
-constexpr const char* SettingsKey = "Software\\Quandrel\\QOR_Stats";
 
 struct ChildRoot {
     uint32_t rootKind;
@@ -108,8 +103,9 @@ void ExerciseAndRecover(PanelFixture& p) {
 }
 
 void StoreNode(PanelFixture& p, uint32_t code) {
-    p.settings->CreateKey(SettingsStore::Root::LocalMachine, "Software", "Quandrel\\QOR_Stats");
-    p.settings->WriteDword(SettingsStore::Root::LocalMachine, SettingsKey, "LastSelItem", code);
+    PanelSettings settings(*p.settings);
+    settings.CreateKey();
+    settings.SetLastSelItem(code);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "base/NodeCode.h"
 #include "platform/SettingsStore.h"
+#include "settings/PanelSettings.h"
 
 namespace {
 constexpr const char* Key = "Software\\Quandrel\\QOR_Stats";
@@ -29,9 +30,10 @@ TEST(PanelSignals, SigintAndSigtermEndThePanelCleanly) {
 
         // The node the user selected last time.
         SettingsStore settings((home.path() + "/config/Quandrel/QOR_Stats.ini").toStdString());
-        ASSERT_EQ(settings.CreateKey(SettingsStore::Root::LocalMachine, "Software", "Quandrel\\QOR_Stats"), 0);
+        PanelSettings panelSettings(settings);
+        panelSettings.CreateKey();
         const uint32_t stored = MakeNodeCode(NodeKind_Asio, 0);
-        ASSERT_EQ(settings.WriteDword(SettingsStore::Root::LocalMachine, Key, "LastSelItem", stored), 0u);
+        ASSERT_TRUE(panelSettings.SetLastSelItem(stored));
 
         QProcess panel;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

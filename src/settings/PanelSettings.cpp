@@ -1,0 +1,23 @@
+#include "settings/PanelSettings.h"
+
+#include "platform/SettingsStore.h"
+
+namespace {
+constexpr SettingsStore::Root Root = SettingsStore::Root::LocalMachine;
+// The key below "Software", and its full path.
+constexpr const char* Parent = "Software";
+constexpr const char* KeyName = "Quandrel\\QOR_Stats";
+constexpr const char* KeyPath = "Software\\Quandrel\\QOR_Stats";
+constexpr const char* LastSelItemValue = "LastSelItem";
+}  // namespace
+
+void PanelSettings::CreateKey() {
+    if (store_.CreateKey(Root, Parent, KeyName) == 0) store_.CloseKey(store_.OpenKey(Root, KeyPath));
+}
+
+uint32_t PanelSettings::LastSelItem() const {
+    uint32_t value = 0;
+    return store_.ReadDword(Root, KeyPath, LastSelItemValue, value) == 0 ? value : 0;
+}
+
+bool PanelSettings::SetLastSelItem(uint32_t code) { return store_.WriteDword(Root, KeyPath, LastSelItemValue, code) == 0; }
