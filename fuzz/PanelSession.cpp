@@ -53,12 +53,12 @@ const ChildRoot ChildRoots[] = {
     {NodeKind_ChannelsOut, NodeKind_ChannelOut, BundleList::Capacity, "channelsOutPage"},
 };
 
-// The view's pages by their object names; aborts on a page that is not there.
-template <typename Page>
-Page& Find(CQorstatsView& v, const char* name) {
-    Page* page = v.findChild<Page*>(name);
-    if (!page) Fail("looking for a page", name, 0, 0);
-    return *page;
+// The window's parts by their object names; aborts on one that is not there.
+template <typename T>
+T& Find(QObject& parent, const char* name) {
+    T* child = parent.findChild<T*>(name);
+    if (!child) Fail("looking for a part of the window", name, 0, 0);
+    return *child;
 }
 
 CDlgPgListBase* ListPages(CQorstatsView& v, size_t i) {
@@ -106,7 +106,7 @@ void PanelSession::Run(ControlDevice& device, SessionScript& script, std::string
     for (int tick = 0; tick < MaxTicks; ++tick) {
         std::optional<uint8_t> action = script.NextAction();
         if (!action) break;
-        if (AE::TogglesReading(*action)) frame.StartStopAction()->trigger();
+        if (AE::TogglesReading(*action)) Find<QAction>(frame, "startStop").trigger();
         if (*action & AE::ActionClear) frame.OnClearStatistics();
         frame.OnRefreshTimer();
         if (*action & AE::ActionElapsed) frame.OnElapsedTimer();
@@ -129,7 +129,7 @@ QString PanelSession::ScratchBase() {
 
 void PanelSession::Walk() {
     CQorstatsView& view = frame_->View();
-    CTreeCtrlEx& tree = view.Tree();
+    CTreeCtrlEx& tree = Find<CTreeCtrlEx>(view, "tree");
     // A row's description depends only on the node's kind and the row: the rows a page shows,
     // one past them and the ends of the list's capacity are all there is to click. Of the
     // children, the first and the last stand for the rest: the pages treat every index alike.
@@ -155,7 +155,7 @@ void PanelSession::Walk() {
 
 void PanelSession::CheckConsistency(CMainFrame& frame, const char* when) {
     CQorstatsView& view = frame.View();
-    CTreeCtrlEx& tree = view.Tree();
+    CTreeCtrlEx& tree = Find<CTreeCtrlEx>(view, "tree");
     Expect(tree.topLevelItemCount() == 7, when, "root nodes", tree.topLevelItemCount(), 7);
     for (uint32_t kind : {NodeKind_Info, NodeKind_Asio, NodeKind_Devices}) {
         QTreeWidgetItem* root = view.RootItem(kind);
@@ -197,8 +197,8 @@ void PanelSession::Describe(CMainFrame& frame, std::string& out) {
     QString seen;
     CQorstatsView& view = frame.View();
     // Pane 1 is the elapsed time, which belongs to the process rather than to the session.
-    for (int pane : {0, 2}) seen += frame.StatusBar().PaneText(pane) + u'\n';
-    CTreeCtrlEx& tree = view.Tree();
+    for (int pane : {0, 2}) seen += Find<CColoredStatusBarCtrl>(frame, "statusBar").PaneText(pane) + u'\n';
+    CTreeCtrlEx& tree = Find<CTreeCtrlEx>(view, "tree");
     for (int i = 0; i < tree.topLevelItemCount(); ++i) {
         QTreeWidgetItem* root = tree.topLevelItem(i);
         seen += root->text(0) + u'\n';

@@ -51,7 +51,6 @@ constexpr const char* PromptStartStop = "Start / Stop - reading from device\nSta
 constexpr const char* PromptTraceMask = "Set Debug Trace Mask\nTrace settings";
 constexpr const char* PromptClearMenu = "Clear stream statistic\nCleat";
 constexpr const char* PromptClearToolbar = "Clear stream statistic\nClear statistics";
-constexpr const char* IndicatorTexts[3] = {"Separator 1", "Separator 2", "Separator 3"};
 
 // Trace mask command.
 constexpr const char* NoDeviceText = "There is no device connected.";

@@ -883,13 +883,6 @@ bool DriverSimulator::SetBundleType(Dir d, uint32_t bundle, uint32_t type) {
     return true;
 }
 
-bool DriverSimulator::SetBundleChannelCount(Dir d, uint32_t bundle, uint32_t count) {
-    std::lock_guard lock(mutex_);
-    if (bundle >= MaxBundles) return false;
-    Bundle(d, bundle).PutU32(ChannelBundleInfoField::ChannelCount, count);
-    return true;
-}
-
 bool DriverSimulator::SetChannelNames(Dir d, uint32_t bundle, uint32_t channel, std::string_view hardwareName,
                                       std::string_view nickName) {
     std::lock_guard lock(mutex_);
@@ -907,18 +900,10 @@ bool DriverSimulator::SetBundleEntryField(Dir d, uint32_t bundle, uint32_t chann
                 offset, value, 4);
 }
 
-bool DriverSimulator::SetChannelFormat(Dir d, uint32_t bundle, uint32_t channel, uint32_t format) {
-    return SetBundleEntryField(d, bundle, channel, BundleChannelEntryField::ChannelFormat, format);
-}
-
 bool DriverSimulator::SetChannelInfoField(Dir d, uint32_t bundle, uint32_t channel, size_t offset, uint32_t value) {
     std::lock_guard lock(mutex_);
     if (bundle >= MaxBundles || channel >= MaxChannels) return false;
     return Poke(Channel(d, bundle, channel).Data(), ChannelInfo::Size, offset, value, 4);
-}
-
-bool DriverSimulator::SetChannelDirection(Dir d, uint32_t bundle, uint32_t channel, uint32_t direction) {
-    return SetChannelInfoField(d, bundle, channel, ChannelInfoField::Direction, direction);
 }
 
 void DriverSimulator::SetTraceMask(uint32_t mask) {

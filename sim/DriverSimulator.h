@@ -75,11 +75,8 @@ public:
     bool SetDeviceNames(uint32_t device, std::string_view hardwareName, std::string_view nickName);
     bool SetDeviceId(uint32_t device, uint32_t id);
     bool SetBundleType(Dir d, uint32_t bundle, uint32_t type);
-    bool SetBundleChannelCount(Dir d, uint32_t bundle, uint32_t count);  // may exceed 16
     bool SetChannelNames(Dir d, uint32_t bundle, uint32_t channel, std::string_view hardwareName,
                          std::string_view nickName);
-    bool SetChannelFormat(Dir d, uint32_t bundle, uint32_t channel, uint32_t format);
-    bool SetChannelDirection(Dir d, uint32_t bundle, uint32_t channel, uint32_t direction);
     bool SetBundleEntryField(Dir d, uint32_t bundle, uint32_t channel, size_t offset, uint32_t value);
     bool SetChannelInfoField(Dir d, uint32_t bundle, uint32_t channel, size_t offset, uint32_t value);
     void SetTraceMask(uint32_t mask);

@@ -8,6 +8,7 @@
 
 PanelRig::PanelRig(const sim::SimOptions& options) : panel_(options) {
     panel_.Start();
+    tree_ = &panel_.Tree();
     panel_.frame->show();
     ProcessEvents();
 }
@@ -27,7 +28,7 @@ void PanelRig::Tick(int n) {
 
 std::vector<QTreeWidgetItem*> PanelRig::AllNodes() const {
     std::vector<QTreeWidgetItem*> nodes;
-    QTreeWidget& tree = panel_.frame->View().Tree();
+    QTreeWidget& tree = Tree();
     for (int r = 0; r < tree.topLevelItemCount(); ++r) {
         QTreeWidgetItem* root = tree.topLevelItem(r);
         nodes.push_back(root);
@@ -45,12 +46,12 @@ QTreeWidgetItem* PanelRig::Find(Node node) const {
 bool PanelRig::Select(Node node) {
     QTreeWidgetItem* item = Find(node);
     if (!item) return false;
-    panel_.frame->View().Tree().setCurrentItem(item);
+    Tree().setCurrentItem(item);
     return true;
 }
 
 QString PanelRig::SelectedLabel() const {
-    const QTreeWidgetItem* item = panel_.frame->View().Tree().currentItem();
+    const QTreeWidgetItem* item = Tree().currentItem();
     return item ? item->text(0) : QString();
 }
 

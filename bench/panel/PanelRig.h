@@ -25,6 +25,7 @@ public:
     PanelFixture& Panel() { return panel_; }
     sim::DriverSimulator& Sim() { return panel_.sim; }
     CMainFrame& Frame() { return *panel_.frame; }
+    CTreeCtrlEx& Tree() const { return *tree_; }
 
     void Advance() { panel_.sim.Advance(TickMs); }
     void RunTickHandler() { panel_.frame->OnRefreshTimer(); }
@@ -47,4 +48,5 @@ public:
 
 private:
     PanelFixture panel_;
+    CTreeCtrlEx* tree_;  // looked up once: lookups by name allocate
 };

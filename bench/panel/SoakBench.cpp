@@ -50,7 +50,7 @@ void Schedule(PanelRig& rig, int t, size_t& nextNode) {
     if (t % UnloadEveryTicks == UnloadEveryTicks / 2 + UnloadedTicks) sim.SetLoaded(true);
     if (t % SelectEveryTicks == 0) {
         const std::vector<QTreeWidgetItem*> nodes = rig.AllNodes();
-        if (!nodes.empty()) rig.Frame().View().Tree().setCurrentItem(nodes[nextNode++ % nodes.size()]);
+        if (!nodes.empty()) rig.Tree().setCurrentItem(nodes[nextNode++ % nodes.size()]);
     }
 }
 

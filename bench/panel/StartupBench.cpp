@@ -18,6 +18,7 @@
 #include "platform/SocketControlDevice.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimServer.h"
+#include "support/FindChild.h"
 #include "view/CQorstatsView.h"
 
 namespace {
@@ -168,12 +169,13 @@ void BM_ClickAgainstRefresh(benchmark::State& state) {
     }
     state.SetLabel(target->text(0).toStdString());
 
+    CTreeCtrlEx& tree = Child<CTreeCtrlEx>(view, "tree");
     double clickSeconds = 0, clickPaintSeconds = 0, refreshSeconds = 0, tickPaintSeconds = 0;
     for (auto _ : state) {
-        view.Tree().setCurrentItem(general);
+        tree.setCurrentItem(general);
         ProcessEvents();
         Clock::time_point start = Clock::now();
-        view.Tree().setCurrentItem(target);
+        tree.setCurrentItem(target);
         clickSeconds += SecondsSince(start);
         start = Clock::now();
         ProcessEvents();

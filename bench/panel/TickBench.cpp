@@ -42,7 +42,7 @@ bool Prepare(benchmark::State& state, PanelRig& rig) {
         return false;
     }
     rig.Tick(SettleTicks);
-    if (rig.Find(node) != rig.Frame().View().Tree().currentItem()) {
+    if (rig.Find(node) != rig.Tree().currentItem()) {
         state.SkipWithError("selection did not stay");
         return false;
     }

@@ -16,19 +16,17 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     char version[128];
     std::snprintf(version, sizeof version, Str::AboutVersionFormat, Str::PanelVersion[0], Str::PanelVersion[1],
                   Str::PanelVersion[2]);
-    VersionText = QString::fromLatin1(version);
-    CopyrightText = QString::fromLatin1(Str::Copyright);
 
     setFixedSize(DialogUnits::X(250), DialogUnits::Y(55));
     auto* icon = new QLabel(this);
     icon->setObjectName("icon");
     icon->setPixmap(CQorstatsApp::AppIcon().pixmap(32, 32));
     icon->setGeometry(DialogUnits::Rect(11, 17, 21, 20));
-    auto* versionLabel = new QLabel(VersionText, this);
+    auto* versionLabel = new QLabel(QString::fromLatin1(version), this);
     versionLabel->setObjectName("version");
     versionLabel->setGeometry(DialogUnits::Rect(40, 10, 119, 8));
     versionLabel->adjustSize();
-    auto* copyrightLabel = new QLabel(CopyrightText, this);
+    auto* copyrightLabel = new QLabel(QString::fromLatin1(Str::Copyright), this);
     copyrightLabel->setObjectName("copyright");
     copyrightLabel->setGeometry(DialogUnits::Rect(40, 25, 150, 8));
     copyrightLabel->adjustSize();

@@ -51,9 +51,7 @@ public:
 
     CQorstatsView& View() { return *view_; }
     PollingCycle& Cycle() { return *cycle_; }
-    CColoredStatusBarCtrl& StatusBar() { return *statusBar_; }
     int ToolbarBitmap() const { return toolbarBitmap_; }
-    QAction* StartStopAction() const { return startStop_; }
 
     // The trace mask as edited and as the driver last accepted it.
     uint32_t TraceMask = 0;

@@ -23,9 +23,9 @@ ElapsedClock::ElapsedClock(MonotonicMs now) : now_(now ? std::move(now) : Monoto
 
 void ElapsedClock::OnElapsedTimer() {
     const int64_t seconds = std::max<int64_t>(0, now_() - startMs_) / 1000 % WrapSeconds;
-    hours_ = static_cast<int16_t>(seconds / 3600);
-    minutes_ = static_cast<int16_t>(seconds / 60 % 60);
-    seconds_ = static_cast<int16_t>(seconds % 60);
-    int n = std::snprintf(text_.data(), text_.size(), Str::ElapsedFormat, hours_, minutes_, seconds_);
+    const int hours = static_cast<int>(seconds / 3600);
+    const int minutes = static_cast<int>(seconds / 60 % 60);
+    const int secs = static_cast<int>(seconds % 60);
+    int n = std::snprintf(text_.data(), text_.size(), Str::ElapsedFormat, hours, minutes, secs);
     length_ = n < 0 ? 0 : std::min(static_cast<size_t>(n), text_.size() - 1);
 }

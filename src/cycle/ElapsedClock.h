@@ -16,16 +16,10 @@ public:
     explicit ElapsedClock(MonotonicMs now = {});
     void OnElapsedTimer();
     std::string_view ElapsedText() const { return {text_.data(), length_}; }
-    int16_t Hours() const { return hours_; }
-    int16_t Minutes() const { return minutes_; }
-    int16_t Seconds() const { return seconds_; }
 
 private:
     MonotonicMs now_;
     int64_t startMs_;
-    int16_t hours_ = 0;
-    int16_t minutes_ = 0;
-    int16_t seconds_ = 0;
     std::array<char, 32> text_{};
     size_t length_ = 0;
 };

@@ -25,9 +25,6 @@ public:
     void ClearStatistics();
     void OnElapsedTimer() { elapsed_.OnElapsedTimer(); }
 
-    int ToolbarBitmapId() const { return toolbarBitmapId_; }
-    const ElapsedClock& Elapsed() const { return elapsed_; }
-
 private:
     // Pane 0 while the device is open and reading: whether the reads answered.
     void ShowReadingState();

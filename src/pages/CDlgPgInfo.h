@@ -20,7 +20,6 @@ public:
 
     // The text as formatted, tabs included.
     std::string_view InfoText() const { return {infoText_.data(), infoLength_}; }
-    QLabel& Label() { return *label_; }
 
 private:
     void ShowText();

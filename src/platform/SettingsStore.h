@@ -29,8 +29,6 @@ public:
     uint32_t ReadDword(Root root, const char* path, const char* valueName, uint32_t& value) const;
     uint32_t WriteDword(Root root, const char* path, const char* valueName, uint32_t value) const;
 
-    const std::string& BackingFile() const { return file_; }
-
 private:
     std::string file_;
 };

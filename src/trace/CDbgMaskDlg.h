@@ -24,8 +24,6 @@ public:
     void OnTraceBitChanged(int row);
     void OnSetAsDefault();
 
-    QTableWidget& List() { return *list_; }
-    QLabel& MaskLabel() { return *maskLabel_; }
 
     // True until the check boxes show the mask read from the driver: changes then only relabel.
     bool InitialisingList = true;

@@ -48,7 +48,6 @@ public:
 
     void ShowRowDescription(int row);
 
-    CTreeCtrlEx& Tree() { return *tree_; }
     QTreeWidgetItem* RootItem(uint32_t kind) const;
     QString DescriptionText() const;
     // Starts the selection history of a new run; a harness that reuses one view for many

@@ -50,13 +50,13 @@ TEST(MainFrameWindow, ToolbarStaysAtTheTopAndStartsWithTheStoppedImage) {
     EXPECT_EQ(toolbar->allowedAreas(), Qt::TopToolBarArea);
     EXPECT_EQ(frame.toolBarArea(toolbar), Qt::TopToolBarArea);
     EXPECT_EQ(std::unique_ptr<QMenu>(frame.createPopupMenu()), nullptr) << "no menu hides it";
-    EXPECT_FALSE(frame.StatusBar().isSizeGripEnabled());
+    EXPECT_FALSE(Child<CColoredStatusBarCtrl>(frame, "statusBar").isSizeGripEnabled());
 
     const QImage stopped = ToolbarImages::StartStop(Res::IDB_STOPPED).pixmap(16, 15).toImage();
     EXPECT_EQ(frame.ToolbarBitmap(), Res::IDB_STOPPED);
-    EXPECT_EQ(frame.StartStopAction()->icon().pixmap(16, 15).toImage(), stopped);
+    EXPECT_EQ(Child<QAction>(frame, "startStop").icon().pixmap(16, 15).toImage(), stopped);
     p.Tick();  // driver absent: nothing is read, and the image says so
-    EXPECT_EQ(frame.StartStopAction()->icon().pixmap(16, 15).toImage(),
+    EXPECT_EQ(Child<QAction>(frame, "startStop").icon().pixmap(16, 15).toImage(),
               ToolbarImages::StartStop(Res::IDB_READING_2).pixmap(16, 15).toImage());
 }
 
@@ -82,7 +82,7 @@ TEST(MainFrameWindow, EveryStatusTextFitsItsPane) {
     CMainFrame& frame = p.Start();
     frame.show();
     QApplication::processEvents();
-    CColoredStatusBarCtrl& bar = frame.StatusBar();
+    CColoredStatusBarCtrl& bar = Child<CColoredStatusBarCtrl>(frame, "statusBar");
     auto expectFits = [&bar](int pane) {
         const QWidget* widget = bar.PaneWidget(pane);
         const int needed = widget->fontMetrics().horizontalAdvance(bar.PaneText(pane)) + 2 * CColoredStatusBarCtrl::TextIndent;

@@ -43,7 +43,7 @@ constexpr ChildRoot ChildRoots[] = {
 // The tree and the pages agree: seven roots, each page's children match the count it last
 // built for, child codes are their positions, every list within its fixed table.
 void ExpectConsistent(CQorstatsView& view) {
-    CTreeCtrlEx& tree = view.Tree();
+    CTreeCtrlEx& tree = Child<CTreeCtrlEx>(view, "tree");
     ASSERT_EQ(tree.topLevelItemCount(), 7);
     for (uint32_t kind : {NodeKind_Info, NodeKind_Asio, NodeKind_Devices}) {
         ASSERT_NE(view.RootItem(kind), nullptr);
@@ -71,7 +71,7 @@ void ExpectConsistent(CQorstatsView& view) {
 
 // Selects every node, children included, as a user clicking down the tree would.
 void SelectEveryNode(PanelFixture& p) {
-    CTreeCtrlEx& tree = p.View().Tree();
+    CTreeCtrlEx& tree = p.Tree();
     for (int i = 0; i < tree.topLevelItemCount(); ++i) {
         p.Select(tree.topLevelItem(i));
         for (int c = 0; c < tree.topLevelItem(i)->childCount(); ++c) {
@@ -89,12 +89,12 @@ void ExerciseAndRecover(PanelFixture& p) {
     SelectEveryNode(p);
     p.Tick(3);
     ExpectConsistent(p.View());
-    EXPECT_EQ(p.frame->StatusBar().PaneText(2), "Driver opened.");
+    EXPECT_EQ(p.StatusBar().PaneText(2), "Driver opened.");
 
     p.sim.SetFaults(FaultPlan{});
     p.Tick(2);
     ExpectConsistent(p.View());
-    EXPECT_EQ(p.frame->StatusBar().PaneText(0), "Reading from device.");
+    EXPECT_EQ(p.StatusBar().PaneText(0), "Reading from device.");
     EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
     EXPECT_EQ(p.Root(NodeKind_IsoOutStreams)->childCount(), 2);
     EXPECT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 5);
@@ -178,16 +178,16 @@ TEST(DriverFaults, AFailedReadIsShownAsSuchAndNeverAsAValueOrAChangeOfTheTree) {
         plan.failCode = c.failing;
         p.sim.SetFaults(plan);
         p.Tick(2);
-        EXPECT_EQ(p.frame->StatusBar().PaneText(0), "Driver opened - can't read from device.");
-        EXPECT_EQ(p.frame->StatusBar().PaneForeground(0), Colours::StatusBlue);
-        EXPECT_EQ(p.frame->StatusBar().PaneText(2), "Driver opened.");
+        EXPECT_EQ(p.StatusBar().PaneText(0), "Driver opened - can't read from device.");
+        EXPECT_EQ(p.StatusBar().PaneForeground(0), Colours::StatusBlue);
+        EXPECT_EQ(p.StatusBar().PaneText(2), "Driver opened.");
         EXPECT_EQ(page->List().CellText(c.row, c.column), "n/a");
         for (const auto& [kind, count] : {std::pair{NodeKind_IsoInStreams, 2}, {NodeKind_IsoOutStreams, 2},
                                           {NodeKind_ChannelsIn, 5}, {NodeKind_ChannelsOut, 5}})
             EXPECT_EQ(p.Root(kind)->childCount(), count) << std::hex << kind;
         EXPECT_EQ(p.Page<CDlgPgDevices>("devicesPage").List().ColumnCount(), 3);
         EXPECT_EQ(p.View().VisiblePage(), page) << "the selection stays";
-        QTreeWidgetItem* selected = p.View().Tree().currentItem();
+        QTreeWidgetItem* selected = p.Tree().currentItem();
         p.Select(p.Root(NodeKind_Info));
         p.Select(selected);  // clicked again: the page is laid out anew from what it has
         EXPECT_EQ(page->List().HeadingText(c.column), c.headingWhileFailing ? c.headingWhileFailing : heading);
@@ -195,7 +195,7 @@ TEST(DriverFaults, AFailedReadIsShownAsSuchAndNeverAsAValueOrAChangeOfTheTree) {
 
         p.sim.SetFaults(FaultPlan{});
         p.Tick(2);  // the ASIO page shows the records of the tick before
-        EXPECT_EQ(p.frame->StatusBar().PaneText(0), "Reading from device.");
+        EXPECT_EQ(p.StatusBar().PaneText(0), "Reading from device.");
         EXPECT_NE(page->List().CellText(c.row, c.column), "n/a");
         ExpectConsistent(p.View());
     }
@@ -273,7 +273,7 @@ TEST(DriverFaults, ShortAnswersAreFailedReads) {
     EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
     EXPECT_EQ(p.Root(NodeKind_IsoOutStreams)->childCount(), 2);
     EXPECT_EQ(p.Page<CDlgPgIsoInStreams>("isoInStreamsPage").List().CellText(3, 1), "n/a");
-    EXPECT_EQ(p.frame->StatusBar().PaneText(0), "Driver opened - can't read from device.");
+    EXPECT_EQ(p.StatusBar().PaneText(0), "Driver opened - can't read from device.");
 
     plan.shortCode = 0;  // every code
     p.sim.SetFaults(plan);
@@ -322,7 +322,7 @@ TEST(DriverFaults, AnUnansweredCodeCostsOneTimeoutNotOneEveryTickAndWorksAgainOn
         // Ticks and a click on every root go on without a wait.
         for (int i = 0; i < 5; ++i) frame.OnRefreshTimer();
         for (uint32_t kind : {NodeKind_Devices, NodeKind_IsoInStreams, NodeKind_ChannelsIn, NodeKind_Info})
-            frame.View().Tree().setCurrentItem(frame.View().RootItem(kind));
+            Child<CTreeCtrlEx>(frame, "tree").setCurrentItem(frame.View().RootItem(kind));
         EXPECT_EQ(simulator.RequestCount(code), before + 1) << "waited for again";
         ExpectConsistent(frame.View());
 
@@ -331,8 +331,8 @@ TEST(DriverFaults, AnUnansweredCodeCostsOneTimeoutNotOneEveryTickAndWorksAgainOn
         now += timing.probeSpacingMs;
         frame.OnRefreshTimer();
         EXPECT_GT(simulator.RequestCount(code), before + 1);
-        EXPECT_EQ(frame.StatusBar().PaneText(2), "Driver opened.");
-        EXPECT_EQ(frame.StatusBar().PaneText(0), "Reading from device.");
+        EXPECT_EQ(Child<CColoredStatusBarCtrl>(frame, "statusBar").PaneText(2), "Driver opened.");
+        EXPECT_EQ(Child<CColoredStatusBarCtrl>(frame, "statusBar").PaneText(0), "Reading from device.");
         EXPECT_EQ(frame.View().RootItem(NodeKind_IsoInStreams)->childCount(), 2);
         EXPECT_EQ(frame.View().RootItem(NodeKind_ChannelsIn)->childCount(), 5);
         ExpectConsistent(frame.View());

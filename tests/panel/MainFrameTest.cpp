@@ -16,7 +16,7 @@
 #include "support/PanelFixture.h"
 
 namespace {
-QString PaneText(PanelFixture& p, int pane) { return p.frame->StatusBar().PaneText(pane); }
+QString PaneText(PanelFixture& p, int pane) { return p.StatusBar().PaneText(pane); }
 }  // namespace
 
 TEST(MainFrame, StartsWithoutDriverOnGeneralWithPlaceholdersAndRedStatus) {
@@ -27,11 +27,11 @@ TEST(MainFrame, StartsWithoutDriverOnGeneralWithPlaceholdersAndRedStatus) {
     EXPECT_EQ(PaneText(p, 1), "Elapsed time: ");
     p.Tick(3);
     EXPECT_EQ(PaneText(p, 2), "Driver not opened.");
-    EXPECT_EQ(frame.StatusBar().PaneBackground(2), Colours::StatusRed);
+    EXPECT_EQ(Child<CColoredStatusBarCtrl>(frame, "statusBar").PaneBackground(2), Colours::StatusRed);
     EXPECT_EQ(PaneText(p, 0), "Trying to read from device.");
     EXPECT_EQ(PaneText(p, 1), "00:00.00");
     EXPECT_EQ(KindOf(p.Selected()), NodeKind_Info);
-    EXPECT_EQ(p.View().Tree().topLevelItemCount(), 7);
+    EXPECT_EQ(p.Tree().topLevelItemCount(), 7);
     EXPECT_EQ(p.View().DescriptionText(), "");
     EXPECT_EQ(p.Page<CDlgPgAsio>("asioPage").List().HeadingText(0), "No ASIO Information Available");
     EXPECT_EQ(p.Page<CDlgPgDevices>("devicesPage").List().HeadingText(0), "No Device(s) Available");
@@ -47,7 +47,7 @@ TEST(MainFrame, FollowsTheDriverComingAndGoing) {
     p.sim.SetLoaded(true);
     p.Tick(5);
     EXPECT_EQ(PaneText(p, 2), "Driver opened.");
-    EXPECT_EQ(p.frame->StatusBar().PaneBackground(2), Colours::StatusGreen);
+    EXPECT_EQ(p.StatusBar().PaneBackground(2), Colours::StatusGreen);
     EXPECT_EQ(PaneText(p, 0), "Reading from device.");
     EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
     EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 5);
@@ -79,17 +79,17 @@ TEST(MainFrame, ToolbarBitmapAlternatesWhileReadingAndStopsWithStartStop) {
     p.Tick();
     EXPECT_NE(frame.ToolbarBitmap(), first);
     EXPECT_TRUE(first == Res::IDB_READING_1 || first == Res::IDB_READING_2);
-    EXPECT_TRUE(frame.StartStopAction()->isChecked());
+    EXPECT_TRUE(Child<QAction>(frame, "startStop").isChecked());
 
-    frame.StartStopAction()->trigger();
-    EXPECT_FALSE(frame.StartStopAction()->isChecked());
+    Child<QAction>(frame, "startStop").trigger();
+    EXPECT_FALSE(Child<QAction>(frame, "startStop").isChecked());
     uint64_t requests = p.sim.TotalRequests();
     p.Tick(2);
     EXPECT_EQ(frame.ToolbarBitmap(), Res::IDB_STOPPED);
     EXPECT_EQ(PaneText(p, 2), "Driver opened.");
     EXPECT_EQ(p.sim.TotalRequests(), requests);  // stopped: nothing is read
 
-    frame.StartStopAction()->trigger();
+    Child<QAction>(frame, "startStop").trigger();
     p.Tick();
     EXPECT_EQ(frame.ToolbarBitmap(), Res::IDB_READING_1);
     EXPECT_EQ(PaneText(p, 0), "Reading from device.");

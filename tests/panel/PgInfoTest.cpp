@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <string>
 
 #include "pages/CDlgPgInfo.h"
+#include "support/FindChild.h"
 #include "support/PageFixture.h"
 
 namespace {
@@ -31,15 +33,15 @@ TEST_F(PgInfo, ShowsReleaseInterfaceAndBuildKind) {
     EXPECT_EQ(std::string(page.InfoText()), Expected("3.04.127", "1.02", "Release Build"));
     EXPECT_EQ(dev.Published().BuildText, "Release Build");
     // The label shows the values; its tabs are laid out, not printed.
-    EXPECT_TRUE(page.Label().text().contains("V3.04.127"));
-    EXPECT_TRUE(page.Label().text().contains("Release Build"));
-    EXPECT_FALSE(page.Label().text().contains('\t'));
+    EXPECT_TRUE(Child<QLabel>(page, "infoText").text().contains("V3.04.127"));
+    EXPECT_TRUE(Child<QLabel>(page, "infoText").text().contains("Release Build"));
+    EXPECT_FALSE(Child<QLabel>(page, "infoText").text().contains('\t'));
 
     SetVersion(1);
     dev.ReadDriverVersion();
     page.Refresh(false);
     EXPECT_EQ(std::string(page.InfoText()), Expected("3.04.127", "1.02", "Debug Build"));
-    EXPECT_TRUE(page.Label().text().contains("Debug Build"));
+    EXPECT_TRUE(Child<QLabel>(page, "infoText").text().contains("Debug Build"));
 }
 
 TEST_F(PgInfo, FlagsThreeGiveDebugBuildAndExtendedStatistics) {
@@ -66,7 +68,7 @@ TEST_F(PgInfo, AResetAfterAFailedReadShowsZerosAndAnEmptyBuild) {
     dev.ReadDriverVersion();
     page.Refresh(true);
     EXPECT_EQ(std::string(page.InfoText()), Expected("0.00.0", "0.00", ""));
-    EXPECT_FALSE(page.Label().text().contains("Debug Build"));
+    EXPECT_FALSE(Child<QLabel>(page, "infoText").text().contains("Debug Build"));
 }
 
 TEST_F(PgInfo, AFailedReadInATickShowsNoVersionAndNoBuildKind) {

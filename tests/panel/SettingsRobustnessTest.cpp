@@ -50,8 +50,8 @@ void StartAndPoll(PanelFixture& p) {
     p.Start();
     EXPECT_EQ(KindOf(p.Selected()), NodeKind_Info);
     p.Tick(6);
-    EXPECT_EQ(p.frame->StatusBar().PaneText(2), "Driver opened.");
-    EXPECT_EQ(p.frame->StatusBar().PaneText(0), "Reading from device.");
+    EXPECT_EQ(p.StatusBar().PaneText(2), "Driver opened.");
+    EXPECT_EQ(p.StatusBar().PaneText(0), "Reading from device.");
     EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
     EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 5);
 }
@@ -173,7 +173,7 @@ TEST(SettingsRobustness, UnwritableLocationLeavesThePanelWorkingWithoutMemory) {
     p.Tick(4);
     ExpectNothingRestored(p);
     p.Tick(2);
-    EXPECT_EQ(p.frame->StatusBar().PaneText(2), "Driver opened.");
+    EXPECT_EQ(p.StatusBar().PaneText(2), "Driver opened.");
     EXPECT_EQ(ReadFile(blocker), "not a directory");
 }
 

@@ -50,7 +50,7 @@ TEST(TraceMaskCommand, WithoutDeviceSaysSoAndTheTicksResume) {
     // The polling goes on: a driver that turns up now is read at the next tick.
     p.sim.SetLoaded(true);
     p.Tick();
-    EXPECT_EQ(p.frame->StatusBar().PaneText(2), "Driver opened.");
+    EXPECT_EQ(p.StatusBar().PaneText(2), "Driver opened.");
 }
 
 TEST(TraceMaskCommand, AReleaseBuildDriverNeverGetsTheDialog) {

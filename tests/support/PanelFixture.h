@@ -4,15 +4,16 @@
 #include <QTemporaryDir>
 #include <QTreeWidgetItem>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "app/CMainFrame.h"
+#include "controls/CColoredStatusBarCtrl.h"
 #include "controls/CTreeCtrlEx.h"
 #include "driver/CDev.h"
 #include "platform/SettingsStore.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
+#include "support/FindChild.h"
 #include "view/CQorstatsView.h"
 
 // A whole panel against the in-process simulator, with ticks delivered by the test.
@@ -41,10 +42,10 @@ struct PanelFixture {
     // One of the view's pages, by its object name.
     template <typename P>
     P& Page(const char* objectName) {
-        auto* page = View().findChild<P*>(objectName);
-        if (!page) throw std::runtime_error(std::string("no page ") + objectName);
-        return *page;
+        return Child<P>(View(), objectName);
     }
+    CTreeCtrlEx& Tree() { return Child<CTreeCtrlEx>(*frame, "tree"); }
+    CColoredStatusBarCtrl& StatusBar() { return Child<CColoredStatusBarCtrl>(*frame, "statusBar"); }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
             sim.Advance(500);
@@ -52,7 +53,7 @@ struct PanelFixture {
         }
     }
     QTreeWidgetItem* Root(uint32_t kind) { return View().RootItem(kind); }
-    void Select(QTreeWidgetItem* item) { View().Tree().setCurrentItem(item); }
+    void Select(QTreeWidgetItem* item) { Tree().setCurrentItem(item); }
     NodeCode Selected() { return View().CurrentCode(); }
     uint32_t StoredCode() {
         uint32_t value = 0;

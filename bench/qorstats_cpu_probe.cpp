@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     const int children = EnvNumber("QOR_CPU_PROBE_CHILDREN", AllChildren);
     if (period > 0) {
         QObject::connect(&walk, &QTimer::timeout, [&] {
-            QTreeWidget& tree = app.MainFrame()->View().Tree();
+            auto& tree = *app.MainFrame()->findChild<QTreeWidget*>("tree");
             if (QTreeWidgetItem* item = NthNode(tree, next++, children)) tree.setCurrentItem(item);
         });
         walk.start(period);
