@@ -223,6 +223,8 @@ void CMainFrame::OnStartStop() {
 
 void CMainFrame::OnTraceMask() {
     CDbgMaskDlg dialog(dev_, TraceMask, AppliedTraceMask, this);
+    connect(&dialog, &CDbgMaskDlg::MaskApplied, this,
+            [this](uint32_t before, uint32_t after) { cycle_->TraceMaskChanged(before, after); });
     if (!dev_.IsOpen()) dev_.Open();
     StopRefreshTimer();
     if (!dev_.IsOpen()) {

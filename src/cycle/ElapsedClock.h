@@ -15,6 +15,7 @@ public:
 
     explicit ElapsedClock(MonotonicMs now = {});
     void OnElapsedTimer();
+    int64_t NowMs() const { return now_(); }
     std::string_view ElapsedText() const { return {text_.data(), length_}; }
 
 private:

@@ -1,5 +1,6 @@
 #include "cycle/PollingCycle.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -79,7 +80,52 @@ void PollingCycle::OnRefreshTimer() {
                 ++restore_.RestoreTickCount;
         }
     }
+    TickFacts facts;
+    facts.monotonicMs = elapsed_.NowMs();
+    facts.deviceOpen = dev_.IsOpen();
+    facts.readingEnabled = readingEnabled_;
+    facts.refreshed = facts.deviceOpen && readingEnabled_;
+    if (facts.refreshed) {
+        facts.readFailed = dev_.ReadFailed();
+        facts.snapshot = &dev_.Snapshot();
+        facts.validity = &dev_.Validity();
+    }
+    Tell([&facts](ITickObserver& o) { o.OnTick(facts); });
     if (dev_.IsOpen()) dev_.Close();
+}
+
+void PollingCycle::OnStartStop() {
+    readingEnabled_ = !readingEnabled_;
+    const int64_t now = elapsed_.NowMs();
+    Tell([this, now](ITickObserver& o) { o.OnReadingSwitched(now, readingEnabled_); });
+}
+
+void PollingCycle::TraceMaskChanged(uint32_t before, uint32_t after) {
+    const int64_t now = elapsed_.NowMs();
+    Tell([=](ITickObserver& o) { o.OnTraceMaskChanged(now, before, after); });
+}
+
+bool PollingCycle::AddObserver(ITickObserver& observer) {
+    for (ITickObserver*& slot : observers_) {
+        if (slot == &observer) return true;
+        if (slot == nullptr) {
+            slot = &observer;
+            return true;
+        }
+    }
+    return false;
+}
+
+void PollingCycle::RemoveObserver(ITickObserver& observer) {
+    // Later observers move up, so the order of the rest is kept.
+    auto end = std::remove(observers_.begin(), observers_.end(), &observer);
+    std::fill(end, observers_.end(), nullptr);
+}
+
+template <typename Call>
+void PollingCycle::Tell(Call call) {
+    for (ITickObserver* o : observers_)
+        if (o != nullptr) call(*o);
 }
 
 void PollingCycle::UpdateStatus(bool reading) {
@@ -134,6 +180,8 @@ void PollingCycle::ResetView() {
 
 void PollingCycle::ClearStatistics() {
     if (!dev_.IsOpen()) dev_.Open();
-    dev_.Control(IOCTL_QOR_CLEAR_STATISTICS, nullptr, 0, nullptr, 0);
+    const bool sent = dev_.IsOpen() && dev_.Control(IOCTL_QOR_CLEAR_STATISTICS, nullptr, 0, nullptr, 0) == 0;
     if (dev_.IsOpen()) dev_.Close();
+    const int64_t now = elapsed_.NowMs();
+    Tell([=](ITickObserver& o) { o.OnClearStatistics(now, sent); });
 }

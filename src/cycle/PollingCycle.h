@@ -1,7 +1,11 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "base/RestoreWindow.h"
 #include "cycle/ElapsedClock.h"
+#include "cycle/ITickObserver.h"
 #include "cycle/PollingTargets.h"
 #include "driver/CDev.h"
 
@@ -20,14 +24,23 @@ public:
     void UpdateStatus(bool reading);
     void RefreshAll();
     void ResetView();
-    void OnStartStop() { readingEnabled_ = !readingEnabled_; }
+    void OnStartStop();
     bool ReadingEnabled() const { return readingEnabled_; }
     void ClearStatistics();
     void OnElapsedTimer() { elapsed_.OnElapsedTimer(); }
+    // The frame reports a trace mask the user set, so that observers hear of it.
+    void TraceMaskChanged(uint32_t before, uint32_t after);
+
+    // At most ObserverCapacity observers, told in the order they were added; false when full.
+    static constexpr size_t ObserverCapacity = 4;
+    bool AddObserver(ITickObserver& observer);
+    void RemoveObserver(ITickObserver& observer);
 
 private:
     // Pane 0 while the device is open and reading: whether the reads answered.
     void ShowReadingState();
+    template <typename Call>
+    void Tell(Call call);
 
     CDev& dev_;
     RestoreWindow& restore_;
@@ -42,4 +55,5 @@ private:
     bool viewIsReset_ = false;
     int toolbarBitmapId_;
     ElapsedClock elapsed_;
+    std::array<ITickObserver*, ObserverCapacity> observers_{};
 };

@@ -199,8 +199,11 @@ void CDbgMaskDlg::OnTraceBitChanged(int row) {
             traceMask_ &= ~Bit(row);
     }
     ShowMask();
-    if (traceMask_ != appliedTraceMask_ && SendMask(dev_, IOCTL_QOR_SET_TRACE_MASK, traceMask_))
+    if (traceMask_ != appliedTraceMask_ && SendMask(dev_, IOCTL_QOR_SET_TRACE_MASK, traceMask_)) {
+        const uint32_t before = appliedTraceMask_;
         appliedTraceMask_ = traceMask_;
+        emit MaskApplied(before, appliedTraceMask_);
+    }
 }
 
 void CDbgMaskDlg::OnSetAsDefault() { SendMask(dev_, IOCTL_QOR_SET_DEFAULT_TRACE_MASK, traceMask_); }

@@ -24,6 +24,11 @@ public:
     void OnTraceBitChanged(int row);
     void OnSetAsDefault();
 
+signals:
+    // The driver took a new mask from this dialog.
+    void MaskApplied(uint32_t before, uint32_t after);
+
+public:
 
     // True until the check boxes show the mask read from the driver: changes then only relabel.
     bool InitialisingList = true;

@@ -271,6 +271,72 @@ TEST_F(PollingCycleTest, ClearStatisticsSendsOneRequestAndClosesAgain) {
     EXPECT_TRUE(window.log.empty());  // no request, nothing shown
 }
 
+namespace {
+struct RecordingObserver : ITickObserver {
+    std::vector<std::string> heard;
+    const StatisticsSnapshot* snapshot = nullptr;
+    void OnTick(const TickFacts& f) override {
+        heard.push_back(std::to_string(f.monotonicMs) + (f.deviceOpen ? " open" : " closed") +
+                        (f.refreshed ? " refreshed" : "") + (f.readFailed ? " failed" : ""));
+        snapshot = f.snapshot;
+    }
+    void OnClearStatistics(int64_t ms, bool sent) override {
+        heard.push_back(std::to_string(ms) + (sent ? " clear" : " clear failed"));
+    }
+    void OnReadingSwitched(int64_t ms, bool reading) override {
+        heard.push_back(std::to_string(ms) + (reading ? " start" : " stop"));
+    }
+    void OnTraceMaskChanged(int64_t ms, uint32_t before, uint32_t after) override {
+        heard.push_back(std::to_string(ms) + " mask " + std::to_string(before) + ">" + std::to_string(after));
+    }
+};
+}  // namespace
+
+TEST_F(PollingCycleTest, ObserversHearEveryTickAndCommandWithTheCyclesTime) {
+    RecordingObserver first, second;
+    ASSERT_TRUE(cycle.AddObserver(first));
+    ASSERT_TRUE(cycle.AddObserver(second));
+    DriverPresent(true);
+    nowMs = 500;
+    cycle.OnRefreshTimer();
+    EXPECT_EQ(first.snapshot, &dev.Snapshot());
+    device.shortCode = IOCTL_QOR_GET_ASIO_INFO;
+    nowMs = 1000;
+    cycle.OnRefreshTimer();
+    device.shortCode = 0;
+    cycle.OnStartStop();
+    nowMs = 1500;
+    cycle.OnRefreshTimer();  // open, but not reading: no records
+    EXPECT_EQ(first.snapshot, nullptr);
+    cycle.OnStartStop();
+    cycle.TraceMaskChanged(1, 3);
+    cycle.ClearStatistics();
+    DriverPresent(false);
+    cycle.ClearStatistics();
+    nowMs = 2000;
+    cycle.OnRefreshTimer();
+    const std::vector<std::string> expected{
+        "500 open refreshed", "1000 open refreshed failed", "1000 stop", "1500 open", "1500 start",
+        "1500 mask 1>3", "1500 clear", "1500 clear failed", "2000 closed"};
+    EXPECT_EQ(first.heard, expected);
+    EXPECT_EQ(second.heard, expected);
+
+    cycle.RemoveObserver(first);
+    cycle.OnRefreshTimer();
+    EXPECT_EQ(first.heard.size(), expected.size());
+    EXPECT_EQ(second.heard.size(), expected.size() + 1);
+}
+
+TEST_F(PollingCycleTest, ObserversBeyondCapacityAreRefusedAndAddingTwiceTellsOnce) {
+    std::vector<RecordingObserver> observers(PollingCycle::ObserverCapacity + 1);
+    for (size_t i = 0; i < PollingCycle::ObserverCapacity; ++i) EXPECT_TRUE(cycle.AddObserver(observers[i]));
+    EXPECT_FALSE(cycle.AddObserver(observers.back()));
+    EXPECT_TRUE(cycle.AddObserver(observers.front()));
+    cycle.OnRefreshTimer();
+    EXPECT_EQ(observers.front().heard.size(), 1u);
+    EXPECT_TRUE(observers.back().heard.empty());
+}
+
 TEST(ElapsedClock, ShowsTheTimeSinceItsStartHoweverLateTheTimerComesAndWrapsAfter98Hours) {
     constexpr int64_t Start = 123456;  // the clock's own zero is not the panel's
     int64_t now = Start;
