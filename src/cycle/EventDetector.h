@@ -1,0 +1,118 @@
+#pragma once
+
+#include <array>
+#include <cstdarg>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "cycle/DriverEvent.h"
+#include "cycle/IEventSink.h"
+#include "cycle/ITickObserver.h"
+#include "driver/StatisticsSnapshot.h"
+#include "rows/ICounterRecency.h"
+
+// Compares each refresh with the one before and tells what changed: the driver coming and
+// going, devices, stream and bundle counts, the sample rate, and every error counter the
+// pages show in red going up. It keeps its own copy of what it compares at fixed size, so a
+// tick without events allocates nothing.
+class EventDetector : public ITickObserver, public ICounterRecency {
+public:
+    // Milliseconds since 1970, UTC; taken once per event.
+    using WallClockMs = std::function<int64_t()>;
+
+    explicit EventDetector(IEventSink* sink = nullptr, WallClockMs wallClock = {});
+
+    // ITickObserver
+    void OnTick(const TickFacts& facts) override;
+    void OnClearStatistics(int64_t monotonicMs, bool sent) override;
+    void OnReadingSwitched(int64_t monotonicMs, bool reading) override;
+    void OnTraceMaskChanged(int64_t monotonicMs, uint32_t before, uint32_t after) override;
+
+    // ICounterRecency
+    std::optional<CounterIncrease> LastIncrease(const CounterRef& ref) const override;
+    int64_t LatestTickMs() const override { return latestTickMs_; }
+
+    // The error counters it follows: red rows of every stream and channel the snapshot can hold.
+    size_t CounterSlots() const { return slots_.size(); }
+
+private:
+    static constexpr size_t NameCapacity = 96;
+    static constexpr uint32_t Streams = IsoStreamStatistics::Capacity;
+    static constexpr uint32_t Bundles = StatisticsSnapshot::BundleCapacity;
+    static constexpr uint32_t Channels = ChannelBundleInfo::EntryCapacity;
+
+    struct Slot {
+        uint32_t value = 0;
+        bool known = false;
+        bool increased = false;
+        CounterIncrease last;
+    };
+    struct Device {
+        uint32_t id = 0;
+        uint8_t length = 0;
+        std::array<char, NameCapacity> name{};
+    };
+    struct Count {
+        uint32_t value = 0;
+        bool known = false;
+    };
+    // What an index of a stream or bundle stood for, so that another one in its place starts over.
+    struct Occupant {
+        bool present = false;
+        uint32_t id = 0;
+        uint32_t channels = 0;
+        friend bool operator==(const Occupant&, const Occupant&) = default;
+    };
+
+    void CompareDevices(const StatisticsSnapshot& s, const RecordValidity& v);
+    void CompareCounts(const StatisticsSnapshot& s, const RecordValidity& v);
+    void CompareSampleRate(const StatisticsSnapshot& s, const RecordValidity& v);
+    void CompareStreams(const CounterSources& src, Dir d);
+    void CompareBundles(const CounterSources& src, Dir d);
+    void Compare(Slot& slot, const CounterRef& ref, uint32_t value, const StatisticsSnapshot& s);
+    void ForgetStreams(Dir d);
+    void ForgetBundle(Dir d, uint32_t b);
+    void ForgetAll();
+
+    size_t StreamSlot(Dir d, uint32_t stream, size_t rowPos) const;
+    size_t ChannelSlot(Dir d, uint32_t bundle, uint32_t channel, size_t rowPos) const;
+    // Where the counter is kept; slots_.size() for one that is not followed.
+    size_t SlotOf(const CounterRef& ref) const;
+    // The node as the tree shows it, into `out`.
+    void NodeName(const StatisticsSnapshot& s, const CounterRef& ref, std::array<char, 160>& out) const;
+    std::string_view DeviceName(uint32_t deviceId) const;
+
+    DriverEvent& Begin(EventKind kind, int64_t monotonicMs);
+    void Emit(EventKind kind, int64_t monotonicMs, const char* format, ...);
+    void Send(DriverEvent& event, const char* format, va_list args);
+    void Tell(DriverEvent& event, int written);
+    void Done();
+
+    IEventSink* sink_;
+    WallClockMs wallClock_;
+    DriverEvent event_;  // built in place, one at a time
+    bool told_ = false;  // events went out since the last Done
+    int64_t latestTickMs_ = 0;
+
+    enum class DriverState : uint8_t { Unknown, Open, Closed };
+    DriverState driver_ = DriverState::Unknown;
+    bool readFailing_ = false;
+    bool clearPending_ = false;
+
+    std::array<Device, DeviceList::Capacity> devices_{};
+    uint32_t deviceCount_ = 0;
+    bool devicesKnown_ = false;
+    std::array<Count, 2> streamCount_{};
+    std::array<Count, 2> bundleCount_{};
+    Count sampleRate_;
+    std::array<std::array<Occupant, Streams>, 2> streamOccupant_{};
+    std::array<std::array<Occupant, Bundles>, 2> bundleOccupant_{};
+
+    // The error rows of each table, in list order.
+    std::array<std::vector<uint16_t>, 2> streamRows_;
+    std::vector<uint16_t> channelRows_;
+    std::array<size_t, 2> streamBase_{};
+    std::array<size_t, 2> channelBase_{};
+    std::vector<Slot> slots_;
+};
