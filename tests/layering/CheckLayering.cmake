@@ -26,6 +26,12 @@ set(probes
   "qor_pages|rows/IsoStreamRows.h|yes"
   "qor_view|app/CMainFrame.h|no"
   "qor_view|settings/PanelSettings.h|yes"
+  "qor_rows|cycle/EventDetector.h|no"
+  "qor_cycle|rows/CounterRef.h|yes"
+  "qor_cycle|eventlog/EventLog.h|no"
+  "qor_pages|cycle/EventDetector.h|no"
+  "qor_eventlog|view/CQorstatsView.h|no"
+  "qor_eventlog|cycle/EventDetector.h|yes"
 )
 set(probe ${CMAKE_CURRENT_BINARY_DIR}/layering-probe.cpp)
 foreach(entry IN LISTS probes)
