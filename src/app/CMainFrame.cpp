@@ -14,6 +14,9 @@
 #include "app/CAboutDlg.h"
 #include "app/ToolbarImages.h"
 #include "controls/CColoredStatusBarCtrl.h"
+#include "cycle/EventDetector.h"
+#include "eventlog/CEventLogDlg.h"
+#include "eventlog/EventLog.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "trace/CDbgMaskDlg.h"
@@ -52,6 +55,12 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     setCentralWidget(scroller_);
     cycle_ = std::make_unique<PollingCycle>(dev_, restore_, *this, *this, *view_);
     cycle_->SetInitialPanes();
+    // The view marks recent increases from what the detector has just seen: it is told second.
+    eventLog_ = std::make_unique<EventLog>(EventLog::DefaultFile());
+    detector_ = std::make_unique<EventDetector>(eventLog_.get());
+    cycle_->AddObserver(*detector_);
+    cycle_->AddObserver(*view_);
+    view_->SetCounterRecency(detector_.get());
 
     refreshTimer_.setInterval(Res::RefreshPeriodMs);
     connect(&refreshTimer_, &QTimer::timeout, this, [this] { OnRefreshTimer(); });
@@ -66,7 +75,11 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     FitToScreen(EstimatedFrameMargins());
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The window shows the log's lines: it goes before them.
+    delete eventLogDlg_;
+    cycle_.reset();
+}
 
 void CMainFrame::CreateMenu() {
     QMenu* file = menuBar()->addMenu(QString::fromLatin1(Str::MenuFile));
@@ -90,6 +103,9 @@ void CMainFrame::CreateMenu() {
                                       &CMainFrame::OnClearStatistics);
     clear->setObjectName("menuClearStatistics");
     SetPrompt(clear, Str::PromptClearMenu);
+    QAction* events = debug->addAction(QString::fromLatin1(Str::MenuEventLog), this, &CMainFrame::OnEventLog);
+    events->setObjectName("menuEventLog");
+    SetPrompt(events, Str::PromptEventLog);
 
     QMenu* help = menuBar()->addMenu(QString::fromLatin1(Str::MenuHelp));
     QAction* about = help->addAction(QString::fromLatin1(Str::MenuAbout), this, &CMainFrame::OnAbout);
@@ -127,6 +143,11 @@ void CMainFrame::CreateToolbar() {
     clear->setObjectName("toolbarClearStatistics");
     SetPrompt(clear, Str::PromptClearToolbar);
     connect(clear, &QAction::triggered, this, [this] { OnClearStatistics(); });
+
+    QAction* events = toolbar_->addAction(ToolbarImages::EventLog(), QString());
+    events->setObjectName("toolbarEventLog");
+    SetPrompt(events, Str::PromptEventLog);
+    connect(events, &QAction::triggered, this, [this] { OnEventLog(); });
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -236,6 +257,13 @@ void CMainFrame::OnTraceMask() {
         dev_.Close();
     }
     RestartRefreshTimer();
+}
+
+void CMainFrame::OnEventLog() {
+    if (!eventLogDlg_) eventLogDlg_ = new CEventLogDlg(*eventLog_, this);
+    eventLogDlg_->show();
+    eventLogDlg_->raise();
+    eventLogDlg_->activateWindow();
 }
 
 void CMainFrame::OnAbout() {

@@ -15,6 +15,9 @@ class QMenu;
 class QScrollArea;
 class QToolBar;
 class CColoredStatusBarCtrl;
+class CEventLogDlg;
+class EventDetector;
+class EventLog;
 class CQorstatsView;
 class SettingsStore;
 
@@ -34,6 +37,8 @@ public:
     void OnTraceMask();
     void OnClearStatistics() { cycle_->ClearStatistics(); }
     void OnAbout();
+    // Shows the one event log window, made on first use.
+    void OnEventLog();
 
     // Timer ticks.
     void OnRefreshTimer() { cycle_->OnRefreshTimer(); }
@@ -51,6 +56,7 @@ public:
 
     CQorstatsView& View() { return *view_; }
     PollingCycle& Cycle() { return *cycle_; }
+    EventLog& Events() { return *eventLog_; }
     int ToolbarBitmap() const { return toolbarBitmap_; }
 
     // The trace mask as edited and as the driver last accepted it.
@@ -84,6 +90,10 @@ private:
     QIcon readingImage2_;
     QScrollArea* scroller_ = nullptr;
     CQorstatsView* view_ = nullptr;
+    // Declared before the cycle, which holds the detector as an observer until it goes.
+    std::unique_ptr<EventLog> eventLog_;
+    std::unique_ptr<EventDetector> detector_;
+    CEventLogDlg* eventLogDlg_ = nullptr;
     std::unique_ptr<PollingCycle> cycle_;
     QTimer refreshTimer_;
     QTimer elapsedTimer_;

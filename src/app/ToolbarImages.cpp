@@ -73,3 +73,18 @@ QIcon ToolbarImages::ClearStatistics() {
         p.drawLine(QPointF(12, 5), QPointF(4, 10));
     });
 }
+
+QIcon ToolbarImages::EventLog() {
+    return Render([](QPainter& p) {  // a page of lines with a clock: what happened, and when
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        p.setBrush(QColor(245, 245, 245));
+        p.drawRect(QRectF(1.5, 1.5, 10, 12));
+        p.setPen(QPen(QColor(90, 90, 90), 1));
+        for (int i = 0; i < 3; ++i) p.drawLine(QPointF(3.5, 4.5 + 3 * i), QPointF(9.5, 4.5 + 3 * i));
+        p.setPen(QPen(QColor(200, 40, 40), 1.2));
+        p.setBrush(QColor(255, 255, 255));
+        p.drawEllipse(QPointF(11, 10.5), 3.8, 3.8);
+        p.drawLine(QPointF(11, 10.5), QPointF(11, 8));
+        p.drawLine(QPointF(11, 10.5), QPointF(12.8, 10.5));
+    });
+}

@@ -8,4 +8,5 @@ namespace ToolbarImages {
 QIcon StartStop(int bitmapId);
 QIcon TraceMask();
 QIcon ClearStatistics();
+QIcon EventLog();
 }  // namespace ToolbarImages

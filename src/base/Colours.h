@@ -15,6 +15,8 @@ constexpr Colour Black = Rgb(0, 0, 0);
 constexpr Colour White = Rgb(255, 255, 255);
 // Error counters that have counted, in the statistics lists.
 constexpr Colour Highlight = 0x003200FA;
+// The cell of an error counter that went up within the last seconds, behind the red text.
+constexpr Colour RecentIncrease = Rgb(255, 222, 222);
 // Status bar states.
 constexpr Colour StatusRed = Rgb(255, 0, 0);
 constexpr Colour StatusBlue = Rgb(0, 0, 255);

@@ -127,6 +127,16 @@ bool CListColorCtrlEx::SetCellHex(int row, int column, uint32_t value, const cha
                      cell.Background);
 }
 
+bool CListColorCtrlEx::SetCellBackground(int row, int column, Colour background) {
+    if (!InTable(row, column)) return false;
+    ListCell& cell = cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    if (cell.Background != background) {
+        cell.Background = background;
+        model_.CellChanged(row, column);
+    }
+    return row < model_.Rows() && column < model_.Columns();
+}
+
 int CListColorCtrlEx::ComputeValueColumnWidth() {
     const int n = model_.Columns();
     const int available = width() - scrollBarWidth_ - ColumnSlack;

@@ -33,6 +33,8 @@ public:
     bool SetCellNumber(int row, int column, uint32_t value, const char* unit, bool highlight = false,
                        int separatorIndex = 0, NumberFormat format = NumberFormat::Unsigned);
     bool SetCellHex(int row, int column, uint32_t value, const char* unit = nullptr);
+    // Only the background: the text and its colour stay as the page wrote them.
+    bool SetCellBackground(int row, int column, Colour background);
 
     int ComputeValueColumnWidth();
     void SpreadValueColumns(int width);

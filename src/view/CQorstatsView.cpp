@@ -1,11 +1,13 @@
 #include "view/CQorstatsView.h"
 
+#include <QDateTime>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidgetItem>
 #include <array>
 
+#include "controls/CListColorCtrlEx.h"
 #include "controls/CTreeCtrlEx.h"
 #include "controls/DialogUnits.h"
 #include "controls/DriverTextAssign.h"
@@ -244,6 +246,7 @@ void CQorstatsView::OnTreeSelChanged() {
 
     timer_.RestartRefreshTimer();
     SetDescription(Str::DescriptionHint);
+    MarkRecentIncreases();
 }
 
 QTreeWidgetItem* CQorstatsView::FindLastSelectedItem() const {
@@ -267,5 +270,58 @@ void CQorstatsView::ShowRowDescription(int row) {
     const NodeCode code = CodeOf(tree_->currentItem());
     const CDlgPgBase* page = PageOf(KindOf(code));
     const char* text = page ? page->RowDescription(code, row) : nullptr;
-    SetDescription(text ? text : "");
+    QString shown = QString::fromLatin1(text ? text : "");
+    const QString increase = LastIncreaseText(code, row);
+    if (!increase.isEmpty()) shown += (shown.isEmpty() ? QString() : QStringLiteral("\n")) + increase;
+    description_->setText(shown);
+}
+
+// ---- Recent increases of error counters ----
+
+void CQorstatsView::OnTick(const TickFacts&) { MarkRecentIncreases(); }
+
+CListColorCtrlEx* CQorstatsView::ListOf(uint32_t kind) const {
+    const CDlgPgBase* page = PageOf(kind);
+    return page ? page->findChild<CListColorCtrlEx*>("list") : nullptr;
+}
+
+void CQorstatsView::MarkRecentIncreases() {
+    CListColorCtrlEx* list = recency_ ? ListOf(currentKind_) : nullptr;
+    if (!list) return;
+    const int64_t now = recency_->LatestTickMs();
+    for (int row = 0; row < list->RowCount(); ++row) {
+        // Whether a row holds error counters does not depend on the column.
+        const std::optional<CounterRef> first = CounterAtCell(currentCode_, row, 1);
+        if (!first || !IsErrorCounter(*first)) continue;
+        for (int column = 1; column < list->ColumnCount(); ++column) {
+            const std::optional<CounterRef> ref = CounterAtCell(currentCode_, row, column);
+            if (!ref) continue;
+            const std::optional<CounterIncrease> last = recency_->LastIncrease(*ref);
+            const bool recent = last && now - last->monotonicMs < RecentIncreaseMs;
+            list->SetCellBackground(row, column, recent ? Colours::RecentIncrease : Colours::White);
+        }
+    }
+}
+
+QString CQorstatsView::LastIncreaseText(NodeCode code, int row) const {
+    const CListColorCtrlEx* list = recency_ ? ListOf(KindOf(code)) : nullptr;
+    if (!list || row < 0) return {};
+    std::optional<CounterIncrease> latest;
+    int latestColumn = 0;
+    for (int column = 1; column < list->ColumnCount(); ++column) {
+        const std::optional<CounterRef> ref = CounterAtCell(code, row, column);
+        if (!ref || !IsErrorCounter(*ref)) continue;
+        const std::optional<CounterIncrease> last = recency_->LastIncrease(*ref);
+        if (last && (!latest || last->wallMs > latest->wallMs)) {
+            latest = last;
+            latestColumn = column;
+        }
+    }
+    if (!latest) return {};
+    const QString time =
+        QDateTime::fromMSecsSinceEpoch(latest->wallMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    // With one column per stream or channel, which of them.
+    if (list->ColumnCount() > 2)
+        return QString::fromLatin1(Str::RecentIncreaseColumnFormat).arg(time, list->HeadingText(latestColumn));
+    return QString::fromLatin1(Str::RecentIncreaseFormat).arg(time);
 }

@@ -6,9 +6,11 @@
 #include <cstdint>
 
 #include "base/NodeCode.h"
+#include "cycle/ITickObserver.h"
 #include "cycle/PollingTargets.h"
 #include "pages/IStatisticsTree.h"
 #include "pages/PageContext.h"
+#include "rows/ICounterRecency.h"
 #include "settings/PanelSettings.h"
 
 class QLabel;
@@ -16,12 +18,13 @@ class QTreeWidgetItem;
 class CTreeCtrlEx;
 class CDlgPgBase;
 class CDlgPgInfo;
+class CListColorCtrlEx;
 class IRefreshTimer;
 
 // The form view: the statistics tree on the left, one page at a time on the right, the
 // description pane below. The selection is the user's: it remembers the last node the user
 // chose and brings it back after every rebuild of the tree or of a root's child nodes.
-class CQorstatsView : public QWidget, public IPollingView, public IStatisticsTree {
+class CQorstatsView : public QWidget, public IPollingView, public IStatisticsTree, public ITickObserver {
     Q_OBJECT
 public:
     CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& settings, IRefreshTimer& timer,
@@ -48,6 +51,13 @@ public:
 
     void ShowRowDescription(int row);
 
+    // Error counters that went up within RecentIncreaseMs get a pale background on the pages,
+    // and the description pane tells when a row's counter last went up.
+    static constexpr int64_t RecentIncreaseMs = 10000;
+    void SetCounterRecency(const ICounterRecency* recency) { recency_ = recency; }
+    // ITickObserver: told after whoever keeps the counters' history has seen the tick.
+    void OnTick(const TickFacts& facts) override;
+
     QTreeWidgetItem* RootItem(uint32_t kind) const;
     QString DescriptionText() const;
     // Starts the selection history of a new run; a harness that reuses one view for many
@@ -69,6 +79,9 @@ private:
     // Selections made by the panel itself: they show the node's page but store nothing.
     void SelectByPanel(QTreeWidgetItem* item);
     void SetDescription(const char* text);
+    void MarkRecentIncreases();
+    QString LastIncreaseText(NodeCode code, int row) const;
+    CListColorCtrlEx* ListOf(uint32_t kind) const;
     // The page that shows nodes of `kind`; null for a kind without one (0: nothing selected).
     CDlgPgBase* PageOf(uint32_t kind) const;
     // The page the polling cycle means: the page of that root node.
@@ -106,5 +119,6 @@ private:
     // The node the user chose last in this run; until then the restore looks for the stored one.
     NodeCode chosenCode_ = 0;
     bool panelSelects_ = false;
+    const ICounterRecency* recency_ = nullptr;
     bool initialised_ = false;
 };

@@ -47,11 +47,11 @@ TEST(MainFrameShell, MenusToolbarAndPromptsReadAsDesigned) {
         menus << entries.join(" | ");
     }
     EXPECT_EQ(menus.join('\n').toStdString(),
-              "File | Close Application\nDebug | Set qor_1394 Trace Mask | Clear Statistics\n"
+              "File | Close Application\nDebug | Set qor_1394 Trace Mask | Clear Statistics | Event Log...\n"
               "Help | About Statistics Panel...");
     ASSERT_GE(frame.menuBar()->actions().size(), 2);
     const QList<QAction*> debug = frame.menuBar()->actions().at(1)->menu()->actions();
-    ASSERT_EQ(debug.size(), 2);
+    ASSERT_EQ(debug.size(), 3);
     EXPECT_EQ(debug[0]->statusTip(), "Set Debug Trace Mask");
     EXPECT_EQ(debug[0]->toolTip(), "Trace settings");
     EXPECT_EQ(debug[1]->statusTip(), "Clear stream statistic");
@@ -63,10 +63,11 @@ TEST(MainFrameShell, MenusToolbarAndPromptsReadAsDesigned) {
         tips << b->toolTip();
         statusTips << b->statusTip();
     }
-    EXPECT_EQ(tips.join(" | ").toStdString(), "Start / Stop | Trace settings | Clear statistics");
+    EXPECT_EQ(tips.join(" | ").toStdString(), "Start / Stop | Trace settings | Clear statistics | Event log");
     EXPECT_EQ(statusTips.join(" | ").toStdString(),
-              "Start / Stop - reading from device | Set Debug Trace Mask | Clear stream statistic");
-    ASSERT_EQ(buttons.size(), 3);
+              "Start / Stop - reading from device | Set Debug Trace Mask | Clear stream statistic | "
+              "Show what happened to the driver and its counters, and when");
+    ASSERT_EQ(buttons.size(), 4);
     EXPECT_TRUE(buttons[0]->isCheckable());
     ModalHook anyDialog;  // a wrong button may open one
     buttons[2]->trigger();
