@@ -14,6 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "cycle/EventDetector.h"
 #include "driver/CDev.h"
 #include "driver/IoctlCodes.h"
 #include "platform/SocketControlDevice.h"
@@ -174,6 +175,52 @@ BENCHMARK(BM_RefreshSocketOneCodeHanging)
     ->Iterations(12)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// The event detector's share of a tick at the driver's maximum load: one refresh of the
+// records in process (the cheapest a refresh gets), then the detector comparing it with the
+// one before, timed apart in the same iterations. Nothing changes between refreshes but the
+// simulator's time, as on a healthy system.
+void BM_EventDetectorAtMaxLoad(benchmark::State& state) {
+    auto s = std::make_unique<sim::DriverSimulator>(sim::SimOptions::MaxLoad());
+    sim::SimControlDevice device(*s);
+    auto dev = std::make_unique<CDev>(device);
+    struct Quiet : IEventSink {
+        uint64_t events = 0;
+        void OnEvent(const DriverEvent&) override { ++events; }
+    } sink;
+    EventDetector detector(&sink);
+    TickFacts facts;
+    facts.deviceOpen = facts.readingEnabled = facts.refreshed = true;
+    facts.snapshot = &dev->Snapshot();
+    facts.validity = &dev->Validity();
+    RefreshReads(*dev);
+    detector.OnTick(facts);
+    sink.events = 0;
+
+    double refreshSeconds = 0, detectorSeconds = 0;
+    allocations = 0;
+    for (auto _ : state) {
+        s->Advance(500);
+        facts.monotonicMs += 500;
+        const auto start = Clock::now();
+        RefreshReads(*dev);
+        const auto middle = Clock::now();
+        counting = true;
+        detector.OnTick(facts);
+        counting = false;
+        const auto end = Clock::now();
+        refreshSeconds += std::chrono::duration<double>(middle - start).count();
+        detectorSeconds += std::chrono::duration<double>(end - middle).count();
+        state.SetIterationTime(std::chrono::duration<double>(end - middle).count());
+    }
+    const double n = double(state.iterations());
+    state.counters["refresh_us"] = refreshSeconds / n * 1e6;
+    state.counters["detector_us"] = detectorSeconds / n * 1e6;
+    state.counters["detector_over_refresh"] = detectorSeconds / refreshSeconds;
+    state.counters["detector_allocs_per_tick"] = double(allocations) / n;
+    state.counters["events_per_tick"] = double(sink.events) / n;
+}
+BENCHMARK(BM_EventDetectorAtMaxLoad)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // The floor: one small request and its answer over the socket, connection kept open.
 void BM_SocketRoundTrip(benchmark::State& state) {

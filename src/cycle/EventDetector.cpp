@@ -5,6 +5,7 @@
 
 #include "driver/IsoStreamEntryRef.h"
 #include "rows/NameTables.h"
+#include "rows/SingleChannelRows.h"
 #include "res/StringTable.h"
 
 namespace {
@@ -44,11 +45,13 @@ EventDetector::EventDetector(IEventSink* sink, WallClockMs wallClock) : sink_(si
     CounterRef channel;
     channel.group = CounterGroup::Channel;
     channelRows_ = ErrorRows(channel);
+    for (uint16_t row : channelRows_) channelFields_.push_back(SingleChannelRows()[row].entryField);
     for (Dir d : BothDirs) {
         channelBase_[Half(d)] = next;
         next += size_t(Bundles) * Channels * channelRows_.size();
     }
-    slots_.resize(next);
+    seen_.resize(next);
+    last_.resize(next);
 }
 
 // ---- Slots ----
@@ -74,27 +77,26 @@ size_t EventDetector::SlotOf(const CounterRef& ref) const {
         const size_t pos = position(channelRows_, ref.row);
         if (pos < channelRows_.size()) return ChannelSlot(ref.dir, ref.index, ref.channel, pos);
     }
-    return slots_.size();
+    return seen_.size();
 }
 
 std::optional<CounterIncrease> EventDetector::LastIncrease(const CounterRef& ref) const {
     const size_t i = SlotOf(ref);
-    if (i >= slots_.size() || !slots_[i].increased) return std::nullopt;
-    return slots_[i].last;
+    return i < last_.size() ? last_[i] : std::nullopt;
 }
 
 void EventDetector::ForgetStreams(Dir d) {
     const size_t first = StreamSlot(d, 0, 0);
-    for (size_t i = first; i < first + Streams * streamRows_[Half(d)].size(); ++i) slots_[i].known = false;
+    for (size_t i = first; i < first + Streams * streamRows_[Half(d)].size(); ++i) seen_[i].known = 0;
 }
 
 void EventDetector::ForgetBundle(Dir d, uint32_t b) {
     const size_t first = ChannelSlot(d, b, 0, 0);
-    for (size_t i = first; i < first + Channels * channelRows_.size(); ++i) slots_[i].known = false;
+    for (size_t i = first; i < first + Channels * channelRows_.size(); ++i) seen_[i].known = 0;
 }
 
 void EventDetector::ForgetAll() {
-    for (Slot& slot : slots_) slot.known = false;
+    for (Seen& seen : seen_) seen.known = 0;
     devicesKnown_ = false;
     deviceCount_ = 0;
     streamCount_ = {};
@@ -293,7 +295,7 @@ void EventDetector::CompareStreams(const CounterSources& src, Dir d) {
         if (i < count) occupant = {true, IsoStreamEntryRef::At(stats, d, i).DeviceId(), 0};
         Occupant& was = streamOccupant_[Half(d)][i];
         if (!(occupant == was)) {
-            for (size_t r = 0; r < rows.size(); ++r) slots_[StreamSlot(d, i, r)].known = false;
+            for (size_t r = 0; r < rows.size(); ++r) seen_[StreamSlot(d, i, r)].known = 0;
             was = occupant;
         }
     }
@@ -305,7 +307,7 @@ void EventDetector::CompareStreams(const CounterSources& src, Dir d) {
             ref.row = rows[r];
             const std::optional<int64_t> value = ReadCounter(src, ref);
             if (!value) continue;
-            Compare(slots_[StreamSlot(d, ref.index, r)], ref, static_cast<uint32_t>(*value), src.snapshot);
+            Compare(StreamSlot(d, ref.index, r), ref, static_cast<uint32_t>(*value), src.snapshot);
         }
     }
 }
@@ -323,28 +325,32 @@ void EventDetector::CompareBundles(const CounterSources& src, Dir d) {
             was = occupant;
         }
     }
+    // Read in place rather than through ReadCounter, which would check the bundle again for
+    // each of the thousands of counters; the tests hold the two to the same values.
     CounterRef ref;
     ref.group = CounterGroup::Channel;
     ref.dir = d;
+    const size_t rows = channelRows_.size();
     for (ref.index = 0; ref.index < count; ++ref.index) {
         if (!src.validity.Bundle(d, ref.index)) continue;
-        const uint32_t channels = s.Bundle(d, ref.index).ChannelCount();
+        const ChannelBundleInfo& bundle = s.Bundle(d, ref.index);
+        const uint32_t channels = bundle.ChannelCount();
         for (ref.channel = 0; ref.channel < channels; ++ref.channel) {
-            for (size_t r = 0; r < channelRows_.size(); ++r) {
+            const BundleChannelEntry entry = bundle.Entry(ref.channel);
+            const size_t first = ChannelSlot(d, ref.index, ref.channel, 0);
+            for (size_t r = 0; r < rows; ++r) {
                 ref.row = channelRows_[r];
-                const std::optional<int64_t> value = ReadCounter(src, ref);
-                if (!value) continue;
-                Compare(slots_[ChannelSlot(d, ref.index, ref.channel, r)], ref, static_cast<uint32_t>(*value), s);
+                Compare(first + r, ref, entry.U32(channelFields_[r]), s);
             }
         }
     }
 }
 
-void EventDetector::Compare(Slot& slot, const CounterRef& ref, uint32_t value, const StatisticsSnapshot& s) {
-    const uint32_t before = slot.value;
-    const bool known = slot.known;
-    slot.value = value;
-    slot.known = true;
+void EventDetector::Changed(size_t slot, const CounterRef& ref, uint32_t value, const StatisticsSnapshot& s) {
+    Seen& seen = seen_[slot];
+    const uint32_t before = seen.value;
+    const bool known = seen.known != 0;
+    seen = {value, 1};
     if (!known || value == before) return;
 
     EventKind kind = EventKind::ErrorIncreased;
@@ -368,8 +374,7 @@ void EventDetector::Compare(Slot& slot, const CounterRef& ref, uint32_t value, c
     event.increase = increase;
     event.total = value;
     if (kind != EventKind::ErrorWentBack) {
-        slot.increased = true;
-        slot.last = {event.monotonicMs, event.wallMs};
+        last_[slot] = CounterIncrease{event.monotonicMs, event.wallMs};
     }
     const char* name = CounterName(ref);
     int written = 0;

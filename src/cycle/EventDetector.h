@@ -33,20 +33,16 @@ public:
     std::optional<CounterIncrease> LastIncrease(const CounterRef& ref) const override;
     int64_t LatestTickMs() const override { return latestTickMs_; }
 
-    // The error counters it follows: red rows of every stream and channel the snapshot can hold.
-    size_t CounterSlots() const { return slots_.size(); }
-
 private:
     static constexpr size_t NameCapacity = 96;
     static constexpr uint32_t Streams = IsoStreamStatistics::Capacity;
     static constexpr uint32_t Bundles = StatisticsSnapshot::BundleCapacity;
     static constexpr uint32_t Channels = ChannelBundleInfo::EntryCapacity;
 
-    struct Slot {
+    // A counter's value at the latest refresh that read it; packed, as every tick walks them all.
+    struct Seen {
         uint32_t value = 0;
-        bool known = false;
-        bool increased = false;
-        CounterIncrease last;
+        uint32_t known = 0;
     };
     struct Device {
         uint32_t id = 0;
@@ -70,14 +66,19 @@ private:
     void CompareSampleRate(const StatisticsSnapshot& s, const RecordValidity& v);
     void CompareStreams(const CounterSources& src, Dir d);
     void CompareBundles(const CounterSources& src, Dir d);
-    void Compare(Slot& slot, const CounterRef& ref, uint32_t value, const StatisticsSnapshot& s);
+    // The counter in `slot` now reads `value`; the quiet case stays inline in the loops.
+    void Compare(size_t slot, const CounterRef& ref, uint32_t value, const StatisticsSnapshot& s) {
+        Seen& seen = seen_[slot];
+        if (seen.known == 0 || seen.value != value) Changed(slot, ref, value, s);
+    }
+    void Changed(size_t slot, const CounterRef& ref, uint32_t value, const StatisticsSnapshot& s);
     void ForgetStreams(Dir d);
     void ForgetBundle(Dir d, uint32_t b);
     void ForgetAll();
 
     size_t StreamSlot(Dir d, uint32_t stream, size_t rowPos) const;
     size_t ChannelSlot(Dir d, uint32_t bundle, uint32_t channel, size_t rowPos) const;
-    // Where the counter is kept; slots_.size() for one that is not followed.
+    // Where the counter is kept; seen_.size() for one that is not followed.
     size_t SlotOf(const CounterRef& ref) const;
     // The node as the tree shows it, into `out`.
     void NodeName(const StatisticsSnapshot& s, const CounterRef& ref, std::array<char, 160>& out) const;
@@ -112,7 +113,9 @@ private:
     // The error rows of each table, in list order.
     std::array<std::vector<uint16_t>, 2> streamRows_;
     std::vector<uint16_t> channelRows_;
+    std::vector<uint8_t> channelFields_;  // each channel row's field in the bundle's entry
     std::array<size_t, 2> streamBase_{};
     std::array<size_t, 2> channelBase_{};
-    std::vector<Slot> slots_;
+    std::vector<Seen> seen_;
+    std::vector<std::optional<CounterIncrease>> last_;
 };

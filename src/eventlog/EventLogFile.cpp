@@ -1,6 +1,7 @@
 #include "eventlog/EventLogFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <system_error>
 
@@ -10,8 +11,10 @@ EventLogFile::EventLogFile(std::filesystem::path file, Limits limits) : path_(st
 }
 
 std::filesystem::path EventLogFile::Older(int n) const {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%d", n);
     std::filesystem::path older = path_;
-    older += "." + std::to_string(n);
+    older += suffix;
     return older;
 }
 

@@ -18,13 +18,14 @@ struct Recorded {
     uint64_t increase;
     uint32_t total;
     int64_t wallMs;
+    CounterRef counter;
 };
 
 struct RecordingSink : IEventSink {
     std::vector<Recorded> events;
     int done = 0;
     void OnEvent(const DriverEvent& e) override {
-        events.push_back({e.kind, std::string(e.Text()), e.increase, e.total, e.wallMs});
+        events.push_back({e.kind, std::string(e.Text()), e.increase, e.total, e.wallMs, e.counter});
     }
     void OnEventsDone() override { ++done; }
     std::vector<EventKind> Kinds() const {
@@ -178,6 +179,29 @@ TEST(EventDetector, ChannelErrorCountersNameTheBundleAsTheTreeDoesAndTheChannel)
     auto events = t.TickAndTake();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].text, "OUT bundle 0 Interface B [Stereo 2C], channel 1: NoBuffer +4, now 4.");
+}
+
+TEST(EventDetector, EveryErrorCounterItToldOfReadsAsThePagesReadIt) {
+    Script t;
+    t.SetBundles(Dir::In, 2, 3, 0x100);
+    t.Settle();
+    uint32_t value = 1;
+    for (Dir d : {Dir::In, Dir::Out})
+        for (uint32_t b = 0; b < (d == Dir::In ? 2u : 1u); ++b)
+            for (uint32_t c = 0; c < (d == Dir::In ? 3u : 2u); ++c)
+                for (size_t field : {BundleChannelEntryField::DataSlotLabelMismatch, BundleChannelEntryField::NoBuffer})
+                    t.SetChannel(d, b, c, field, value++);
+    for (size_t field : {IsoInField::IsoRxError, IsoInField::BufferDetachFailed}) t.SetIso(Dir::In, 1, field, value++);
+    t.Tick();
+    ASSERT_EQ(t.sink.events.size(), value - 1);
+    const CounterSources sources{*t.s, *t.v, false};
+    for (const Recorded& e : t.sink.events) {
+        const std::optional<int64_t> read = ReadCounter(sources, e.counter);
+        ASSERT_TRUE(read.has_value()) << e.text;
+        EXPECT_EQ(*read, int64_t(e.total)) << e.text;
+        EXPECT_EQ(e.increase, e.total) << e.text;
+        EXPECT_NE(e.text.find(CounterName(e.counter)), std::string::npos) << e.text;
+    }
 }
 
 TEST(EventDetector, ACounterGoingDownIsAWrapNearTheTopAndOtherwiseSaidPlainly) {

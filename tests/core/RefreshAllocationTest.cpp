@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "cycle/EventDetector.h"
 #include "cycle/PollingCycle.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
@@ -74,4 +75,60 @@ TEST(RefreshAllocation, ATickAtMaximumLoadAllocatesNothing) {
     EXPECT_EQ(dev.Snapshot().bundleList.Count(Dir::Out), 128u);
     EXPECT_EQ(dev.Snapshot().Bundle(Dir::Out, 127).ChannelCount(), 16u);
     EXPECT_EQ(dev.Snapshot().isoStreamStatistics.Count(Dir::In), 16u);
+}
+
+TEST(RefreshAllocation, TheEventDetectorAllocatesNothingOnAQuietTickAtMaximumLoad) {
+    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
+    sim::SimControlDevice device(simulator);
+    CDev dev(device);
+    RestoreWindow restore;
+    NullWindow window;
+    PollingCycle cycle(dev, restore, window, window, window);
+    struct CountingSink : IEventSink {
+        int events = 0;
+        void OnEvent(const DriverEvent&) override { ++events; }
+    } sink;
+    EventDetector detector(&sink);
+    ASSERT_TRUE(cycle.AddObserver(detector));
+    cycle.OnRefreshTimer();  // the start-up events
+    simulator.Advance(500);
+    cycle.OnRefreshTimer();
+    ASSERT_GT(sink.events, 64);
+    sink.events = 0;
+
+    gAllocations = 0;
+    gCounting = true;
+    for (int i = 0; i < 3; ++i) {
+        simulator.Advance(500);
+        cycle.OnRefreshTimer();
+    }
+    gCounting = false;
+    EXPECT_EQ(gAllocations.load(), 0);
+    EXPECT_EQ(sink.events, 0) << "nothing changed, nothing to tell";
+}
+
+TEST(RefreshAllocation, TheEventDetectorTellsAnIncreaseWithoutAllocating) {
+    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
+    sim::SimControlDevice device(simulator);
+    CDev dev(device);
+    RestoreWindow restore;
+    NullWindow window;
+    PollingCycle cycle(dev, restore, window, window, window);
+    struct CountingSink : IEventSink {
+        int events = 0;
+        void OnEvent(const DriverEvent&) override { ++events; }
+    } sink;
+    EventDetector detector(&sink, [] { return int64_t(0); });
+    cycle.AddObserver(detector);
+    cycle.OnRefreshTimer();
+    sink.events = 0;
+    simulator.SetBundleEntryField(Dir::Out, 127, 15, BundleChannelEntryField::NoBuffer, 9);
+
+    gAllocations = 0;
+    gCounting = true;
+    simulator.Advance(500);
+    cycle.OnRefreshTimer();
+    gCounting = false;
+    EXPECT_EQ(gAllocations.load(), 0);
+    EXPECT_EQ(sink.events, 1);
 }
