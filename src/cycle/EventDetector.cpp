@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "driver/IsoStreamEntryRef.h"
+#include "rows/IsoStreamRows.h"
 #include "rows/NameTables.h"
 #include "rows/SingleChannelRows.h"
 #include "res/StringTable.h"
@@ -39,18 +40,24 @@ EventDetector::EventDetector(IEventSink* sink, WallClockMs wallClock) : sink_(si
         ref.group = CounterGroup::IsoStream;
         ref.dir = d;
         streamRows_[Half(d)] = ErrorRows(ref);
+        for (uint16_t row : streamRows_[Half(d)])
+            streamFields_[Half(d)].push_back({IsoStreamRows(d)[row].field, IsoStreamRows(d)[row].ext});
         streamBase_[Half(d)] = next;
         next += Streams * streamRows_[Half(d)].size();
     }
     CounterRef channel;
     channel.group = CounterGroup::Channel;
     channelRows_ = ErrorRows(channel);
-    for (uint16_t row : channelRows_) channelFields_.push_back(SingleChannelRows()[row].entryField);
+    for (uint16_t row : channelRows_)
+        if (size_t(SingleChannelRows()[row].entryField) + 4 <= BundleChannelEntry::Size)
+            channelFields_.push_back(SingleChannelRows()[row].entryField);
+    channelRows_.resize(channelFields_.size());
     for (Dir d : BothDirs) {
         channelBase_[Half(d)] = next;
         next += size_t(Bundles) * Channels * channelRows_.size();
     }
-    seen_.resize(next);
+    seen_.resize(channelBase_[0]);
+    channelValues_.resize(next - channelBase_[0]);
     last_.resize(next);
 }
 
@@ -77,7 +84,7 @@ size_t EventDetector::SlotOf(const CounterRef& ref) const {
         const size_t pos = position(channelRows_, ref.row);
         if (pos < channelRows_.size()) return ChannelSlot(ref.dir, ref.index, ref.channel, pos);
     }
-    return seen_.size();
+    return last_.size();
 }
 
 std::optional<CounterIncrease> EventDetector::LastIncrease(const CounterRef& ref) const {
@@ -85,18 +92,9 @@ std::optional<CounterIncrease> EventDetector::LastIncrease(const CounterRef& ref
     return i < last_.size() ? last_[i] : std::nullopt;
 }
 
-void EventDetector::ForgetStreams(Dir d) {
-    const size_t first = StreamSlot(d, 0, 0);
-    for (size_t i = first; i < first + Streams * streamRows_[Half(d)].size(); ++i) seen_[i].known = 0;
-}
-
-void EventDetector::ForgetBundle(Dir d, uint32_t b) {
-    const size_t first = ChannelSlot(d, b, 0, 0);
-    for (size_t i = first; i < first + Channels * channelRows_.size(); ++i) seen_[i].known = 0;
-}
-
 void EventDetector::ForgetAll() {
     for (Seen& seen : seen_) seen.known = 0;
+    bundleKnown_ = {};
     devicesKnown_ = false;
     deviceCount_ = 0;
     streamCount_ = {};
@@ -211,6 +209,18 @@ void EventDetector::OnTick(const TickFacts& facts) {
 void EventDetector::CompareDevices(const StatisticsSnapshot& s, const RecordValidity& v) {
     if (!v.deviceList) return;
     const uint32_t count = s.deviceList.Count();
+    // The same devices in the same order, the usual case: only names not read before to take.
+    bool same = devicesKnown_ && count == deviceCount_;
+    for (uint32_t i = 0; same && i < count; ++i) same = devices_[i].id == s.deviceList.Id(i);
+    if (same) {
+        for (uint32_t i = 0; i < count; ++i) {
+            if (devices_[i].length != 0 || !v.Device(i)) continue;
+            const std::string_view name = s.Device(i).HardwareName();
+            devices_[i].length = static_cast<uint8_t>(std::min(name.size(), NameCapacity));
+            std::copy_n(name.data(), devices_[i].length, devices_[i].name.data());
+        }
+        return;
+    }
     std::array<Device, DeviceList::Capacity> now{};
     for (uint32_t i = 0; i < count; ++i) {
         now[i].id = s.deviceList.Id(i);
@@ -299,15 +309,20 @@ void EventDetector::CompareStreams(const CounterSources& src, Dir d) {
             was = occupant;
         }
     }
+    // In place, as ReadCounter reads them (the tests hold the two to the same values).
+    const std::vector<StreamField>& fields = streamFields_[Half(d)];
     CounterRef ref;
     ref.group = CounterGroup::IsoStream;
     ref.dir = d;
     for (ref.index = 0; ref.index < count; ++ref.index) {
+        const IsoStreamEntryRef entry = IsoStreamEntryRef::At(stats, d, ref.index);
+        const size_t first = StreamSlot(d, ref.index, 0);
         for (size_t r = 0; r < rows.size(); ++r) {
+            if (fields[r].extended && !src.extended) continue;
+            const uint32_t value = entry.U32(fields[r].offset);
+            if (value == ValueNotAvailable) continue;
             ref.row = rows[r];
-            const std::optional<int64_t> value = ReadCounter(src, ref);
-            if (!value) continue;
-            Compare(StreamSlot(d, ref.index, r), ref, static_cast<uint32_t>(*value), src.snapshot);
+            Compare(first + r, ref, value, src.snapshot);
         }
     }
 }
@@ -321,7 +336,7 @@ void EventDetector::CompareBundles(const CounterSources& src, Dir d) {
         if (b < count) occupant = {true, s.bundleList.Id(d, b), s.Bundle(d, b).ChannelCount()};
         Occupant& was = bundleOccupant_[Half(d)][b];
         if (!(occupant == was)) {
-            ForgetBundle(d, b);
+            bundleKnown_[Half(d)].reset(b);
             was = occupant;
         }
     }
@@ -334,25 +349,28 @@ void EventDetector::CompareBundles(const CounterSources& src, Dir d) {
     for (ref.index = 0; ref.index < count; ++ref.index) {
         if (!src.validity.Bundle(d, ref.index)) continue;
         const ChannelBundleInfo& bundle = s.Bundle(d, ref.index);
-        const uint32_t channels = bundle.ChannelCount();
-        for (ref.channel = 0; ref.channel < channels; ++ref.channel) {
-            const BundleChannelEntry entry = bundle.Entry(ref.channel);
-            const size_t first = ChannelSlot(d, ref.index, ref.channel, 0);
-            for (size_t r = 0; r < rows; ++r) {
+        const uint32_t channels = bundle.ChannelCount();  // at most the entries the record holds
+        const uint8_t* entry = bundle.Data() + ChannelBundleInfo::EntriesOffset;
+        const size_t firstSlot = ChannelSlot(d, ref.index, 0, 0);
+        uint32_t* seen = channelValues_.data() + (firstSlot - channelBase_[0]);
+        const bool known = bundleKnown_[Half(d)].test(ref.index);
+        bundleKnown_[Half(d)].set(ref.index);
+        for (ref.channel = 0; ref.channel < channels; ++ref.channel, entry += BundleChannelEntry::Size) {
+            for (size_t r = 0; r < rows; ++r, ++seen) {
+                const uint32_t value = Le::U32(entry + channelFields_[r]);
+                if (*seen == value) continue;
+                const uint32_t before = *seen;
+                *seen = value;
+                if (!known) continue;
                 ref.row = channelRows_[r];
-                Compare(first + r, ref, entry.U32(channelFields_[r]), s);
+                Changed(channelBase_[0] + size_t(seen - channelValues_.data()), ref, before, value, s);
             }
         }
     }
 }
 
-void EventDetector::Changed(size_t slot, const CounterRef& ref, uint32_t value, const StatisticsSnapshot& s) {
-    Seen& seen = seen_[slot];
-    const uint32_t before = seen.value;
-    const bool known = seen.known != 0;
-    seen = {value, 1};
-    if (!known || value == before) return;
-
+void EventDetector::Changed(size_t slot, const CounterRef& ref, uint32_t before, uint32_t value,
+                            const StatisticsSnapshot& s) {
     EventKind kind = EventKind::ErrorIncreased;
     uint64_t increase = 0;
     if (value > before) {

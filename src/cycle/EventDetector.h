@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdarg>
 #include <cstdint>
 #include <functional>
@@ -66,19 +67,22 @@ private:
     void CompareSampleRate(const StatisticsSnapshot& s, const RecordValidity& v);
     void CompareStreams(const CounterSources& src, Dir d);
     void CompareBundles(const CounterSources& src, Dir d);
-    // The counter in `slot` now reads `value`; the quiet case stays inline in the loops.
+    // A stream's counter in `slot` now reads `value`; the quiet case stays inline.
     void Compare(size_t slot, const CounterRef& ref, uint32_t value, const StatisticsSnapshot& s) {
         Seen& seen = seen_[slot];
-        if (seen.known == 0 || seen.value != value) Changed(slot, ref, value, s);
+        if (seen.known != 0 && seen.value == value) return;
+        const uint32_t before = seen.value;
+        const bool known = seen.known != 0;
+        seen = {value, 1};
+        if (known) Changed(slot, ref, before, value, s);
     }
-    void Changed(size_t slot, const CounterRef& ref, uint32_t value, const StatisticsSnapshot& s);
-    void ForgetStreams(Dir d);
-    void ForgetBundle(Dir d, uint32_t b);
+    // The counter in `slot` went from `before` to `value`: tell how.
+    void Changed(size_t slot, const CounterRef& ref, uint32_t before, uint32_t value, const StatisticsSnapshot& s);
     void ForgetAll();
 
     size_t StreamSlot(Dir d, uint32_t stream, size_t rowPos) const;
     size_t ChannelSlot(Dir d, uint32_t bundle, uint32_t channel, size_t rowPos) const;
-    // Where the counter is kept; seen_.size() for one that is not followed.
+    // Where the counter's last increase is kept; last_.size() for one that is not followed.
     size_t SlotOf(const CounterRef& ref) const;
     // The node as the tree shows it, into `out`.
     void NodeName(const StatisticsSnapshot& s, const CounterRef& ref, std::array<char, 160>& out) const;
@@ -112,10 +116,19 @@ private:
 
     // The error rows of each table, in list order.
     std::array<std::vector<uint16_t>, 2> streamRows_;
+    struct StreamField {
+        uint16_t offset;  // in the stream's entry
+        bool extended;    // read only while the driver publishes extended statistics
+    };
+    std::array<std::vector<StreamField>, 2> streamFields_;
     std::vector<uint16_t> channelRows_;
     std::vector<uint8_t> channelFields_;  // each channel row's field in the bundle's entry
     std::array<size_t, 2> streamBase_{};
     std::array<size_t, 2> channelBase_{};
-    std::vector<Seen> seen_;
+    std::vector<Seen> seen_;  // the streams' counters, by slot
+    // The channels' counters, by slot from channelBase_[0]: a bundle's are read all together,
+    // so one flag per bundle says whether they are known.
+    std::vector<uint32_t> channelValues_;
+    std::array<std::bitset<Bundles>, 2> bundleKnown_{};
     std::vector<std::optional<CounterIncrease>> last_;
 };
