@@ -113,6 +113,7 @@ constexpr const char* EventSampleRateFormat = "Sample rate: %u samples/s.";
 constexpr const char* EventSampleRateChangeFormat = "Sample rate: %u samples/s (was %u).";
 constexpr const char* EventErrorFormat = "%s: %s +%llu, now %u.";
 constexpr const char* EventWrapFormat = "%s: %s +%llu (wrapped past 4294967295), now %u.";
+constexpr const char* EventErrorsNotListedFormat = "%u more error counters went up in this refresh.";
 constexpr const char* EventWentBackFormat = "%s: %s went back to %u (was %u).";
 constexpr const char* EventStreamNodeFormat = "ISO %s stream %u (%.*s)";
 constexpr const char* EventChannelNodeFormat = "%s bundle %u %.*s [%s], channel %u";

@@ -66,7 +66,7 @@ run() {
   shift 3
   work=$(mktemp -d /tmp/qor-cpu-XXXXXX)
   mkdir -m 700 "$work/run" "$work/config"
-  export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config"
+  export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
 
   "$build/qorsimd" "$@" >"$work/sim.log" 2>&1 &
   sim=$!

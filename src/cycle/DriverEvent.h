@@ -27,7 +27,7 @@ enum class EventKind : uint8_t {
     ErrorIncreased,
     ErrorWrapped,      // went past 0xFFFFFFFF: counted as the increase it is
     ErrorWentBack,     // went down without a Clear Statistics and too far to be a wrap
-    LogFileFailed,     // told by the log file itself
+    ErrorsNotListed,   // more counters went up in one refresh than are listed one by one
 };
 
 // What the event log window filters by.
@@ -37,7 +37,8 @@ constexpr EventCategory CategoryOf(EventKind kind) {
     switch (kind) {
         case EventKind::ErrorIncreased:
         case EventKind::ErrorWrapped:
-        case EventKind::ErrorWentBack: return EventCategory::Errors;
+        case EventKind::ErrorWentBack:
+        case EventKind::ErrorsNotListed: return EventCategory::Errors;
         case EventKind::DeviceCame:
         case EventKind::DeviceWent:
         case EventKind::StreamCountChanged:

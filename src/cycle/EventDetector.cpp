@@ -110,6 +110,7 @@ DriverEvent& EventDetector::Begin(EventKind kind, int64_t monotonicMs) {
     event_.kind = kind;
     event_.monotonicMs = monotonicMs;
     event_.wallMs = wallClock_();
+    lastWallMs_ = event_.wallMs;
     event_.counter = {};
     event_.increase = 0;
     event_.total = 0;
@@ -192,6 +193,8 @@ void EventDetector::OnTick(const TickFacts& facts) {
     }
     const StatisticsSnapshot& s = *facts.snapshot;
     const RecordValidity& v = *facts.validity;
+    errorEvents_ = 0;
+    errorsNotListed_ = 0;
     CompareDevices(s, v);
     CompareCounts(s, v);
     CompareSampleRate(s, v);
@@ -203,6 +206,8 @@ void EventDetector::OnTick(const TickFacts& facts) {
         CompareBundles(sources, d);
     }
     clearPending_ = false;
+    if (errorsNotListed_ > 0)
+        Emit(EventKind::ErrorsNotListed, now, Str::EventErrorsNotListedFormat, unsigned(errorsNotListed_));
     Done();
 }
 
@@ -385,6 +390,12 @@ void EventDetector::Changed(size_t slot, const CounterRef& ref, uint32_t before,
     } else {
         kind = EventKind::ErrorWentBack;
     }
+    if (errorEvents_ >= ErrorEventsPerRefresh) {
+        ++errorsNotListed_;
+        if (kind != EventKind::ErrorWentBack) last_[slot] = CounterIncrease{latestTickMs_, lastWallMs_};
+        return;
+    }
+    ++errorEvents_;
     std::array<char, 160> node{};
     NodeName(s, ref, node);
     DriverEvent& event = Begin(kind, latestTickMs_);

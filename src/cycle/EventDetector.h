@@ -21,6 +21,9 @@ class EventDetector : public ITickObserver, public ICounterRecency {
 public:
     // Milliseconds since 1970, UTC; taken once per event.
     using WallClockMs = std::function<int64_t()>;
+    // A refresh in which more error counters go up tells the rest in one line, so that a driver
+    // gone wild cannot flood the log or slow the panel.
+    static constexpr int ErrorEventsPerRefresh = 200;
 
     explicit EventDetector(IEventSink* sink = nullptr, WallClockMs wallClock = {});
 
@@ -104,6 +107,9 @@ private:
     DriverState driver_ = DriverState::Unknown;
     bool readFailing_ = false;
     bool clearPending_ = false;
+    int errorEvents_ = 0;           // error events of this refresh
+    uint32_t errorsNotListed_ = 0;  // and those beyond ErrorEventsPerRefresh
+    int64_t lastWallMs_ = 0;        // of the latest event
 
     std::array<Device, DeviceList::Capacity> devices_{};
     uint32_t deviceCount_ = 0;

@@ -100,6 +100,11 @@ bool CEventLogDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void CEventLogDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    list_->scrollToBottom();
+}
+
 void CEventLogDlg::FollowNewLines(int) {
     if (atEnd_ && isVisible()) list_->scrollToBottom();
 }

@@ -21,6 +21,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Opened again, it shows the newest lines.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void AddFilter(class QHBoxLayout* row, EventCategory category, const char* text, const char* name);

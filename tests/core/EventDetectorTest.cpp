@@ -411,6 +411,29 @@ TEST(EventDetector, RemembersWhenEachErrorCounterLastWentUpTakingTheWallClockOnc
     EXPECT_FALSE(t.detector.LastIncrease(StreamCounter(Dir::In, 99, "MissingPacket")).has_value());
 }
 
+TEST(EventDetector, AFloodOfIncreasesInOneRefreshIsListedUpToItsLimitAndTheRestCounted) {
+    Script t;
+    t.SetBundles(Dir::In, 10, 16, 0x100);
+    t.Settle();
+    const int readsBefore = t.wallReads;
+    for (uint32_t b = 0; b < 10; ++b)
+        for (uint32_t c = 0; c < 16; ++c)
+            for (size_t field : {BundleChannelEntryField::DataSlotLabelMismatch, BundleChannelEntryField::NoBuffer})
+                t.SetChannel(Dir::In, b, c, field, 1);
+    t.Tick();
+    ASSERT_EQ(t.sink.events.size(), size_t(EventDetector::ErrorEventsPerRefresh) + 1);
+    EXPECT_EQ(t.sink.events.back().kind, EventKind::ErrorsNotListed);
+    EXPECT_EQ(t.sink.events.back().text, "120 more error counters went up in this refresh.");
+    EXPECT_EQ(t.wallReads - readsBefore, EventDetector::ErrorEventsPerRefresh + 1);
+    CounterRef last;
+    last.group = CounterGroup::Channel;
+    last.index = 9;
+    last.channel = 15;
+    last.row = ChannelRow("NoBuffer");
+    EXPECT_TRUE(t.detector.LastIncrease(last).has_value()) << "still marked on the page";
+    EXPECT_EQ(t.TickAndTake().size(), 0u);
+}
+
 TEST(EventDetector, CountsFromTheDriverBeyondCapacitiesStayWithinItsTables) {
     Script t;
     t.s->isoStreamStatistics.PutU32(IsoStreamStatistics::InCountOffset, 0xFFFFFFFF);
