@@ -21,7 +21,7 @@ CEventLogDlg::CEventLogDlg(EventLog& log, QWidget* parent) : QDialog(parent), lo
     setObjectName("eventLogWindow");
     setWindowTitle(QString::fromLatin1(Str::EventLogTitle));
     setModal(false);
-    resize(720, 420);
+    resize(900, 460);  // a whole line of a stream's error
 
     auto* layout = new QVBoxLayout(this);
     auto* filters = new QHBoxLayout;
@@ -102,7 +102,8 @@ bool CEventLogDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CEventLogDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    list_->scrollToBottom();
+    // Once the layout has given the list its size.
+    QMetaObject::invokeMethod(list_, [this] { list_->scrollToBottom(); }, Qt::QueuedConnection);
 }
 
 void CEventLogDlg::FollowNewLines(int) {
