@@ -18,6 +18,7 @@
 #include "pages/CDlgPgInfo.h"
 #include "pages/CDlgPgIsoInStreams.h"
 #include "pages/CDlgPgIsoOutStreams.h"
+#include "pages/CDlgPgListBase.h"
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/CDlgPgSingleStream.h"
 #include "res/StringTable.h"
@@ -281,8 +282,9 @@ void CQorstatsView::ShowRowDescription(int row) {
 void CQorstatsView::OnTick(const TickFacts&) { MarkRecentIncreases(); }
 
 CListColorCtrlEx* CQorstatsView::ListOf(uint32_t kind) const {
-    const CDlgPgBase* page = PageOf(kind);
-    return page ? page->findChild<CListColorCtrlEx*>("list") : nullptr;
+    // A cast rather than a search by name: this runs on every tick and must not allocate.
+    auto* page = qobject_cast<CDlgPgListBase*>(PageOf(kind));
+    return page ? &page->List() : nullptr;
 }
 
 void CQorstatsView::MarkRecentIncreases() {
