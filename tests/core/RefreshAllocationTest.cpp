@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <new>
 
 #include "cycle/EventDetector.h"
 #include "cycle/PollingCycle.h"
+#include "history/HistorySampler.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
 
@@ -131,4 +133,42 @@ TEST(RefreshAllocation, TheEventDetectorTellsAnIncreaseWithoutAllocating) {
     gCounting = false;
     EXPECT_EQ(gAllocations.load(), 0);
     EXPECT_EQ(sink.events, 1);
+}
+
+TEST(RefreshAllocation, SamplingEveryWatchedCounterAllocatesNothing) {
+    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
+    sim::SimControlDevice device(simulator);
+    CDev dev(device);
+    RestoreWindow restore;
+    NullWindow window;
+    PollingCycle cycle(dev, restore, window, window, window);
+    auto sampler = std::make_unique<HistorySampler>(dev.Published());
+    ASSERT_TRUE(cycle.AddObserver(*sampler));
+    const CounterRef watched[] = {
+        {CounterGroup::Asio, Dir::In, 0, 0, 0},       {CounterGroup::Asio, Dir::In, 0, 0, 12},
+        {CounterGroup::IsoStream, Dir::In, 15, 0, 3}, {CounterGroup::IsoStream, Dir::Out, 0, 0, 5},
+        {CounterGroup::Channel, Dir::In, 0, 0, 4},    {CounterGroup::Channel, Dir::Out, 127, 15, 6},
+        {CounterGroup::Asio, Dir::In, 0, 0, 18},      {CounterGroup::IsoStream, Dir::In, 40, 0, 3},
+    };
+    for (const CounterRef& c : watched) ASSERT_GE(sampler->Watch(c), 0);
+    cycle.OnRefreshTimer();  // warm-up
+    // Full rings, so that the count also covers samples that overwrite.
+    TickFacts lost;
+    for (size_t i = 0; i < CounterHistory::Capacity; ++i) sampler->OnTick(lost);
+    simulator.Advance(500);
+
+    gAllocations = 0;
+    gCounting = true;
+    cycle.OnRefreshTimer();
+    sampler->OnClearStatistics(1, true);
+    simulator.SetLoaded(false);
+    cycle.OnRefreshTimer();
+    gCounting = false;
+
+    EXPECT_EQ(gAllocations.load(), 0);
+    const CounterHistory& first = sampler->History(sampler->Find(watched[0]));
+    ASSERT_EQ(first.Size(), CounterHistory::Capacity);
+    EXPECT_EQ(first.At(first.Size() - 3).kind, SampleKind::Value);
+    EXPECT_EQ(first.At(first.Size() - 2).kind, SampleKind::Cleared);
+    EXPECT_EQ(first.At(first.Size() - 1).kind, SampleKind::DriverLost);
 }
