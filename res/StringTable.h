@@ -136,4 +136,14 @@ constexpr const char* RecentIncreaseFormat = "Last increase: %1";
 constexpr const char* RecentIncreaseColumnFormat = "Last increase: %1 (%2)";
 constexpr const char* In = "IN";
 constexpr const char* Out = "OUT";
+
+// History plots. Titles: counter, node, and the column where the page has one per stream or channel.
+constexpr const char* ShowHistory = "Show History";
+constexpr const char* HistoryTitleFormat = "%1 - %2";
+constexpr const char* HistoryColumnTitleFormat = "%1 - %2, %3";
+constexpr const char* HistoryValue = "Value";
+constexpr const char* HistoryRate = "Per second";
+constexpr const char* HistoryCleared = "Statistics cleared";
+constexpr const char* HistoryMinutes = "Minutes";
+constexpr const char* HistoryLimitFormat = "At most %1 history plots can be open at once. Close one to open another.";
 }  // namespace Str

@@ -10,6 +10,7 @@
 #include <QToolBar>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 #include "app/CAboutDlg.h"
 #include "app/ToolbarImages.h"
@@ -17,6 +18,8 @@
 #include "cycle/EventDetector.h"
 #include "eventlog/CEventLogDlg.h"
 #include "eventlog/EventLog.h"
+#include "history/HistorySampler.h"
+#include "plots/CHistoryPlots.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "trace/CDbgMaskDlg.h"
@@ -38,7 +41,8 @@ void ShowError(QWidget* owner, const char* caption, const char* text) {
 }
 }  // namespace
 
-CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidget* parent)
+CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidget* parent,
+                       ElapsedClock::MonotonicMs clock)
     : QMainWindow(parent), dev_(dev), settings_(settings), timerMode_(timers) {
     setObjectName("mainFrame");
     setWindowTitle(QString::fromLatin1(Str::PromptStartStop).section('\n', 0, 0));
@@ -53,7 +57,7 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     scroller_->setFrameShape(QFrame::NoFrame);
     scroller_->setWidget(view_);
     setCentralWidget(scroller_);
-    cycle_ = std::make_unique<PollingCycle>(dev_, restore_, *this, *this, *view_);
+    cycle_ = std::make_unique<PollingCycle>(dev_, restore_, *this, *this, *view_, std::move(clock));
     cycle_->SetInitialPanes();
     // The view marks recent increases from what the detector has just seen: it is told second.
     eventLog_ = std::make_unique<EventLog>(EventLog::DefaultFile());
@@ -61,6 +65,11 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     cycle_->AddObserver(*detector_);
     cycle_->AddObserver(*view_);
     view_->SetCounterRecency(detector_.get());
+    sampler_ = std::make_unique<HistorySampler>(dev_.Published());
+    cycle_->AddObserver(*sampler_);
+    plots_ = std::make_unique<CHistoryPlots>(*sampler_, this);
+    sampler_->SetListener(plots_.get());
+    connect(view_, &CQorstatsView::historyRequested, plots_.get(), &CHistoryPlots::Show);
 
     refreshTimer_.setInterval(Res::RefreshPeriodMs);
     connect(&refreshTimer_, &QTimer::timeout, this, [this] { OnRefreshTimer(); });
@@ -76,6 +85,9 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
 }
 
 CMainFrame::~CMainFrame() {
+    sampler_->SetListener(nullptr);
+    plots_.reset();
+    cycle_->RemoveObserver(*sampler_);
     // The window shows the log's lines: it goes before them.
     delete eventLogDlg_;
     cycle_.reset();

@@ -18,6 +18,8 @@ class CColoredStatusBarCtrl;
 class CEventLogDlg;
 class EventDetector;
 class EventLog;
+class CHistoryPlots;
+class HistorySampler;
 class CQorstatsView;
 class SettingsStore;
 
@@ -29,7 +31,9 @@ public:
     // Manual timers never run by themselves: tests deliver every tick.
     enum class Timers { Real, Manual };
 
-    CMainFrame(CDev& dev, SettingsStore& settings, Timers timers = Timers::Real, QWidget* parent = nullptr);
+    // `clock` is the polling cycle's time, the steady clock unless a test gives one.
+    CMainFrame(CDev& dev, SettingsStore& settings, Timers timers = Timers::Real, QWidget* parent = nullptr,
+               ElapsedClock::MonotonicMs clock = {});
     ~CMainFrame() override;
 
     // Commands.
@@ -55,6 +59,7 @@ public:
     void RestartRefreshTimer() override;
 
     CQorstatsView& View() { return *view_; }
+    CHistoryPlots& HistoryPlots() { return *plots_; }
     PollingCycle& Cycle() { return *cycle_; }
     EventLog& Events() { return *eventLog_; }
     int ToolbarBitmap() const { return toolbarBitmap_; }
@@ -95,6 +100,9 @@ private:
     std::unique_ptr<EventDetector> detector_;
     CEventLogDlg* eventLogDlg_ = nullptr;
     std::unique_ptr<PollingCycle> cycle_;
+    // Fed by the cycle; the plots go before the sampler they draw from.
+    std::unique_ptr<HistorySampler> sampler_;
+    std::unique_ptr<CHistoryPlots> plots_;
     QTimer refreshTimer_;
     QTimer elapsedTimer_;
     int refreshTimerId_ = 0;  // the running refresh timer's identifier, 0 when stopped

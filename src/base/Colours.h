@@ -21,6 +21,10 @@ constexpr Colour RecentIncrease = Rgb(255, 222, 222);
 constexpr Colour StatusRed = Rgb(255, 0, 0);
 constexpr Colour StatusBlue = Rgb(0, 0, 255);
 constexpr Colour StatusGreen = Rgb(0, 100, 0);
+// History plots: the counter's value, its rate per second, and where the statistics were cleared.
+constexpr Colour HistoryValue = Rgb(0, 90, 200);
+constexpr Colour HistoryRate = Rgb(0, 140, 60);
+constexpr Colour HistoryCleared = Rgb(230, 120, 0);
 }  // namespace Colours
 
 static_assert(Colours::Highlight == Rgb(250, 0, 50));

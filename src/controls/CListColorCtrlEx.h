@@ -10,6 +10,8 @@
 #include "controls/CListColorModel.h"
 #include "controls/ListCell.h"
 
+class QAction;
+
 // The report-style list of every statistics page: at most 256 rows and 50 columns, every cell
 // with its own text and colours, value columns spread over the width beside column 0, and row
 // clicks and key presses passed on so the view can describe the row.
@@ -51,6 +53,9 @@ public:
     int FirstColumnWidth() const { return firstColumnWidth_; }
     int ScrollBarWidth() const { return scrollBarWidth_; }
     int CurrentRow() const { return currentRow_; }
+
+    // Adds a command to the list's context menu; the current cell is the one right-clicked.
+    void AddContextAction(QAction* action);
 
 signals:
     // -1 when the click hit no row.

@@ -1,5 +1,6 @@
 #include "view/CQorstatsView.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QFrame>
 #include <QHeaderView>
@@ -104,9 +105,20 @@ CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& s
 
     connect(tree_, &QTreeWidget::currentItemChanged, this, [this] { OnTreeSelChanged(); });
     connect(tree_, &CTreeCtrlEx::paneHintRequested, this, [this] { SetDescription(Str::DescriptionHint); });
-    for (CDlgPgBase* page : pages_)
-        if (auto* list = page->findChild<CListColorCtrlEx*>("list"))
-            connect(list, &CListColorCtrlEx::rowDescriptionRequested, this, [this](int row) { ShowRowDescription(row); });
+    for (CDlgPgBase* page : pages_) {
+        auto* list = page->findChild<CListColorCtrlEx*>("list");
+        if (!list) continue;
+        connect(list, &CListColorCtrlEx::rowDescriptionRequested, this, [this](int row) { ShowRowDescription(row); });
+        connect(list, &QAbstractItemView::doubleClicked, this,
+                [this, list](const QModelIndex& cell) { RequestHistory(*list, cell.row(), cell.column()); });
+        auto* showHistory = new QAction(QString::fromLatin1(Str::ShowHistory), list);
+        showHistory->setObjectName("showHistory");
+        connect(showHistory, &QAction::triggered, this, [this, list] {
+            const QModelIndex cell = list->currentIndex();
+            if (cell.isValid()) RequestHistory(*list, cell.row(), cell.column());
+        });
+        list->AddContextAction(showHistory);
+    }
 }
 
 CQorstatsView::~CQorstatsView() {
@@ -326,4 +338,22 @@ QString CQorstatsView::LastIncreaseText(NodeCode code, int row) const {
     if (list->ColumnCount() > 2)
         return QString::fromLatin1(Str::RecentIncreaseColumnFormat).arg(time, list->HeadingText(latestColumn));
     return QString::fromLatin1(Str::RecentIncreaseFormat).arg(time);
+}
+
+// ---- History plots ----
+
+void CQorstatsView::RequestHistory(const CListColorCtrlEx& list, int row, int column) {
+    // With one value column the row alone names the counter, whichever cell was hit.
+    if (list.ColumnCount() == 2) column = 1;
+    const uint32_t kind = KindOf(currentCode_);
+    const bool columnPerItem = kind == NodeKind_IsoInStreams || kind == NodeKind_IsoOutStreams ||
+                               kind == NodeKind_ChannelIn || kind == NodeKind_ChannelOut;
+    const std::optional<CounterRef> counter = CounterAtCell(currentCode_, row, column);
+    if (!counter || row >= list.RowCount() || column >= list.ColumnCount()) return;
+    const QString name = QString::fromLatin1(CounterName(*counter));
+    const QString node = currentItem_ ? currentItem_->text(0) : QString();
+    const QString title = columnPerItem ? QString::fromLatin1(Str::HistoryColumnTitleFormat)
+                                              .arg(name, node, list.HeadingText(column))
+                                        : QString::fromLatin1(Str::HistoryTitleFormat).arg(name, node);
+    emit historyRequested(*counter, title);
 }

@@ -10,6 +10,7 @@
 #include "cycle/PollingTargets.h"
 #include "pages/IStatisticsTree.h"
 #include "pages/PageContext.h"
+#include "rows/CounterRef.h"
 #include "rows/ICounterRecency.h"
 #include "settings/PanelSettings.h"
 
@@ -20,6 +21,7 @@ class CDlgPgBase;
 class CDlgPgInfo;
 class CListColorCtrlEx;
 class IRefreshTimer;
+class CListColorCtrlEx;
 
 // The form view: the statistics tree on the left, one page at a time on the right, the
 // description pane below. The selection is the user's: it remembers the last node the user
@@ -50,6 +52,9 @@ public:
     uint32_t CurrentKind() const override { return currentKind_; }
 
     void ShowRowDescription(int row);
+    // A double-click on a cell of a page's list, or its "Show History": asks for the plot of
+    // the counter in that cell. Cells without a numeric counter ask for nothing.
+    void RequestHistory(const CListColorCtrlEx& list, int row, int column);
 
     // Error counters that went up within RecentIncreaseMs get a pale background on the pages,
     // and the description pane tells when a row's counter last went up.
@@ -58,6 +63,12 @@ public:
     // ITickObserver: told after whoever keeps the counters' history has seen the tick.
     void OnTick(const TickFacts& facts) override;
 
+signals:
+    // `title` names the counter: row name, node label and, where the page has one column per
+    // stream or channel, the column's heading.
+    void historyRequested(const CounterRef& counter, const QString& title);
+
+public:
     QTreeWidgetItem* RootItem(uint32_t kind) const;
     QString DescriptionText() const;
     // Starts the selection history of a new run; a harness that reuses one view for many

@@ -1,0 +1,59 @@
+#include "plots/CHistoryPlots.h"
+
+#include <QMessageBox>
+#include <QWidget>
+
+#include "plots/CHistoryWindow.h"
+#include "res/StringTable.h"
+
+CHistoryPlots::CHistoryPlots(HistorySampler& sampler, QWidget* owner) : sampler_(sampler), owner_(owner) {}
+
+CHistoryPlots::~CHistoryPlots() {
+    for (CHistoryWindow*& window : windows_) {
+        if (window == nullptr) continue;
+        disconnect(window, nullptr, this, nullptr);
+        sampler_.Unwatch(window->Slot());
+        delete window;
+        window = nullptr;
+    }
+}
+
+void CHistoryPlots::Show(const CounterRef& counter, const QString& title) {
+    if (const int slot = sampler_.Find(counter); slot >= 0 && windows_[size_t(slot)] != nullptr) {
+        CHistoryWindow* open = windows_[size_t(slot)];
+        open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
+        open->show();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    const int slot = sampler_.Watch(counter);
+    if (slot < 0) {
+        QMessageBox box(QMessageBox::Information, QString::fromLatin1(Str::ShowHistory),
+                        QString::fromLatin1(Str::HistoryLimitFormat).arg(HistorySampler::WatchCapacity),
+                        QMessageBox::Ok, owner_);
+        box.setObjectName("historyLimitBox");
+        box.exec();
+        return;
+    }
+    auto* window = new CHistoryWindow(sampler_, slot, title, owner_);
+    windows_[size_t(slot)] = window;
+    connect(window, &QObject::destroyed, this, [this, slot] { Closed(slot); });
+    window->show();
+}
+
+int CHistoryPlots::OpenCount() const {
+    int n = 0;
+    for (const CHistoryWindow* window : windows_) n += window != nullptr ? 1 : 0;
+    return n;
+}
+
+void CHistoryPlots::OnHistoryChanged(int64_t /*nowMs*/) {
+    for (CHistoryWindow* window : windows_)
+        if (window != nullptr) window->Replot();
+}
+
+void CHistoryPlots::Closed(int slot) {
+    windows_[size_t(slot)] = nullptr;
+    sampler_.Unwatch(slot);
+}
