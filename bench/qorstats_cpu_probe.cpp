@@ -6,15 +6,22 @@
 //   QOR_CPU_PROBE_SELECT_MS   period of the walk in ms (default 2500; 0 keeps the start node)
 //   QOR_CPU_PROBE_CHILDREN    children visited below each root (default all); at maximum load
 //                             1 lets a minute reach every kind of page
+//   QOR_CPU_PROBE_PLOTS       history plots opened once the panel runs (default 0, at most 8):
+//                             the packet counters of the first streams, then ASIO counters
 
 #include <QApplication>
 #include <QTimer>
 #include <QTreeWidgetItem>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "app/CMainFrame.h"
 #include "app/CQorstatsApp.h"
+#include "plots/CHistoryPlots.h"
+#include "rows/AsioRows.h"
+#include "rows/IsoStreamRows.h"
 #include "controls/CTreeCtrlEx.h"
 #include "driver/CDev.h"
 #include "platform/SettingsStore.h"
@@ -50,6 +57,25 @@ QTreeWidgetItem* NthNode(QTreeWidget& tree, int n, int childrenPerRoot) {
     }
     return nullptr;
 }
+uint16_t IsoRow(Dir dir, const char* name) {
+    const auto rows = IsoStreamRows(dir);
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (std::strcmp(rows[i].name, name) == 0) return static_cast<uint16_t>(i);
+    return 0;
+}
+
+// Counters a user would watch: the packets of the first streams, then the ASIO page's rows.
+std::vector<CounterRef> WatchedCounters(int count) {
+    std::vector<CounterRef> counters{
+        {CounterGroup::IsoStream, Dir::In, 0, 0, IsoRow(Dir::In, "TotalPacketsReceived")},
+        {CounterGroup::IsoStream, Dir::Out, 0, 0, IsoRow(Dir::Out, "TotalPacketsSent")},
+    };
+    for (uint16_t row = 0; row < AsioRows().size(); ++row) counters.push_back({CounterGroup::Asio, Dir::In, 0, 0, row});
+    std::vector<CounterRef> chosen;
+    for (const CounterRef& c : counters)
+        if (static_cast<int>(chosen.size()) < count && IsNumericCounter(c)) chosen.push_back(c);
+    return chosen;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,6 +96,14 @@ int main(int argc, char** argv) {
             if (QTreeWidgetItem* item = NthNode(tree, next++, children)) tree.setCurrentItem(item);
         });
         walk.start(period);
+    }
+    const int plots = EnvNumber("QOR_CPU_PROBE_PLOTS", 0);
+    if (plots > 0) {
+        // After the first ticks, as a user would open them.
+        QTimer::singleShot(1500, [&app, plots] {
+            for (const CounterRef& c : WatchedCounters(plots))
+                app.MainFrame()->HistoryPlots().Show(c, QString::fromLatin1(CounterName(c)));
+        });
     }
     return QApplication::exec();
 }

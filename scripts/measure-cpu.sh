@@ -8,7 +8,11 @@
 # every node of the default setup; at maximum load (some 300 nodes) the roots and the first
 # child of each.
 #
+# With `plots`, the default setup only: qorstats as above, then the same panel (the probe
+# without its walk) with two history plots open, each redrawn on every tick.
+#
 #   scripts/measure-cpu.sh            60 s per run, four runs
+#   scripts/measure-cpu.sh plots      60 s per run, two runs
 #   QOR_CPU_SECONDS=20 QOR_CPU_SELECT_MS=2000 QOR_BUILD_DIR=build/proof-release scripts/measure-cpu.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,6 +24,14 @@ settle=${QOR_CPU_SETTLE:-5}
 settle_max=${QOR_CPU_SETTLE_MAX_LOAD:-25}
 select_ms=${QOR_CPU_SELECT_MS:-2500}
 build=${QOR_BUILD_DIR:-build/release}
+mode=${1:-all}
+case $mode in
+  all|plots) ;;
+  *) echo "usage: scripts/measure-cpu.sh [plots]" >&2; exit 2 ;;
+esac
+# What the probe does besides running the panel; `plots` changes them for its second run.
+probe_plots=0
+label=""
 
 scripts/install-deps.sh measure
 
@@ -74,7 +86,7 @@ run() {
 
   local children=""
   if [ "$setup" = max-load ]; then children=1; fi
-  QOR_CPU_PROBE_SELECT_MS=$select_ms QOR_CPU_PROBE_CHILDREN=$children xvfb-run -a -s "-screen 0 1280x1024x24" \
+  QOR_CPU_PROBE_SELECT_MS=$select_ms QOR_CPU_PROBE_CHILDREN=$children QOR_CPU_PROBE_PLOTS=$probe_plots xvfb-run -a -s "-screen 0 1280x1024x24" \
     env QT_QPA_PLATFORM=xcb sh -c 'echo $$ > "$1"; exec "$2"' sh "$work/panel.pid" "$build/$panel" \
     >"$work/panel.log" 2>&1 &
   xvfb=$!
@@ -96,7 +108,7 @@ run() {
     echo "$setup $panel: the panel ended while measured" >&2
     return 1
   fi
-  awk -v setup="$setup" -v panel="$panel" -v c="$((c1 - c0))" -v s="$((s1 - s0))" -v hz="$hz" \
+  awk -v setup="$setup" -v panel="${label:-$panel}" -v c="$((c1 - c0))" -v s="$((s1 - s0))" -v hz="$hz" \
       -v t0="$t0" -v t1="$t1" 'BEGIN {
         wall = t1 - t0
         printf "%-9s %-19s panel %6.3f %% of one core (%d ticks of 1/%d s in %.1f s)   qorsimd %6.3f %%\n",
@@ -107,7 +119,14 @@ run() {
 
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at start; ${seconds} s per run"
 run default qorstats "$settle"
-run default qorstats_cpu_probe "$settle"
-run max-load qorstats "$settle_max" --max-load
-run max-load qorstats_cpu_probe "$settle_max" --max-load
+if [ "$mode" = plots ]; then
+  select_ms=0
+  probe_plots=2
+  label="qorstats + 2 plots"
+  run default qorstats_cpu_probe "$settle"
+else
+  run default qorstats_cpu_probe "$settle"
+  run max-load qorstats "$settle_max" --max-load
+  run max-load qorstats_cpu_probe "$settle_max" --max-load
+fi
 echo "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"

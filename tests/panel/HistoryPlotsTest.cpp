@@ -231,3 +231,27 @@ TEST_F(HistoryFixture, SavesAScreenshotOfAPlot) {
         for (int x = 0; x < image.width(); ++x) bluish += image.pixelColor(x, y) == value ? 1 : 0;
     EXPECT_GT(bluish, 50);
 }
+
+TEST_F(HistoryFixture, WhatThePageShowsAsNaIsNotDrawnAndOnlyTheNewestPiecesAre) {
+    CListColorCtrlEx& asio = ShowPage(p.Root(NodeKind_Asio));
+    const int row = RowNamed(asio, "TotalBufferSwitches");
+    p.View().RequestHistory(asio, row, 1);
+    CHistoryWindow& window = OnlyWindow();
+    p.Tick(3);
+    p.sim.SetExtendedStatistics(false);  // the page shows n/a
+    p.Tick(3);
+    EXPECT_EQ(asio.CellText(row, 1), "n/a");
+    p.sim.SetExtendedStatistics(true);
+    p.Tick(3);
+    // The ASIO page shows the records of the refresh before; the plot reads the latest.
+    EXPECT_EQ(Pieces(window, "Value"), (std::vector<qsizetype>{3, 3}));
+
+    // Every driver loss starts a new piece; the oldest go once the window has no more.
+    for (int i = 0; i < CHistoryWindow::PieceCapacity; ++i) {
+        p.sim.SetLoaded(false);
+        p.Tick();
+        p.sim.SetLoaded(true);
+        p.Tick(2);
+    }
+    EXPECT_EQ(Pieces(window, "Value"), std::vector<qsizetype>(CHistoryWindow::PieceCapacity, 2));
+}
