@@ -35,7 +35,6 @@ CHistoryWindow::CHistoryWindow(const HistorySampler& sampler, int slot, const QS
     chart->setMargins(QMargins(4, 4, 4, 4));
     view_ = new QChartView(chart, this);
     view_->setObjectName("historyChart");
-    view_->setRenderHint(QPainter::Antialiasing);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
@@ -80,8 +79,8 @@ CHistoryWindow::CHistoryWindow(const HistorySampler& sampler, int slot, const QS
     chart->addSeries(clearMarks_);
     clearMarks_->attachAxis(timeAxis_);
     clearMarks_->attachAxis(valueAxis_);
-    SetRange(valueRange_, valueAxis_, {}, false);
-    SetRange(rateRange_, rateAxis_, {}, true);
+    SetRange(valueAxis_, {}, false);
+    SetRange(rateAxis_, {}, true);
 }
 
 void CHistoryWindow::MakeLine(Line& line, const char* name, uint32_t colour, QValueAxis* axis) {
@@ -134,8 +133,8 @@ void CHistoryWindow::Replot() {
         return static_cast<double>(s.value);
     });
     const Range rates = DrawLine(rate_, history, first, [&history](size_t i) { return history.RatePerSecond(i); });
-    SetRange(valueRange_, valueAxis_, values, false);
-    SetRange(rateRange_, rateAxis_, rates, true);
+    SetRange(valueAxis_, values, false);
+    SetRange(rateAxis_, rates, true);
     DrawClearMarks(history, first, valueAxis_->min());
 }
 
@@ -183,7 +182,7 @@ void CHistoryWindow::DrawClearMarks(const CounterHistory& history, size_t first,
     clearMarks_->replace(points);
 }
 
-void CHistoryWindow::SetRange(AxisRange& shown, QValueAxis* axis, Range range, bool withZero) {
+void CHistoryWindow::SetRange(QValueAxis* axis, Range range, bool withZero) {
     if (!range.any) range = {true, 0, 1};
     if (withZero) {
         range.low = std::min(range.low, 0.0);
@@ -193,12 +192,13 @@ void CHistoryWindow::SetRange(AxisRange& shown, QValueAxis* axis, Range range, b
         range.high += 0.5;
         range.low -= 0.5;
     }
+    // An axis that holds the line and is not much wider stays as it is: a new range costs a
+    // new layout of the chart, and a counter that grows would need one on every tick.
+    const double shownSpan = axis->max() - axis->min();
+    if (range.low >= axis->min() && range.high <= axis->max() && range.high - range.low >= shownSpan / 3) return;
     const double pad = (range.high - range.low) * 0.05;
     // Counts stay above zero on the axis as well.
     const double low = range.low >= 0 ? std::max(0.0, range.low - pad) : range.low - pad;
-    const double high = range.high + pad;
-    if (shown.low == low && shown.high == high) return;
-    shown = {low, high};
-    axis->setRange(low, high);
+    axis->setRange(low, range.high + pad);
     axis->applyNiceNumbers();
 }

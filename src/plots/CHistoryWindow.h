@@ -51,12 +51,7 @@ private:
     Range DrawLine(Line& line, const CounterHistory& history, size_t first, PointAt pointAt);
     void DrawClearMarks(const CounterHistory& history, size_t first, double y);
     void MakeLine(Line& line, const char* name, uint32_t colour, QValueAxis* axis);
-    // The range an axis was last asked for, before it made its numbers nice.
-    struct AxisRange {
-        double low = 0;
-        double high = 0;
-    };
-    static void SetRange(AxisRange& shown, QValueAxis* axis, Range range, bool withZero);
+    static void SetRange(QValueAxis* axis, Range range, bool withZero);
 
     const HistorySampler& sampler_;
     const int slot_;
@@ -64,8 +59,6 @@ private:
     QValueAxis* timeAxis_;
     QValueAxis* valueAxis_;
     QValueAxis* rateAxis_;
-    AxisRange valueRange_;
-    AxisRange rateRange_;
     Line value_;
     Line rate_;
     QScatterSeries* clearMarks_;
