@@ -9,7 +9,8 @@
 # child of each.
 #
 # With `plots`, the default setup only: qorstats as above, then the same panel (the probe
-# without its walk) with two history plots open, each redrawn on every tick.
+# without its walk) with two history plots open, each redrawn on every tick, measured once
+# they hold ten minutes of samples (some 13 minutes in all).
 #
 #   scripts/measure-cpu.sh            60 s per run, four runs
 #   scripts/measure-cpu.sh plots      60 s per run, two runs
@@ -23,6 +24,8 @@ seconds=${QOR_CPU_SECONDS:-60}
 settle=${QOR_CPU_SETTLE:-5}
 settle_max=${QOR_CPU_SETTLE_MAX_LOAD:-25}
 select_ms=${QOR_CPU_SELECT_MS:-2500}
+# Plots cost the most once they hold their full ten minutes; they open 1.5 s after the start.
+settle_plots=${QOR_CPU_SETTLE_PLOTS:-610}
 build=${QOR_BUILD_DIR:-build/release}
 mode=${1:-all}
 case $mode in
@@ -123,7 +126,7 @@ if [ "$mode" = plots ]; then
   select_ms=0
   probe_plots=2
   label="qorstats + 2 plots"
-  run default qorstats_cpu_probe "$settle"
+  run default qorstats_cpu_probe "$settle_plots"
 else
   run default qorstats_cpu_probe "$settle"
   run max-load qorstats "$settle_max" --max-load

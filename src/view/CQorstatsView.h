@@ -63,12 +63,6 @@ public:
     // ITickObserver: told after whoever keeps the counters' history has seen the tick.
     void OnTick(const TickFacts& facts) override;
 
-signals:
-    // `title` names the counter: row name, node label and, where the page has one column per
-    // stream or channel, the column's heading.
-    void historyRequested(const CounterRef& counter, const QString& title);
-
-public:
     QTreeWidgetItem* RootItem(uint32_t kind) const;
     QString DescriptionText() const;
     // Starts the selection history of a new run; a harness that reuses one view for many
@@ -79,6 +73,11 @@ public:
     }
     NodeCode CurrentCode() const { return currentCode_; }
     CDlgPgBase* VisiblePage() const;
+
+signals:
+    // `title` names the counter: row name, node label and, where the page has one column per
+    // stream or channel, the column's heading.
+    void historyRequested(const CounterRef& counter, const QString& title);
 
 private:
     static constexpr size_t PageCount = 9;
