@@ -86,7 +86,8 @@ CHistoryWindow::CHistoryWindow(const HistorySampler& sampler, int slot, const QS
 void CHistoryWindow::MakeLine(Line& line, const char* name, uint32_t colour, QValueAxis* axis) {
     QChart* chart = view_->chart();
     QPen pen(ToQColor(colour));
-    pen.setWidthF(1.5);
+    pen.setWidth(1);
+    pen.setCosmetic(true);
     for (int i = 0; i < PieceCapacity; ++i) {
         auto* series = new QLineSeries;
         series->setObjectName(QString::fromLatin1(name) + QString::number(i));
@@ -142,26 +143,64 @@ template <typename PointAt>
 CHistoryWindow::Range CHistoryWindow::DrawLine(Line& line, const CounterHistory& history, size_t first,
                                                PointAt pointAt) {
     int pieces = 0;
+    int count = 0;
     bool inPiece = false;
     for (size_t i = first; i < history.Size(); ++i) {
         const bool has = pointAt(i).has_value();
         if (has && !inPiece) ++pieces;
+        count += has ? 1 : 0;
         inPiece = has;
     }
     for (auto& points : line.points) points[size_t(flip_)].clear();
+
+    // More points than the plot has pixels cost time and show nothing more: then each bucket
+    // of two pixels' time keeps its lowest and highest point, so that peaks stay.
+    const int buckets = std::max(1, static_cast<int>(view_->chart()->plotArea().width()) / 2);
+    const bool thin = count > 2 * buckets;
+    const int64_t bucketMs = std::max<int64_t>(1, SpanMs / buckets);
+    struct Pending {
+        int64_t bucket = -1;
+        QPointF low, high;
+    } pending;
+    QList<QPointF>* into = nullptr;
+    auto flush = [&] {
+        if (pending.bucket < 0 || into == nullptr) return;
+        const bool lowFirst = pending.low.x() <= pending.high.x();
+        into->append(lowFirst ? pending.low : pending.high);
+        if (pending.low != pending.high) into->append(lowFirst ? pending.high : pending.low);
+        pending.bucket = -1;
+    };
 
     Range range;
     int piece = std::min(pieces, PieceCapacity) - pieces - 1;  // the oldest pieces fall below 0
     inPiece = false;
     for (size_t i = first; i < history.Size(); ++i) {
         const std::optional<double> y = pointAt(i);
-        if (y && !inPiece) ++piece;
+        if (y && !inPiece) {
+            flush();
+            ++piece;
+        }
         inPiece = y.has_value();
         if (!y || piece < 0) continue;
-        const double x = static_cast<double>(history.At(i).timeMs - nowMs_) / MsPerMinute;
-        line.points[size_t(piece)][size_t(flip_)].append(QPointF(x, *y));
+        const int64_t age = history.At(i).timeMs - nowMs_;
+        const QPointF point(static_cast<double>(age) / MsPerMinute, *y);
         range.Take(*y);
+        into = &line.points[size_t(piece)][size_t(flip_)];
+        if (!thin) {
+            into->append(point);
+            continue;
+        }
+        const int64_t bucket = (age + SpanMs) / bucketMs;
+        if (bucket != pending.bucket) {
+            flush();
+            pending = {bucket, point, point};
+        } else if (point.y() < pending.low.y()) {
+            pending.low = point;
+        } else if (point.y() > pending.high.y()) {
+            pending.high = point;
+        }
     }
+    flush();
     for (size_t p = 0; p < line.pieces.size(); ++p) {
         const QList<QPointF>& points = line.points[p][size_t(flip_)];
         // An empty piece stays as it is: no redraw for nothing.

@@ -255,3 +255,19 @@ TEST_F(HistoryFixture, WhatThePageShowsAsNaIsNotDrawnAndOnlyTheNewestPiecesAre) 
     }
     EXPECT_EQ(Pieces(window, "Value"), std::vector<qsizetype>(CHistoryWindow::PieceCapacity, 2));
 }
+
+TEST_F(HistoryFixture, TenMinutesAreDrawnWithNoMorePointsThanThePlotHasRoomFor) {
+    CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_IsoInStreams)->child(0));
+    p.View().RequestHistory(list, RowNamed(list, "TotalPacketsReceived"), 1);
+    CHistoryWindow& window = OnlyWindow();
+    p.Tick(1300);  // 10 minutes and 50 s
+    const auto* line = qobject_cast<QLineSeries*>(ChartOf(window).series().first());
+    ASSERT_EQ(Pieces(window, "Value").size(), 1u);
+    EXPECT_LE(line->count(), ChartOf(window).plotArea().width() + 2);
+    EXPECT_GT(line->count(), 100);
+    // From ten minutes ago to now, up to the latest value.
+    EXPECT_NEAR(line->at(0).x(), -10.0, 0.05);
+    EXPECT_DOUBLE_EQ(line->at(line->count() - 1).x(), 0.0);
+    EXPECT_EQ(line->at(line->count() - 1).y(), list.CellText(RowNamed(list, "TotalPacketsReceived"), 1).remove(' ').toDouble());
+    for (qsizetype i = 1; i < line->count(); ++i) ASSERT_LT(line->at(i - 1).x(), line->at(i).x()) << i;
+}
