@@ -11,6 +11,7 @@
 #include <span>
 #include <string_view>
 
+#include "controls/CListHeaderView.h"
 #include "controls/DriverTextAssign.h"
 #include "controls/Latin1Text.h"
 
@@ -41,6 +42,7 @@ std::string_view WithUnit(std::span<char> buffer, std::size_t length, const char
 }  // namespace
 
 CListColorCtrlEx::CListColorCtrlEx(QWidget* parent) : QTableView(parent), model_(cells_) {
+    setHorizontalHeader(new CListHeaderView(this));
     setModel(&model_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBrush>
+#include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -303,6 +304,36 @@ TEST_F(ListTest, SpreadsValueColumnsOnceTheScrollBarShows) {
     // A rebuild keeps the measured bar in its arithmetic.
     Build(1);
     EXPECT_EQ(list.ColumnWidth(1), 600 - 150 - list.ScrollBarWidth() - 5);
+}
+
+TEST_F(ListTest, HeaderHeightFollowsTheHeadingsAndTheFont) {
+    // A stock header over the same headings measures afresh every time it is asked.
+    QHeaderView reference(Qt::Horizontal);
+    reference.setModel(list.model());
+    auto shownHeight = [&] {
+        list.doItemsLayout();
+        return list.horizontalHeader()->height();
+    };
+    Build(2);
+    ShowAndSettle();
+    const int oneLine = shownHeight();
+    EXPECT_EQ(oneLine, reference.sizeHint().height());
+
+    // A heading of two lines moves the others along and makes the header taller...
+    list.InsertColumn(0, 150, "Two\nLines", false);
+    const int twoLines = shownHeight();
+    EXPECT_GT(twoLines, oneLine);
+    EXPECT_EQ(twoLines, reference.sizeHint().height());
+    // ...until the list is built again without it.
+    Build(2);
+    EXPECT_EQ(shownHeight(), oneLine);
+
+    QFont larger = list.horizontalHeader()->font();
+    larger.setPointSize(larger.pointSize() * 2);
+    list.horizontalHeader()->setFont(larger);
+    reference.setFont(larger);
+    EXPECT_GT(shownHeight(), oneLine);
+    EXPECT_EQ(shownHeight(), reference.sizeHint().height());
 }
 
 TEST_F(ListTest, LeftClickAsksForTheRowDescriptionBeforeSelecting) {
