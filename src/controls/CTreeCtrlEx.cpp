@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPalette>
 
+#include "controls/CTreeItemDelegate.h"
+
 CTreeCtrlEx::CTreeCtrlEx(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
     setColumnCount(1);
@@ -10,6 +12,7 @@ CTreeCtrlEx::CTreeCtrlEx(QWidget* parent) : QTreeWidget(parent) {
     setItemsExpandable(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new CTreeItemDelegate(this));
     // The selected node stays marked while the user works in the list beside the tree.
     QPalette shown = palette();
     shown.setBrush(QPalette::Inactive, QPalette::Highlight, shown.brush(QPalette::Active, QPalette::Highlight));

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QMouseEvent>
+#include <utility>
 
 #include "controls/CTreeCtrlEx.h"
 
@@ -73,6 +75,44 @@ TEST_F(TreeTest, LeftPressAsksForTheHintBeforeTheSelectionMoves) {
 
     Press(tree.visualItemRect(general).center(), Qt::RightButton);
     EXPECT_EQ(hints, 2);
+}
+
+TEST_F(TreeTest, ColumnSizedToItsLabelsFollowsNewLabelsAndFonts) {
+    // The view sizes the column to its widest label; a stock tree shows what that should be.
+    QTreeWidget reference;
+    for (QTreeWidget* t : {static_cast<QTreeWidget*>(&tree), &reference}) {
+        t->setHeaderHidden(true);
+        t->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        t->header()->setStretchLastSection(false);
+        t->resize(300, 400);
+    }
+    new QTreeWidgetItem(&reference, QStringList{"General"});
+    auto* stream = new QTreeWidgetItem(&reference, QStringList{"ISO IN Streams"});
+    for (const char* name : {"Stream 0", "Stream 1", "Stream 2"}) new QTreeWidgetItem(stream, QStringList{name});
+    stream->setExpanded(true);
+    tree.show();
+    reference.show();
+    auto widths = [&] {
+        QApplication::processEvents();
+        return std::pair(tree.header()->sectionSize(0), reference.header()->sectionSize(0));
+    };
+    const auto [before, expected] = widths();
+    EXPECT_EQ(before, expected);
+
+    const QString longer = QStringLiteral("A bundle with a much longer name than the others");
+    streams->child(1)->setText(0, longer);
+    stream->child(1)->setText(0, longer);
+    const auto [renamed, expectedRenamed] = widths();
+    EXPECT_GT(renamed, before);
+    EXPECT_EQ(renamed, expectedRenamed);
+
+    QFont larger = tree.font();
+    larger.setPointSize(larger.pointSize() * 2);
+    tree.setFont(larger);
+    reference.setFont(larger);
+    const auto [enlarged, expectedEnlarged] = widths();
+    EXPECT_GT(enlarged, renamed);
+    EXPECT_EQ(enlarged, expectedEnlarged);
 }
 
 }  // namespace
