@@ -1,5 +1,6 @@
 #include "controls/CListColorCtrlEx.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -65,7 +66,10 @@ CListColorCtrlEx::~CListColorCtrlEx() {
     setModel(nullptr);
 }
 
-void CListColorCtrlEx::Clear() { model_.RemoveAll(); }
+void CListColorCtrlEx::Clear() {
+    lastCheck_ = {};
+    model_.RemoveAll();
+}
 
 int CListColorCtrlEx::InsertColumn(int index, int width, std::string_view heading, bool autoWidth, int alignment,
                                    TextSource source) {
@@ -74,7 +78,9 @@ int CListColorCtrlEx::InsertColumn(int index, int width, std::string_view headin
     if (columns >= ListColumnCapacity) return columns;
 
     const int position = std::clamp(index, 0, columns);
+    insertingColumn_ = true;
     model_.InsertColumn(position, heading, alignment, source);
+    insertingColumn_ = false;
     SetColumnWidthClamped(position, width);
 
     const int n = model_.Columns();
@@ -90,9 +96,7 @@ int CListColorCtrlEx::InsertColumn(int index, int width, std::string_view headin
 
 int CListColorCtrlEx::InsertRow(int index, std::string_view text) {
     if (index >= 0 && index < ListRowCapacity && model_.Rows() < ListRowCapacity) {
-        const int position = std::min(index, model_.Rows());
-        model_.InsertRow(position);
-        for (int c = 0; c < model_.Columns(); ++c) SetCellText(position, c, text, false, Colours::Black, Colours::White);
+        model_.InsertRow(std::min(index, model_.Rows()), text);
     }
     const int w = ComputeValueColumnWidth();
     if (autoFit_ && CheckScrollBar()) SpreadValueColumns(w);
@@ -156,13 +160,23 @@ void CListColorCtrlEx::SpreadValueColumns(int width) {
 }
 
 bool CListColorCtrlEx::CheckScrollBar() {
+    const QScrollBar* bar = verticalScrollBar();
+    // Laying the list out is most of the cost of a new row, and only rows changed since the last
+    // layout: a bar that showed then still shows, with the width recorded then, and rows that fit
+    // the viewport then give it no range now.
+    if (verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded && lastCheck_.size == size()) {
+        if (lastCheck_.shown) return true;
+        if (lastCheck_.columns == model_.Columns() && lastCheck_.viewportHeight == viewport()->height() &&
+            verticalHeader()->length() <= lastCheck_.viewportHeight)
+            return false;
+    }
     // The scroll area shows or hides its bars only later, from the event loop; lay the rows
     // out now and take the bar's own verdict: it shows as soon as it has a range.
     doItemsLayout();
-    const QScrollBar* bar = verticalScrollBar();
     const bool shown = verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ||
                        (verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded && bar->maximum() > bar->minimum());
     if (shown) scrollBarWidth_ = bar->sizeHint().width();
+    lastCheck_ = {size(), viewport()->height(), model_.Columns(), shown};
     return shown;
 }
 
@@ -209,6 +223,23 @@ void CListColorCtrlEx::currentChanged(const QModelIndex& current, const QModelIn
     // Removing the rows clears the current index; like a list view, only a real item counts.
     if (current.isValid()) currentRow_ = current.row();
     QTableView::currentChanged(current, previous);
+}
+
+void CListColorCtrlEx::updateGeometries() {
+    // The table lays itself out at once for every new column, yet waits for the event loop after
+    // a new row. Pages insert their columns in a row, then their rows, whose first scroll-bar
+    // check lays the list out anyway: a new column waits as well.
+    if (insertingColumn_) {
+        scheduleDelayedItemsLayout();
+        return;
+    }
+    QTableView::updateGeometries();
+}
+
+void CListColorCtrlEx::changeEvent(QEvent* event) {
+    // A new font or style changes the heights of rows, headings and the bar's width.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) lastCheck_ = {};
+    QTableView::changeEvent(event);
 }
 
 bool CListColorCtrlEx::InTable(int row, int column) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QTableView>
 #include <cstdint>
@@ -65,6 +66,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void changeEvent(QEvent* event) override;
+    void updateGeometries() override;
 
 private:
     static bool InTable(int row, int column);
@@ -74,9 +77,19 @@ private:
     void SetColumnWidthClamped(int column, int width);
 
     int currentRow_ = 0;
+    bool insertingColumn_ = false;
     bool autoFit_ = false;
     int scrollBarWidth_ = 0;
     int firstColumnWidth_ = 0;
+    // What the last layout of CheckScrollBar found. Rows come only between two Clears, so a bar
+    // showing at this size keeps showing, and rows that fit the viewport leave it hidden.
+    struct ScrollBarCheck {
+        QSize size;  // invalid: nothing known
+        int viewportHeight = 0;
+        int columns = 0;
+        bool shown = false;
+    };
+    ScrollBarCheck lastCheck_;
     ListCellTable cells_{};
     CListColorModel model_;
 };

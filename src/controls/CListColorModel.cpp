@@ -78,12 +78,21 @@ void CListColorModel::InsertColumn(int position, std::string_view heading, int a
     endInsertColumns();
 }
 
-void CListColorModel::InsertRow(int position) {
+void CListColorModel::InsertRow(int position, std::string_view text) {
     beginInsertRows(QModelIndex(), position, position);
     const auto at = static_cast<std::size_t>(position);
+    const auto columns = static_cast<std::size_t>(columns_);
     for (auto r = static_cast<std::size_t>(rows_); r > at; --r)
-        for (std::size_t c = 0; c < static_cast<std::size_t>(columns_); ++c) cells_[r][c].Text.swap(cells_[r - 1][c].Text);
-    for (std::size_t c = 0; c < static_cast<std::size_t>(columns_); ++c) cells_[at][c].Text.resize(0);
+        for (std::size_t c = 0; c < columns; ++c) cells_[r][c].Text.swap(cells_[r - 1][c].Text);
+    text = text.substr(0, ListCellTextCapacity);
+    for (std::size_t c = 0; c < columns; ++c) {
+        ListCell& cell = cells_[at][c];
+        cell.Row = position;
+        cell.Column = static_cast<int32_t>(c);
+        AssignLatin1(cell.Text, text);
+        cell.TextColour = Colours::Black;
+        cell.Background = Colours::White;
+    }
     ++rows_;
     endInsertRows();
 }

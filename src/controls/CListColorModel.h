@@ -29,8 +29,9 @@ public:
 
     // position <= Columns() < ListColumnCapacity; alignment 0 left, 1 right, 2 centred.
     void InsertColumn(int position, std::string_view heading, int alignment, TextSource source);
-    // position <= Rows() < ListRowCapacity.
-    void InsertRow(int position);
+    // position <= Rows() < ListRowCapacity. Every cell of the new row shows `text`, black on white;
+    // the row's insertion is its only notice.
+    void InsertRow(int position, std::string_view text);
     void RemoveAll();
     void CellChanged(int row, int column);
 

@@ -304,6 +304,19 @@ TEST_F(ListTest, SpreadsValueColumnsOnceTheScrollBarShows) {
     // A rebuild keeps the measured bar in its arithmetic.
     Build(1);
     EXPECT_EQ(list.ColumnWidth(1), 600 - 150 - list.ScrollBarWidth() - 5);
+
+    // A page inserts all its rows before the event loop runs again: the bar is found all the same.
+    CListColorCtrlEx page;
+    page.resize(600, 400);
+    page.show();
+    QApplication::processEvents();
+    page.InsertColumn(0, 150, "Property", false);
+    for (int i = 1; i <= 2; ++i) page.InsertColumn(i, 150, "Stream", true);
+    for (int r = 0; r <= firstWithBar + 1; ++r) page.InsertRow(r, "Row");
+    EXPECT_EQ(page.ColumnWidth(1), narrowed);
+    EXPECT_EQ(page.ColumnWidth(2), narrowed);
+    QApplication::processEvents();
+    EXPECT_TRUE(page.verticalScrollBar()->isVisible());
 }
 
 TEST_F(ListTest, HeaderHeightFollowsTheHeadingsAndTheFont) {
