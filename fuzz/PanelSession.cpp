@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTreeWidgetItem>
 #include <algorithm>
 #include <cstdio>
@@ -193,21 +194,35 @@ void PanelSession::CheckConsistency(CMainFrame& frame, const char* when) {
 }
 
 void PanelSession::Describe(CMainFrame& frame, std::string& out) {
-    // Gathered as Qt text and converted once: a list of thousands of cells is described per tick.
-    QString seen;
+    // A list of thousands of cells is described on every tick of both runs of an input: the text
+    // is gathered piece by piece into a buffer that keeps its room from tick to tick, and encoded
+    // once, so that describing costs no allocation of its own.
+    QString& seen = describeBuffer_;
+    seen.resize(0);
+    auto line = [&seen](const QString& text) {
+        seen += text;
+        seen += u'\n';
+    };
     CQorstatsView& view = frame.View();
     // Pane 1 is the elapsed time, which belongs to the process rather than to the session.
-    for (int pane : {0, 2}) seen += Find<CColoredStatusBarCtrl>(frame, "statusBar").PaneText(pane) + u'\n';
+    const CColoredStatusBarCtrl& status = Find<CColoredStatusBarCtrl>(frame, "statusBar");
+    for (int pane : {0, 2}) line(status.PaneText(pane));
     CTreeCtrlEx& tree = Find<CTreeCtrlEx>(view, "tree");
     for (int i = 0; i < tree.topLevelItemCount(); ++i) {
         QTreeWidgetItem* root = tree.topLevelItem(i);
-        seen += root->text(0) + u'\n';
-        for (int c = 0; c < root->childCount(); ++c) seen += QStringLiteral("  ") + root->child(c)->text(0) + u'\n';
+        line(root->text(0));
+        for (int c = 0; c < root->childCount(); ++c) {
+            seen += u"  ";
+            line(root->child(c)->text(0));
+        }
     }
-    seen += QString::number(view.CurrentCode(), 16) + u'\n';
+    char code[16];
+    std::snprintf(code, sizeof code, "%x\n", static_cast<unsigned>(view.CurrentCode()));
+    seen += QLatin1StringView(code);
     const std::string_view info = Find<CDlgPgInfo>(view, "infoPage").InfoText();
-    seen += QString::fromLatin1(info.data(), qsizetype(info.size())) + u'\n';
-    seen += view.DescriptionText() + u'\n';
+    seen += QLatin1StringView(info.data(), qsizetype(info.size()));
+    seen += u'\n';
+    line(view.DescriptionText());
     // The single stream and channel pages are laid out afresh whenever they are shown; hidden,
     // they still hold whatever they showed last.
     const CDlgPgBase* visible = view.VisiblePage();
@@ -216,12 +231,22 @@ void PanelSession::Describe(CMainFrame& frame, std::string& out) {
         if (single && page != visible) continue;
         if (page == visible) seen += u"shown:\n";
         const CListColorCtrlEx& list = page->List();
-        for (int c = 0; c < list.ColumnCount(); ++c) seen += list.HeadingText(c) + u'|';
+        for (int c = 0; c < list.ColumnCount(); ++c) {
+            seen += list.HeadingText(c);
+            seen += u'|';
+        }
         seen += u'\n';
         for (int r = 0; r < list.RowCount(); ++r) {
-            for (int c = 0; c < list.ColumnCount(); ++c) seen += list.CellText(r, c) + u'|';
+            for (int c = 0; c < list.ColumnCount(); ++c) {
+                seen += list.CellText(r, c);
+                seen += u'|';
+            }
             seen += u'\n';
         }
     }
-    out += seen.toStdString();
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    const size_t at = out.size();
+    out.resize(at + static_cast<size_t>(utf8.requiredSpace(seen.size())));
+    char* end = utf8.appendToBuffer(out.data() + at, seen);
+    out.resize(static_cast<size_t>(end - out.data()));
 }

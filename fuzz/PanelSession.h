@@ -38,11 +38,12 @@ private:
     void StartOver(std::optional<uint32_t> storedNode);
     void Walk();
     static void CheckConsistency(CMainFrame& frame, const char* when);
-    static void Describe(CMainFrame& frame, std::string& out);
+    void Describe(CMainFrame& frame, std::string& out);
 
     std::string settingsFile_;
     DeviceSlot slot_;
     CDev dev_;
     SettingsStore settings_;
     std::unique_ptr<CMainFrame> frame_;
+    QString describeBuffer_;
 };
