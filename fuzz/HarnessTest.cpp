@@ -13,7 +13,9 @@
 #include "fuzz/DeviceSlot.h"
 #include "fuzz/FuzzControlDevice.h"
 #include "fuzz/FuzzInput.h"
+#include "fuzz/SettingsStoreMemory.h"
 #include "fuzz/SnapshotInvariants.h"
+#include "platform/SettingsStore.h"
 #include "platform/WinError.h"
 
 namespace AE = AnswerEncoding;
@@ -204,4 +206,36 @@ TEST(SnapshotInvariantsTest, ARecordToldAsAnsweredWithoutAWholeAnswerIsReported)
     dev.MutableValidity().channels[1][0].set(16);
     std::vector<size_t> none;
     EXPECT_DEATH(SnapshotInvariants::CheckAnswered(dev, none, "past the entries"), "past its bundle's entries");
+}
+
+// The panel finds in the memory store what it would find in its settings file.
+TEST(SettingsStoreMemoryTest, KeepsThePanelsKeyAsTheFileStoreDoesUntilForgotten) {
+    constexpr auto Hklm = SettingsStore::Root::LocalMachine;
+    constexpr const char* Key = "Software\\Quandrel\\QOR_Stats";
+    SettingsStoreMemory::Forget("a.ini");
+    SettingsStore store("a.ini");
+    uint32_t value = 77;
+    EXPECT_EQ(store.ReadDword(Hklm, Key, "LastSelItem", value), 0u);  // no key: 0, value untouched
+    EXPECT_EQ(value, 77u);
+    EXPECT_EQ(store.OpenKey(Hklm, Key), nullptr);
+    EXPECT_NE(store.WriteDword(Hklm, Key, "LastSelItem", 1), 0u);
+    EXPECT_EQ(store.CreateKey(Hklm, "Software\\Nowhere", "Sub"), -1);
+
+    EXPECT_EQ(store.CreateKey(Hklm, "Software", "Quandrel\\QOR_Stats"), 0);
+    EXPECT_NE(store.OpenKey(Hklm, Key), nullptr);
+    EXPECT_EQ(store.ReadDword(Hklm, Key, "LastSelItem", value), WinError::FileNotFound);  // key, no value
+    EXPECT_EQ(value, 77u);
+    EXPECT_EQ(store.WriteDword(Hklm, Key, "LastSelItem", 0x21000002), 0u);
+    // Another store of the same name sees it, one of another name does not.
+    SettingsStore again("a.ini");
+    EXPECT_EQ(again.ReadDword(Hklm, Key, "LastSelItem", value), 0u);
+    EXPECT_EQ(value, 0x21000002u);
+    SettingsStore other("b.ini");
+    EXPECT_EQ(other.OpenKey(Hklm, Key), nullptr);
+
+    SettingsStoreMemory::Forget("a.ini");
+    EXPECT_EQ(store.OpenKey(Hklm, Key), nullptr);
+    value = 5;
+    EXPECT_EQ(store.ReadDword(Hklm, Key, "LastSelItem", value), 0u);
+    EXPECT_EQ(value, 5u);
 }

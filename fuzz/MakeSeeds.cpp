@@ -8,7 +8,6 @@
 //
 // Exit status 1 when a recording does not replay the same, is too big, or (with --check) differs.
 #include <QApplication>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -231,9 +230,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int appArgc = 1;
     QApplication app(appArgc, argv);
-    QTemporaryDir settingsDir(PanelSession::ScratchBase() + "/qor-seeds-XXXXXX");
-    if (!settingsDir.isValid()) return 2;
-    PanelSession panel((settingsDir.path() + "/QOR_Stats.ini").toStdString());
+    PanelSession panel;
     DriverSession driver;
     auto runPanel = [&](ControlDevice& d, SessionScript& s, std::string* t) { panel.Run(d, s, t); };
     auto runDriver = [&](ControlDevice& d, SessionScript& s, std::string* t) { driver.Run(d, s, t); };

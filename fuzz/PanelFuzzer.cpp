@@ -2,7 +2,6 @@
 // input (see PanelSession); each input runs twice in a row, and the two runs must show the same,
 // or what one session left behind would change what the next one sees.
 #include <QApplication>
-#include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -15,16 +14,8 @@
 #include "fuzz/PanelSession.h"
 
 namespace {
-QTemporaryDir* settingsDir = nullptr;
 PanelSession* session = nullptr;
 FuzzControlDevice* device = nullptr;
-
-// The settings directory goes when the fuzzer or the replay exits normally. The application
-// and the panel stay: Qt's font caches do not survive their destruction from an exit handler.
-void RemoveSettingsDir() {
-    delete settingsDir;
-    settingsDir = nullptr;
-}
 
 // What the run showed goes into `seen`, which keeps its room from input to input: a transcript
 // runs to hundreds of kilobytes, and growing two of them afresh for every input costs more than
@@ -54,10 +45,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static int appArgc = 1;
     static char* appArgv[] = {argc && *argc > 0 ? (*argv)[0] : const_cast<char*>("panel_fuzzer"), nullptr};
     new QApplication(appArgc, appArgv);
-    settingsDir = new QTemporaryDir(PanelSession::ScratchBase() + "/qor-fuzz-XXXXXX");
-    if (!settingsDir->isValid()) std::abort();
-    std::atexit(RemoveSettingsDir);
-    session = new PanelSession((settingsDir->path() + "/QOR_Stats.ini").toStdString());
+    // The application and the panel stay to the end: Qt's font caches do not survive their
+    // destruction from an exit handler.
+    session = new PanelSession;
     device = new FuzzControlDevice;
     return 0;
 }

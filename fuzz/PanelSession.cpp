@@ -2,8 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QStringEncoder>
 #include <QTreeWidgetItem>
 #include <algorithm>
@@ -20,6 +18,7 @@
 #include "driver/CDev.h"
 #include "fuzz/AnswerEncoding.h"
 #include "fuzz/SessionScript.h"
+#include "fuzz/SettingsStoreMemory.h"
 #include "pages/CDlgPgInfo.h"
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/CDlgPgSingleStream.h"
@@ -30,6 +29,9 @@
 namespace AE = AnswerEncoding;
 
 namespace {
+
+// The settings live in memory (see SettingsStoreMemory), under the name of the file they stand for.
+const char* const SettingsName = "QOR_Stats.ini";
 
 [[noreturn]] void Fail(const char* when, const char* what, long a, long b) {
     std::fprintf(stderr, "panel inconsistent %s: %s (%ld vs %ld)\n", when, what, a, b);
@@ -70,10 +72,9 @@ CDlgPgListBase* ListPages(CQorstatsView& v, size_t i) {
 }
 }  // namespace
 
-PanelSession::PanelSession(std::string settingsFile)
-    : settingsFile_(std::move(settingsFile)), dev_(slot_), settings_(settingsFile_) {
+PanelSession::PanelSession() : dev_(slot_), settings_(SettingsName) {
     slot_.Watch(&dev_.Snapshot(), sizeof(StatisticsSnapshot));
-    QFile::remove(QString::fromStdString(settingsFile_));
+    SettingsStoreMemory::Forget(SettingsName);
     frame_ = std::make_unique<CMainFrame>(dev_, settings_, CMainFrame::Timers::Manual);
     CheckConsistency(*frame_, "after start-up");
 }
@@ -87,7 +88,7 @@ void PanelSession::StartOver(std::optional<uint32_t> storedNode) {
     CMainFrame& frame = *frame_;
     slot_.Plug(nullptr);
     if (!frame.Cycle().ReadingEnabled()) frame.OnStartStop();
-    QFile::remove(QString::fromStdString(settingsFile_));
+    SettingsStoreMemory::Forget(SettingsName);
     PanelSettings settings(settings_);
     settings.CreateKey();
     if (storedNode) settings.SetLastSelItem(*storedNode);
@@ -122,10 +123,6 @@ void PanelSession::Run(ControlDevice& device, SessionScript& script, std::string
     // Whatever the widgets left for the event loop goes now, not into the next session.
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QApplication::processEvents();
-}
-
-QString PanelSession::ScratchBase() {
-    return QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
 }
 
 void PanelSession::Walk() {

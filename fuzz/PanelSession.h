@@ -15,24 +15,22 @@ class SessionScript;
 
 // One whole panel with manual timers, kept for many sessions: building a main frame costs as much
 // as a whole session. Each session starts as after a loss of the driver (the view reset runs with
-// the device gone) on a snapshot of zeros and the settings a fresh start would find, then plugs
-// its device in. The script decides the ticks and what the user does around them; every few
-// ticks the session selects the nodes of the tree and clicks rows of their pages. After each
-// step it checks that tree and pages agree and aborts if not.
+// the device gone) on a snapshot of zeros and the settings a fresh start would find (held in
+// memory, see SettingsStoreMemory), then plugs its device in. The script decides the ticks and
+// what the user does around them; every few ticks the session selects the nodes of the tree and
+// clicks rows of their pages. After each step it checks that tree and pages agree and aborts if
+// not.
 class PanelSession {
 public:
     static constexpr int MaxTicks = 20;
     static constexpr int WalkEvery = 4;
 
-    explicit PanelSession(std::string settingsFile);
+    PanelSession();
     ~PanelSession();
 
     // With a transcript, what the user sees after every tick is appended to it (the elapsed time
     // aside), so that two sessions over the same answers can be compared.
     void Run(ControlDevice& device, SessionScript& script, std::string* transcript = nullptr);
-
-    // Where the settings file goes: it is written on many selections, so in memory if possible.
-    static QString ScratchBase();
 
 private:
     void StartOver(std::optional<uint32_t> storedNode);
@@ -40,7 +38,6 @@ private:
     static void CheckConsistency(CMainFrame& frame, const char* when);
     void Describe(CMainFrame& frame, std::string& out);
 
-    std::string settingsFile_;
     DeviceSlot slot_;
     CDev dev_;
     SettingsStore settings_;
