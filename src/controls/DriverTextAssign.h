@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -16,16 +18,10 @@ inline constexpr std::size_t DriverTextMaxBytes = 512;
 inline bool AssignDriverText(QString& target, std::string_view text) {
     std::array<char16_t, DriverTextMaxBytes> units;
     const std::size_t count = DriverText::ToUtf16(text.substr(0, units.size()), units.data(), units.size());
-    const auto length = static_cast<qsizetype>(count);
-    if (target.size() == length) {
-        const QChar* held = target.constData();
-        qsizetype same = 0;
-        while (same < length && held[same].unicode() == units[static_cast<std::size_t>(same)]) ++same;
-        if (same == length) return false;
-    }
-    target.resize(length);
-    QChar* data = target.data();
-    for (qsizetype i = 0; i < length; ++i) data[i] = QChar(units[static_cast<std::size_t>(i)]);
+    const QStringView decoded(units.data(), static_cast<qsizetype>(count));
+    if (QStringView(target) == decoded) return false;
+    target.resize(decoded.size());
+    std::copy(units.begin(), units.begin() + decoded.size(), reinterpret_cast<char16_t*>(target.data()));
     return true;
 }
 
