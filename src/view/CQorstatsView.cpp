@@ -220,11 +220,13 @@ void CQorstatsView::DeleteChildren(uint32_t rootKind) {
 void CQorstatsView::InsertChild(uint32_t rootKind, std::string_view label, uint32_t code) {
     QTreeWidgetItem* root = RootItem(rootKind);
     if (!root) return;
-    auto* child = new QTreeWidgetItem(QStringList(DriverTextToQString(label)));
+    // The node is complete before it goes in: a change after that would be one more notice.
+    auto* child = new QTreeWidgetItem;
+    child->setText(0, DriverTextToQString(label));
     child->setIcon(0, images_[TreeImage::Streams]);
-    root->addChild(child);
     child->setData(0, Qt::UserRole, code);
-    root->setExpanded(true);
+    root->addChild(child);
+    if (!root->isExpanded()) root->setExpanded(true);
 }
 
 // ---- Selection ----
