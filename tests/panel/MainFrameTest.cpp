@@ -51,6 +51,9 @@ TEST(MainFrame, FollowsTheDriverComingAndGoing) {
     EXPECT_EQ(PaneText(p, 0), "Reading from device.");
     EXPECT_EQ(p.Root(NodeKind_IsoInStreams)->childCount(), 2);
     EXPECT_EQ(p.Root(NodeKind_ChannelsOut)->childCount(), 5);
+    // The new nodes are in sight.
+    EXPECT_TRUE(p.Root(NodeKind_IsoInStreams)->isExpanded());
+    EXPECT_TRUE(p.Root(NodeKind_ChannelsOut)->isExpanded());
     EXPECT_TRUE(p.Page<CDlgPgInfo>("infoPage").InfoText().find("Debug Build") != std::string_view::npos);
 
     p.sim.SetLoaded(false);
