@@ -12,7 +12,7 @@
 #include <span>
 #include <string_view>
 
-#include "controls/CListHeaderView.h"
+#include "controls/CHeaderCtrlEx.h"
 #include "controls/DriverTextAssign.h"
 #include "controls/Latin1Text.h"
 
@@ -43,7 +43,7 @@ std::string_view WithUnit(std::span<char> buffer, std::size_t length, const char
 }  // namespace
 
 CListColorCtrlEx::CListColorCtrlEx(QWidget* parent) : QTableView(parent), model_(cells_) {
-    setHorizontalHeader(new CListHeaderView(this));
+    setHorizontalHeader(new CHeaderCtrlEx(this));
     setModel(&model_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

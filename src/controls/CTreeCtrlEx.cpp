@@ -3,9 +3,16 @@
 #include <QMouseEvent>
 #include <QPalette>
 
+#include "controls/CHeaderCtrlEx.h"
 #include "controls/CTreeItemDelegate.h"
 
 CTreeCtrlEx::CTreeCtrlEx(QWidget* parent) : QTreeWidget(parent) {
+    // As the tree's own header is made: sections that move but not the first, the last stretched.
+    auto* header = new CHeaderCtrlEx(this);
+    header->setSectionsMovable(true);
+    header->setStretchLastSection(true);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setHeader(header);
     setHeaderHidden(true);
     setColumnCount(1);
     setRootIsDecorated(true);
