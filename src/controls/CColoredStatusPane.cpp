@@ -1,5 +1,6 @@
 #include "controls/CColoredStatusPane.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -13,13 +14,27 @@ CColoredStatusPane::CColoredStatusPane(CColoredStatusBarCtrl& bar, int pane, int
 
 // The pane never gets narrower than its text: a pane text is never cut.
 void CColoredStatusPane::FitText() {
-    const int textWidth = fontMetrics().horizontalAdvance(bar_.PaneText(pane_)) + 2 * CColoredStatusBarCtrl::TextIndent;
-    setMinimumWidth(std::max(baseWidth_, textWidth));
+    if (font() != measuredFont_ || textWidths_.size() >= MaxMeasured) {
+        textWidths_.clear();
+        measuredFont_ = font();
+    }
+    QString text = bar_.PaneText(pane_);
+    auto found = textWidths_.constFind(text);
+    if (found == textWidths_.constEnd()) {
+        const int width = fontMetrics().horizontalAdvance(text);
+        found = textWidths_.insert(std::move(text), width);
+    }
+    setMinimumWidth(std::max(baseWidth_, *found + 2 * CColoredStatusBarCtrl::TextIndent));
 }
 
 QSize CColoredStatusPane::sizeHint() const { return {minimumWidth(), fontMetrics().height() + 4}; }
 
 QSize CColoredStatusPane::minimumSizeHint() const { return sizeHint(); }
+
+void CColoredStatusPane::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ScreenChangeInternal) textWidths_.clear();
+    QWidget::changeEvent(event);
+}
 
 void CColoredStatusPane::paintEvent(QPaintEvent*) {
     QPainter painter(this);

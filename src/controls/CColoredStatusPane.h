@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QFont>
+#include <QHash>
+#include <QString>
 #include <QWidget>
 
 class CColoredStatusBarCtrl;
@@ -19,9 +22,16 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The panes go back and forth between a few texts on every tick: each is measured once per
+    // font. The elapsed time brings a new one every second; past this many, start again.
+    static constexpr qsizetype MaxMeasured = 64;
+
     CColoredStatusBarCtrl& bar_;
     int pane_;
     int baseWidth_;
+    QHash<QString, int> textWidths_;
+    QFont measuredFont_;
 };

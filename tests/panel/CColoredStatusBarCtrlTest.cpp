@@ -94,6 +94,29 @@ TEST_F(StatusBarTest, TextStartsAtTheLeftAndIsNeverShortened) {
     EXPECT_LE(firstText, 6);
 }
 
+TEST_F(StatusBarTest, PaneWidensToEachLongTextAgainAndFollowsTheFont) {
+    const std::string longText(120, 'W');
+    auto needed = [&](const std::string& text) {
+        return bar.PaneWidget(2)->fontMetrics().horizontalAdvance(QString::fromStdString(text)) +
+               2 * CColoredStatusBarCtrl::TextIndent;
+    };
+    bar.SetPane(2, longText, Colours::White, Colours::Black);
+    const int wide = bar.PaneWidget(2)->minimumWidth();
+    EXPECT_EQ(wide, needed(longText));
+    bar.SetPane(2, "Short", Colours::White, Colours::Black);
+    EXPECT_EQ(bar.PaneWidget(2)->minimumWidth(), 100);
+    bar.SetPane(2, longText, Colours::White, Colours::Black);
+    EXPECT_EQ(bar.PaneWidget(2)->minimumWidth(), wide);
+
+    QFont larger = bar.PaneWidget(2)->font();
+    larger.setPointSize(larger.pointSize() * 2);
+    bar.PaneWidget(2)->setFont(larger);
+    bar.SetPane(2, "Short", Colours::White, Colours::Black);
+    bar.SetPane(2, longText, Colours::White, Colours::Black);
+    EXPECT_GT(bar.PaneWidget(2)->minimumWidth(), wide);
+    EXPECT_EQ(bar.PaneWidget(2)->minimumWidth(), needed(longText));
+}
+
 TEST_F(StatusBarTest, PaneIndexesBeyondTwoChangeNothing) {
     bar.SetPane(0, "Connected", Colours::StatusGreen, Colours::White);
     const QImage before = bar.grab().toImage();
