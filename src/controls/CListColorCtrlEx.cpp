@@ -68,7 +68,9 @@ CListColorCtrlEx::~CListColorCtrlEx() {
 
 void CListColorCtrlEx::Clear() {
     lastCheck_ = {};
+    layoutWaits_ = true;
     model_.RemoveAll();
+    layoutWaits_ = false;
 }
 
 int CListColorCtrlEx::InsertColumn(int index, int width, std::string_view heading, bool autoWidth, int alignment,
@@ -78,9 +80,9 @@ int CListColorCtrlEx::InsertColumn(int index, int width, std::string_view headin
     if (columns >= ListColumnCapacity) return columns;
 
     const int position = std::clamp(index, 0, columns);
-    insertingColumn_ = true;
+    layoutWaits_ = true;
     model_.InsertColumn(position, heading, alignment, source);
-    insertingColumn_ = false;
+    layoutWaits_ = false;
     SetColumnWidthClamped(position, width);
 
     const int n = model_.Columns();
@@ -226,10 +228,11 @@ void CListColorCtrlEx::currentChanged(const QModelIndex& current, const QModelIn
 }
 
 void CListColorCtrlEx::updateGeometries() {
-    // The table lays itself out at once for every new column, yet waits for the event loop after
-    // a new row. Pages insert their columns in a row, then their rows, whose first scroll-bar
-    // check lays the list out anyway: a new column waits as well.
-    if (insertingColumn_) {
+    // The table lays itself out at once when it is emptied and for every new column, yet waits
+    // for the event loop after a new row. Pages clear the list, insert their columns in a row,
+    // then their rows, whose first scroll-bar check lays the list out anyway: emptying the list
+    // and a new column wait as well.
+    if (layoutWaits_) {
         scheduleDelayedItemsLayout();
         return;
     }

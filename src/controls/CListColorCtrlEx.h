@@ -77,7 +77,7 @@ private:
     void SetColumnWidthClamped(int column, int width);
 
     int currentRow_ = 0;
-    bool insertingColumn_ = false;
+    bool layoutWaits_ = false;
     bool autoFit_ = false;
     int scrollBarWidth_ = 0;
     int firstColumnWidth_ = 0;
