@@ -239,6 +239,12 @@ void CListColorCtrlEx::updateGeometries() {
     QTableView::updateGeometries();
 }
 
+void CListColorCtrlEx::rowsInserted(const QModelIndex& parent, int start, int end) {
+    // A hidden view would start a timer on every new row to fetch more rows later; the model
+    // holds all of its rows, and a page fills a hidden list row by row.
+    if (isVisible()) QTableView::rowsInserted(parent, start, end);
+}
+
 void CListColorCtrlEx::changeEvent(QEvent* event) {
     // A new font or style changes the heights of rows, headings and the bar's width.
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) lastCheck_ = {};

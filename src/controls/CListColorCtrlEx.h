@@ -68,6 +68,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void changeEvent(QEvent* event) override;
     void updateGeometries() override;
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
 
 private:
     static bool InTable(int row, int column);
