@@ -26,6 +26,8 @@ run=$(mktemp -d "${TMPDIR:-/tmp}/qor-fuzz-run.XXXXXX")
 trap 'rm -rf "$run"' EXIT
 
 export QT_QPA_PLATFORM=offscreen
+# The panel keeps an event log: the run's own, not the user's.
+export XDG_STATE_HOME="$run/state"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/fuzz/lsan.supp}"
