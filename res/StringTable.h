@@ -72,6 +72,21 @@ constexpr const char* InfoNotRead =
     "Velmoric 1394 Audio Driver Statistics\n\n\nDevice Driver Version Info:\nDriver Release:\tn/a\n"
     "Driver Interface:\tn/a\nDriver Build:\tn/a\n\n";
 
+// The tree's root nodes.
+constexpr const char* NodeGeneral = "General";
+constexpr const char* NodeAsio = "ASIO";
+constexpr const char* NodeDevices = "Devices";
+constexpr const char* NodeIsoIn = "ISO IN Streams";
+constexpr const char* NodeIsoOut = "ISO OUT Streams";
+constexpr const char* NodeChannelsIn = "IN Cannels";
+constexpr const char* NodeChannelsOut = "OUT Cannels";
+// The information page's lines as rows of their own (snapshot files, qorpoll).
+constexpr const char* InfoRelease = "Driver Release";
+constexpr const char* InfoInterface = "Driver Interface";
+constexpr const char* InfoBuild = "Driver Build";
+constexpr const char* ReleaseFormat = "V%d.%02d.%d";
+constexpr const char* InterfaceFormat = "V%d.%02d";
+
 // Statistics lists: headings and the fixed cell texts.
 constexpr const char* NotAvailable = "n/a";
 constexpr const char* Yes = "yes";
@@ -146,4 +161,16 @@ constexpr const char* HistoryRate = "Per second";
 constexpr const char* HistoryCleared = "Statistics cleared";
 constexpr const char* HistoryMinutes = "Minutes";
 constexpr const char* HistoryLimitFormat = "At most %1 history plots can be open at once. Close one to open another.";
+// Snapshot files.
+constexpr const char* MenuSaveSnapshot = "Save Snapshot &As...";
+constexpr const char* SaveSnapshotCaption = "Save Snapshot As";
+constexpr const char* JsonFilter = "JSON files (*.json)";
+constexpr const char* CsvFilter = "CSV files (*.csv)";
+constexpr const char* SaveFailedCaption = "Snapshot not saved";
+constexpr const char* SaveFailedText = "The snapshot could not be saved to %1: %2";
+
+// The lists' context menu and what the copy puts above the units.
+constexpr const char* MenuCopy = "Copy";
+constexpr const char* MenuCopyAll = "Copy All";
+constexpr const char* UnitHeading = "Unit";
 }  // namespace Str

@@ -1,8 +1,14 @@
 #include "controls/CListColorCtrlEx.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <algorithm>
@@ -15,6 +21,7 @@
 #include "controls/CHeaderCtrlEx.h"
 #include "controls/DriverTextAssign.h"
 #include "controls/Latin1Text.h"
+#include "res/StringTable.h"
 
 namespace {
 
@@ -40,13 +47,28 @@ std::string_view WithUnit(std::span<char> buffer, std::size_t length, const char
     return std::string_view(buffer.data(), length);
 }
 
+// A cell or heading as one field of a tab-separated line: tabs and line breaks inside a
+// driver's text would split it.
+QString Field(QString text) {
+    for (QChar& ch : text)
+        if (ch == u'\t' || ch == u'\n' || ch == u'\r') ch = u' ';
+    return text;
+}
+
+// Units are the panel's own texts; the list puts a blank before some of them.
+QString UnitText(const char* unit) {
+    std::string_view u = BoundedUnit(unit);
+    while (!u.empty() && u.front() == ' ') u.remove_prefix(1);
+    return QString::fromLatin1(u.data(), static_cast<qsizetype>(u.size()));
+}
+
 }  // namespace
 
 CListColorCtrlEx::CListColorCtrlEx(QWidget* parent) : QTableView(parent), model_(cells_) {
     setHorizontalHeader(new CHeaderCtrlEx(this));
     setModel(&model_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setShowGrid(true);
     setWordWrap(false);
@@ -118,12 +140,102 @@ bool CListColorCtrlEx::SetCellDriverText(int row, int column, std::string_view t
 
 bool CListColorCtrlEx::SetCellNumber(int row, int column, uint32_t value, const char* unit, bool highlight,
                                      int separatorIndex, NumberFormat format) {
+    return WriteNumber(row, column, value, unit, unit, highlight, separatorIndex, format);
+}
+
+bool CListColorCtrlEx::WriteNumber(int row, int column, uint32_t value, const char* unit, const char* shownUnit,
+                                   bool highlight, int separatorIndex, NumberFormat format) {
     if (!InTable(row, column)) return false;
     std::array<char, FormatGroupedBufferSize + 1 + UnitCapacity> buffer{};
     const std::size_t length = FormatGrouped(value, separatorIndex, format, buffer);
     const Colour background = CellAt(row, column)->Background;
-    return WriteCell(row, column, WithUnit(buffer, length, unit), highlight ? Colours::Highlight : Colours::Black,
-                     background);
+    const bool taken = WriteCell(row, column, WithUnit(buffer, length, shownUnit),
+                                 highlight ? Colours::Highlight : Colours::Black, background);
+    ListCell& cell = cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    cell.Kind = CellKind::Number;
+    cell.Number = format == NumberFormat::Signed ? static_cast<int32_t>(value) : static_cast<int64_t>(value);
+    cell.Unit = unit;
+    return taken;
+}
+
+bool CListColorCtrlEx::SetCell(int row, int column, const PageCell& cell) {
+    switch (cell.kind) {
+        case CellKind::Text:
+        case CellKind::NotAvailable: return SetCellText(row, column, cell.text, cell.red);
+        case CellKind::DriverText: return SetCellDriverText(row, column, cell.text);
+        case CellKind::Hex: return SetCellHex(row, column, static_cast<uint32_t>(cell.number), cell.unit);
+        case CellKind::Number:
+            return WriteNumber(row, column, static_cast<uint32_t>(cell.number), cell.unit,
+                               cell.unit ? cell.unit : cell.suffix, cell.red, 0, cell.format);
+    }
+    return false;
+}
+
+std::vector<int> CListColorCtrlEx::SelectedRows() const {
+    std::vector<int> rows;
+    if (selectionModel() == nullptr) return rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QString CListColorCtrlEx::RowsAsText(const std::vector<int>& rows) const {
+    const int columns = model_.Columns();
+    // The unit column stays where it is whichever rows are copied, so that pastes line up.
+    bool units = false;
+    for (int r = 0; r < model_.Rows() && !units; ++r)
+        for (int c = 1; c < columns && !units; ++c) {
+            const ListCell& cell = *CellAt(r, c);
+            units = cell.Kind == CellKind::Number && !UnitText(cell.Unit).isEmpty();
+        }
+    QString text;
+    for (int c = 0; c < columns; ++c) {
+        if (c > 0) text += u'\t';
+        text += Field(model_.Heading(c));
+    }
+    if (units) text += QStringLiteral("\t") + QString::fromLatin1(Str::UnitHeading);
+    text += u'\n';
+    for (int r : rows) {
+        if (r < 0 || r >= model_.Rows()) continue;
+        QString unit;
+        for (int c = 0; c < columns; ++c) {
+            const ListCell& cell = *CellAt(r, c);
+            if (c > 0) text += u'\t';
+            if (cell.Kind == CellKind::Number) {
+                text += QString::number(cell.Number);
+                if (unit.isEmpty()) unit = UnitText(cell.Unit);
+            } else {
+                text += Field(cell.Text);
+            }
+        }
+        if (units) text += u'\t' + unit;
+        text += u'\n';
+    }
+    return text;
+}
+
+void CListColorCtrlEx::CopySelection() { QGuiApplication::clipboard()->setText(RowsAsText(SelectedRows())); }
+
+void CListColorCtrlEx::CopyAll() {
+    std::vector<int> rows(static_cast<std::size_t>(model_.Rows()));
+    for (std::size_t r = 0; r < rows.size(); ++r) rows[r] = static_cast<int>(r);
+    QGuiApplication::clipboard()->setText(RowsAsText(rows));
+}
+
+void CListColorCtrlEx::AddContextMenuHook(ContextMenuHook hook) {
+    if (hook) menuHooks_.push_back(std::move(hook));
+}
+
+std::unique_ptr<QMenu> CListColorCtrlEx::CreateContextMenu(int row) {
+    auto menu = std::make_unique<QMenu>(this);
+    menu->setObjectName("listContextMenu");
+    QAction* copy = menu->addAction(QString::fromLatin1(Str::MenuCopy), this, &CListColorCtrlEx::CopySelection);
+    copy->setObjectName("copyAction");
+    copy->setEnabled(!SelectedRows().empty());
+    QAction* all = menu->addAction(QString::fromLatin1(Str::MenuCopyAll), this, &CListColorCtrlEx::CopyAll);
+    all->setObjectName("copyAllAction");
+    for (const ContextMenuHook& hook : menuHooks_) hook(*menu, row);
+    return menu;
 }
 
 bool CListColorCtrlEx::SetCellHex(int row, int column, uint32_t value, const char* unit) {
@@ -221,6 +333,23 @@ void CListColorCtrlEx::keyReleaseEvent(QKeyEvent* event) {
     QTableView::keyReleaseEvent(event);
 }
 
+void CListColorCtrlEx::keyPressEvent(QKeyEvent* event) {
+    // The view's own copy would take the current cell alone, as it shows.
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelection();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void CListColorCtrlEx::contextMenuEvent(QContextMenuEvent* event) {
+    const QModelIndex hit = indexAt(event->pos());
+    QMenu* menu = CreateContextMenu(hit.isValid() ? hit.row() : -1).release();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
 void CListColorCtrlEx::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     // Removing the rows clears the current index; like a list view, only a real item counts.
     if (current.isValid()) currentRow_ = current.row();
@@ -266,6 +395,8 @@ bool CListColorCtrlEx::WriteCell(int row, int column, std::string_view text, Col
     cell.Row = row;
     cell.Column = column;
     text = text.substr(0, ListCellTextCapacity);
+    cell.Kind = CellKind::Text;
+    cell.Unit = nullptr;
     bool changed = source == TextSource::Driver ? AssignDriverText(cell.Text, text) : AssignLatin1(cell.Text, text);
     changed = changed || cell.TextColour != textColour || cell.Background != background;
     cell.TextColour = textColour;

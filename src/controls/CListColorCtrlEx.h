@@ -4,7 +4,10 @@
 #include <QString>
 #include <QTableView>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 #include "base/Colours.h"
 #include "base/FormatGrouped.h"
@@ -12,10 +15,14 @@
 #include "controls/ListCell.h"
 
 class QAction;
+class QMenu;
 
 // The report-style list of every statistics page: at most 256 rows and 50 columns, every cell
 // with its own text and colours, value columns spread over the width beside column 0, and row
-// clicks and key presses passed on so the view can describe the row.
+// clicks and key presses passed on so the view can describe the row. Several rows can be
+// selected; the current row is the one described. Ctrl+C and the context menu copy rows as
+// tab-separated text: the heading row first, numbers without digit groups, and the units in a
+// column of their own when the list has any.
 class CListColorCtrlEx : public QTableView {
     Q_OBJECT
 
@@ -38,6 +45,22 @@ public:
     bool SetCellHex(int row, int column, uint32_t value, const char* unit = nullptr);
     // Only the background: the text and its colour stay as the page wrote them.
     bool SetCellBackground(int row, int column, Colour background);
+    // A page's cell as the row tables make it (rows/PageCells.h).
+    bool SetCell(int row, int column, const PageCell& cell);
+
+    // The given rows, in list order, as the copy puts them on the clipboard.
+    QString RowsAsText(const std::vector<int>& rows) const;
+    std::vector<int> SelectedRows() const;
+    void CopySelection();
+    void CopyAll();
+
+    // The context menu holds "Copy" and "Copy All". A view adds its own entries after them
+    // with AddContextMenuHook: each hook runs every time the menu opens, in the order added,
+    // with the menu and the row under the mouse (-1 when none), and adds what fits that row.
+    using ContextMenuHook = std::function<void(QMenu& menu, int row)>;
+    void AddContextMenuHook(ContextMenuHook hook);
+    // The menu the right mouse button opens over `row` (object name "listContextMenu").
+    std::unique_ptr<QMenu> CreateContextMenu(int row);
 
     int ComputeValueColumnWidth();
     void SpreadValueColumns(int width);
@@ -65,6 +88,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void changeEvent(QEvent* event) override;
     void updateGeometries() override;
@@ -75,6 +100,8 @@ private:
     const ListCell* CellAt(int row, int column) const;
     bool WriteCell(int row, int column, std::string_view text, Colour textColour, Colour background,
                    TextSource source = TextSource::Panel);
+    bool WriteNumber(int row, int column, uint32_t value, const char* unit, const char* shownUnit, bool highlight,
+                     int separatorIndex, NumberFormat format);
     void SetColumnWidthClamped(int column, int width);
 
     int currentRow_ = 0;
@@ -93,4 +120,5 @@ private:
     ScrollBarCheck lastCheck_;
     ListCellTable cells_{};
     CListColorModel model_;
+    std::vector<ContextMenuHook> menuHooks_;
 };

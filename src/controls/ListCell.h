@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "base/Colours.h"
+#include "base/PageCell.h"
 
 inline constexpr int ListRowCapacity = 256;
 inline constexpr int ListColumnCapacity = 50;
@@ -23,6 +24,10 @@ struct ListCell {
     QString Text;
     Colour TextColour = Colours::Black;
     Colour Background = Colours::Black;
+    // What the copy takes instead of the text: a number cell's value and its unit, apart.
+    CellKind Kind = CellKind::Text;
+    int64_t Number = 0;
+    const char* Unit = nullptr;  // as the page gave it; a static text of the row tables
 };
 
 using ListCellRow = std::array<ListCell, ListColumnCapacity>;

@@ -25,35 +25,9 @@ void CDlgPgAsio::BuildList() {
 }
 
 void CDlgPgAsio::FillValues() {
-    const StatisticsSnapshot& s = ctx_.dev.Snapshot();
-    const bool extended = ctx_.dev.Published().ExtendedStatistics != 0;
-    const bool statisticsRead = ctx_.dev.Validity().asioStatistics;
-    const bool countersValid = ctx_.dev.Validity().asioInfo && s.asioInfo.CountersValid() != 0;
+    const PageSources sources = Sources();
     int r = 0;
-    for (const AsioRow& row : AsioRows()) {
-        bool available = true;
-        uint32_t value = 0;
-        switch (row.source) {
-            case AsioSource::Statistics:
-                available = statisticsRead;
-                value = s.asioStatistics.U32(row.field);
-                break;
-            case AsioSource::ExtendedStatistics:
-                available = statisticsRead && extended;
-                value = s.asioStatistics.U32(row.field);
-                break;
-            case AsioSource::Spacer: available = false; break;
-            case AsioSource::BufferCounters:
-                available = countersValid;
-                value = s.asioInfo.U32(row.field);
-                break;
-        }
-        if (available && value != ValueNotAvailable)
-            list_.SetCellNumber(r, 1, value, row.unit, false, 0, NumberFormat::Unsigned);
-        else
-            list_.SetCellText(r, 1, Str::NotAvailable);
-        ++r;
-    }
+    for (const AsioRow& row : AsioRows()) list_.SetCell(r++, 1, AsioCell(sources, row));
 }
 
 const char* CDlgPgAsio::RowDescription(NodeCode, int row) const { return DescriptionOf(AsioRows(), row); }

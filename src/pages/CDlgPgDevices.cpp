@@ -43,30 +43,10 @@ void CDlgPgDevices::BuildList() {
 void CDlgPgDevices::FillValues() {
     // The only reader of the global records, so the sample rate is fresh only while shown.
     ctx_.dev.ReadGlobalInfo();
-    const StatisticsSnapshot& s = ctx_.dev.Snapshot();
-    const RecordValidity& answered = ctx_.dev.Validity();
-    const uint32_t rate = s.sampleRateInfo.SampleRate();
+    const PageSources sources = Sources();
     for (uint32_t i = 0; i < Columns(); ++i) {
-        const DeviceInfo& device = s.Device(i);
-        const int column = static_cast<int>(i) + 1;
-        const std::span<const DeviceRow> rows = DeviceRows();
-        for (size_t k = 0; k < rows.size(); ++k) {
-            const DeviceRow& row = rows[k];
-            const int r = static_cast<int>(k);
-            const bool read = row.value == DeviceValue::SampleRate ? answered.sampleRate : answered.Device(i);
-            if (!read) {
-                list_.SetCellText(r, column, Str::NotAvailable);
-                continue;
-            }
-            switch (row.value) {
-                case DeviceValue::Id: list_.SetCellHex(r, column, device.DeviceId(), row.unit); break;
-                case DeviceValue::HardwareName: list_.SetCellDriverText(r, column, device.HardwareName()); break;
-                case DeviceValue::NickName: list_.SetCellDriverText(r, column, device.NickName()); break;
-                case DeviceValue::SampleRate:
-                    list_.SetCellNumber(r, column, rate, row.unit, false, 0, NumberFormat::Unsigned);
-                    break;
-            }
-        }
+        int r = 0;
+        for (const DeviceRow& row : DeviceRows()) list_.SetCell(r++, static_cast<int>(i) + 1, DeviceCell(sources, row, i));
     }
 }
 

@@ -62,17 +62,13 @@ void CDlgPgIsoStreamsBase::FillValues() {
     const bool answered = ctx_.dev.Validity().isoStreams;
     for (ColumnCursor = 0; ColumnCursor < Streams(); ++ColumnCursor) {
         RowCursor = 0;
-        ForEachIsoStreamValue(dir_, IsoStreamEntryRef::At(stats, dir_, ColumnCursor), extended, answered, *this);
+        const IsoStreamEntryRef entry = IsoStreamEntryRef::At(stats, dir_, ColumnCursor);
+        for (const IsoStreamRow& row : IsoStreamRows(dir_)) AddValueRow(IsoStreamCell(row, entry, extended, answered));
     }
 }
 
-void CDlgPgIsoStreamsBase::AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format) {
-    WriteValueCell(RowCursor, ColumnCursor + 1, value, unit, highlight, format);
-    ++RowCursor;
-}
-
-void CDlgPgIsoStreamsBase::AddTextRow(const char* text) {
-    list_.SetCellText(RowCursor, ColumnCursor + 1, text);
+void CDlgPgIsoStreamsBase::AddValueRow(const PageCell& cell) {
+    list_.SetCell(RowCursor, ColumnCursor + 1, cell);
     ++RowCursor;
 }
 

@@ -18,8 +18,8 @@ public:
     void BuildList();
     void FillValues();
     void InsertTreeNodes();
-    void AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format);
-    void AddTextRow(const char* text);
+    // Writes the cell at (RowCursor, ColumnCursor + 1) and moves RowCursor one row down.
+    void AddValueRow(const PageCell& cell);
     const char* RowDescription(NodeCode code, int row) const override;
 
     Dir Direction() const { return dir_; }

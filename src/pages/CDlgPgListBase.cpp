@@ -19,10 +19,6 @@ void CDlgPgListBase::ShowPlaceholder(std::string_view heading) {
     list_.InsertColumn(1, 150, std::string(heading).c_str(), true);
 }
 
-void CDlgPgListBase::WriteValueCell(int row, int column, uint32_t value, const char* unit, bool highlight,
-                                    NumberFormat format) {
-    if (value == ValueNotAvailable)
-        list_.SetCellText(row, column, Str::NotAvailable);
-    else
-        list_.SetCellNumber(row, column, value, unit, highlight && value != 0, 0, format);
+PageSources CDlgPgListBase::Sources() const {
+    return PageSources{ctx_.dev.Snapshot(), ctx_.dev.Validity(), ctx_.dev.Published().ExtendedStatistics != 0};
 }

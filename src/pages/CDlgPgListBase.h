@@ -6,6 +6,7 @@
 #include "base/FormatGrouped.h"
 #include "controls/CListColorCtrlEx.h"
 #include "pages/CDlgPgBase.h"
+#include "rows/PageCells.h"
 
 // The list template shared by every list page: one colour list control filling the page,
 // and the count the list was last built for (0: not built).
@@ -23,9 +24,8 @@ public:
     void ResetState() override { CachedCount = 0; }
 
 protected:
-    // A counter's cell: ValueNotAvailable shows "n/a", anything else the number with `unit`,
-    // red when asked for and not 0.
-    void WriteValueCell(int row, int column, uint32_t value, const char* unit, bool highlight, NumberFormat format);
+    // What the row tables' cells read from: the latest refresh.
+    PageSources Sources() const;
 
     CListColorCtrlEx list_;
 };

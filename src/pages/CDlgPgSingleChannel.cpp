@@ -61,46 +61,14 @@ void CDlgPgSingleChannel::FillValues(Dir d) {
     }
     const uint32_t channels = ChannelCount(d);
     if (channels == 0) return;
-    const StatisticsSnapshot& s = ctx_.dev.Snapshot();
-    const ChannelBundleInfo& bundle = s.Bundle(d, BundleIndex);
-    const RecordValidity& answered = ctx_.dev.Validity();
+    const PageSources sources = Sources();
     for (uint32_t c = 0; c < channels; ++c) {
         const int column = static_cast<int>(c) + 1;
-        const BundleChannelEntry entry = bundle.Entry(c);
-        const ChannelInfo& info = s.Channel(d, BundleIndex, c);
         // A device may have come or gone since the last refresh: ask for a fresh list first.
         ctx_.dev.ReadDevices();
-        const char* device = ctx_.dev.GetDeviceName(info.DeviceId());
-        const bool entryRead = answered.Bundle(d, BundleIndex);
-        const bool infoRead = answered.Channel(d, BundleIndex, c);
-        const std::span<const SingleChannelRow> rows = SingleChannelRows();
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const SingleChannelRow& row = rows[i];
-            const int r = static_cast<int>(i);
-            const uint32_t field = entry.U32(row.entryField);
-            if (!(FromChannelInfo(row.value) ? infoRead : entryRead)) {
-                list_.SetCellText(r, column, Str::NotAvailable);
-                continue;
-            }
-            switch (row.value) {
-                case ChannelValue::HardwareName: list_.SetCellDriverText(r, column, info.HardwareName()); break;
-                case ChannelValue::NickName: list_.SetCellDriverText(r, column, info.NickName()); break;
-                case ChannelValue::Direction:
-                    list_.SetCellText(r, column, info.DirectionCode() == 0 ? Str::Input : Str::Output);
-                    break;
-                case ChannelValue::DeviceName: list_.SetCellDriverText(r, column, device ? device : ""); break;
-                case ChannelValue::ChannelType: list_.SetCellText(r, column, ChannelTypeText(field)); break;
-                case ChannelValue::Panning:
-                    list_.SetCellNumber(r, column, field, PanningSuffix(field), false, 0, NumberFormat::Unsigned);
-                    break;
-                case ChannelValue::Number:
-                    list_.SetCellNumber(r, column, field, nullptr, false, 0, NumberFormat::Unsigned);
-                    break;
-                case ChannelValue::ErrorCount:
-                    list_.SetCellNumber(r, column, field, nullptr, field != 0, 0, NumberFormat::Unsigned);
-                    break;
-                case ChannelValue::YesNo: list_.SetCellText(r, column, field != 0 ? Str::Yes : Str::No); break;
-            }
-        }
+        const char* device = ctx_.dev.GetDeviceName(sources.snapshot.Channel(d, BundleIndex, c).DeviceId());
+        int r = 0;
+        for (const SingleChannelRow& row : SingleChannelRows())
+            list_.SetCell(r++, column, ChannelCell(sources, row, d, BundleIndex, c, device));
     }
 }

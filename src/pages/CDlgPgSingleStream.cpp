@@ -35,17 +35,13 @@ void CDlgPgSingleStream::BuildList(Dir d) {
 
 void CDlgPgSingleStream::FillValues(Dir d, IsoStreamEntryRef entry) {
     RowCursor = 0;
-    ForEachIsoStreamValue(d, entry, ctx_.dev.Published().ExtendedStatistics != 0, ctx_.dev.Validity().isoStreams,
-                          *this);
+    const bool extended = ctx_.dev.Published().ExtendedStatistics != 0;
+    const bool answered = ctx_.dev.Validity().isoStreams;
+    for (const IsoStreamRow& row : IsoStreamRows(d)) AddValueRow(IsoStreamCell(row, entry, extended, answered));
 }
 
-void CDlgPgSingleStream::AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format) {
-    WriteValueCell(RowCursor, 1, value, unit, highlight, format);
-    ++RowCursor;
-}
-
-void CDlgPgSingleStream::AddTextRow(const char* text) {
-    list_.SetCellText(RowCursor, 1, text);
+void CDlgPgSingleStream::AddValueRow(const PageCell& cell) {
+    list_.SetCell(RowCursor, 1, cell);
     ++RowCursor;
 }
 

@@ -18,8 +18,8 @@ public:
     void BuildList(Dir d);
     // Writes the rows of direction d from one stream entry.
     void FillValues(Dir d, IsoStreamEntryRef entry);
-    void AddValueRow(uint32_t value, const char* unit, bool highlight, NumberFormat format);
-    void AddTextRow(const char* text);
+    // Writes the cell at (RowCursor, 1) and moves RowCursor one row down.
+    void AddValueRow(const PageCell& cell);
 
     // A stream node of either direction: the page lays itself out for it and fills it.
     void OnSelect(NodeCode code) override;
