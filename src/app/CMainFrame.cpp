@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
+#include <QSaveFile>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
@@ -20,6 +22,7 @@
 #include "eventlog/EventLog.h"
 #include "history/HistorySampler.h"
 #include "plots/CHistoryPlots.h"
+#include "export/SnapshotDocument.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "trace/CDbgMaskDlg.h"
@@ -95,6 +98,10 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::CreateMenu() {
     QMenu* file = menuBar()->addMenu(QString::fromLatin1(Str::MenuFile));
+    QAction* save = file->addAction(QString::fromLatin1(Str::MenuSaveSnapshot), this, &CMainFrame::OnSaveSnapshot);
+    save->setObjectName("menuSaveSnapshot");
+    save->setShortcut(QKeySequence::Save);
+    file->addSeparator();
     QAction* close = file->addAction(QString::fromLatin1(Str::MenuClose), this, &QWidget::close);
     close->setObjectName("closeApplication");
 #ifndef _WIN32
@@ -281,4 +288,36 @@ void CMainFrame::OnEventLog() {
 void CMainFrame::OnAbout() {
     CAboutDlg about(this);
     about.exec();
+}
+
+void CMainFrame::OnSaveSnapshot() {
+    QFileDialog dialog(this, QString::fromLatin1(Str::SaveSnapshotCaption));
+    dialog.setObjectName("saveSnapshotDialog");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QString::fromLatin1(Str::JsonFilter), QString::fromLatin1(Str::CsvFilter)});
+    dialog.setDefaultSuffix(QStringLiteral("json"));
+    // The suffix follows the filter the user picks, so that the name tells the format.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter == QString::fromLatin1(Str::CsvFilter) ? QStringLiteral("csv")
+                                                                               : QStringLiteral("json"));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    SaveSnapshot(dialog.selectedFiles().constFirst());
+}
+
+bool CMainFrame::SaveSnapshot(const QString& path) {
+    const PageTextSources sources{
+        PageSources{dev_.Snapshot(), dev_.Validity(), dev_.Published().ExtendedStatistics != 0}, dev_.Published()};
+    const std::string time = SnapshotDocument::UtcTime(std::chrono::system_clock::now());
+    const std::string document = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                                     ? SnapshotDocument::Csv(sources, time)
+                                     : SnapshotDocument::Json(sources, time);
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) &&
+        file.write(document.data(), static_cast<qint64>(document.size())) == static_cast<qint64>(document.size()) &&
+        file.commit())
+        return true;
+    QMessageBox::warning(this, QString::fromLatin1(Str::SaveFailedCaption),
+                         QString::fromLatin1(Str::SaveFailedText).arg(path, file.errorString()));
+    return false;
 }

@@ -43,6 +43,11 @@ public:
     void OnAbout();
     // Shows the one event log window, made on first use.
     void OnEventLog();
+    // Asks for a file name, then saves the snapshot there.
+    void OnSaveSnapshot();
+    // Every page with the time, the driver's version and the sample rate: CSV for a name
+    // ending in ".csv", JSON otherwise. A failure is told in a message box; returns success.
+    bool SaveSnapshot(const QString& path);
 
     // Timer ticks.
     void OnRefreshTimer() { cycle_->OnRefreshTimer(); }

@@ -35,13 +35,13 @@ struct SkeletonNode {
 };
 // The root nodes, in tree order.
 constexpr std::array<SkeletonNode, 7> Skeleton{{
-    {"General", NodeKind_Info, TreeImage::General, PageId::Info},
-    {"ASIO", NodeKind_Asio, TreeImage::Asio, PageId::Asio},
-    {"Devices", NodeKind_Devices, TreeImage::Devices, PageId::Devices},
-    {"ISO IN Streams", NodeKind_IsoInStreams, TreeImage::Streams, PageId::IsoInStreams},
-    {"ISO OUT Streams", NodeKind_IsoOutStreams, TreeImage::Streams, PageId::IsoOutStreams},
-    {"IN Cannels", NodeKind_ChannelsIn, TreeImage::Channels, PageId::ChannelsIn},
-    {"OUT Cannels", NodeKind_ChannelsOut, TreeImage::Channels, PageId::ChannelsOut},
+    {Str::NodeGeneral, NodeKind_Info, TreeImage::General, PageId::Info},
+    {Str::NodeAsio, NodeKind_Asio, TreeImage::Asio, PageId::Asio},
+    {Str::NodeDevices, NodeKind_Devices, TreeImage::Devices, PageId::Devices},
+    {Str::NodeIsoIn, NodeKind_IsoInStreams, TreeImage::Streams, PageId::IsoInStreams},
+    {Str::NodeIsoOut, NodeKind_IsoOutStreams, TreeImage::Streams, PageId::IsoOutStreams},
+    {Str::NodeChannelsIn, NodeKind_ChannelsIn, TreeImage::Channels, PageId::ChannelsIn},
+    {Str::NodeChannelsOut, NodeKind_ChannelsOut, TreeImage::Channels, PageId::ChannelsOut},
 }};
 
 // Where the pages sit in the view, in pixels.

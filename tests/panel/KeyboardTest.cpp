@@ -34,12 +34,15 @@ TEST(Keyboard, EveryMenuOpensWithItsAltKeyAndEveryItemHasOne) {
         QMenu* menu = bar[i]->menu();
         ASSERT_NE(menu, nullptr);
         QSet<int> keys;
+        int items = 0;
         for (QAction* item : menu->actions()) {
+            if (item->isSeparator()) continue;
+            ++items;
             const QKeySequence key = QKeySequence::mnemonic(item->text());
             EXPECT_FALSE(key.isEmpty()) << item->text().toStdString() << " has no Alt key";
             keys.insert(key[0].toCombined());
         }
-        EXPECT_EQ(keys.size(), menu->actions().size()) << "two items share an Alt key";
+        EXPECT_EQ(keys.size(), items) << "two items share an Alt key";
 
         QTest::keyClick(&frame, altKeys[i], Qt::AltModifier);
         EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/NodeCode.h"
+#include "base/PageCell.h"
+#include "driver/PublishedDriverVersion.h"
+#include "rows/PageCells.h"
+
+// Every page of the panel as a table: its headings, its rows and its cells, each cell with
+// its number and unit apart and with the text the page shows. The snapshot files and qorpoll
+// are written from these tables. Texts are UTF-8: the panel's own texts and the driver's,
+// decoded as the panel decodes them.
+//
+// The tables describe the snapshot as it is. The pages themselves lag in two places the panel
+// has always had: the ASIO page shows the refresh before, and the channel lists keep the
+// channels of their last rebuild.
+
+struct TableCell {
+    CellKind kind = CellKind::NotAvailable;
+    int64_t number = 0;  // Number and Hex
+    bool red = false;
+    std::string unit;  // Number: the row's unit, without leading blanks; empty for none
+    std::string text;  // what the page shows in the cell
+};
+
+struct PageTable {
+    NodeCode node = 0;
+    std::string path;  // the node's label, under its root's label: "ISO IN Streams/Interface A"
+    std::vector<std::string> headings;
+    std::vector<std::vector<TableCell>> rows;  // every cell, column 0 (the row names) included
+};
+
+// What the information page reads besides the snapshot.
+struct PageTextSources {
+    PageSources cells;
+    const PublishedDriverVersion& version;
+};
+
+// Every node of the tree the snapshot makes, in tree order.
+std::vector<NodeCode> PageNodes(const PageSources& sources);
+PageTable PageTableOf(const PageTextSources& sources, NodeCode node);
+std::vector<PageTable> PageTables(const PageTextSources& sources);
+
+// The text the list shows for a cell, in UTF-8 ("48 000 samples/s"), decoded as the list decodes it.
+std::string ShownText(const PageCell& cell);
+// The panel's own 8-bit texts in UTF-8.
+std::string PanelTextUtf8(std::string_view text);
