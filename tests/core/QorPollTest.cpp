@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+
+#include "driver/DriverRecords.h"
 
 #include "sim/DriverSimulator.h"
 #include "sim/SimServer.h"
@@ -18,6 +25,22 @@ std::string RunCommand(const std::string& command) {
     while (std::fgets(buffer.data(), buffer.size(), pipe)) output += buffer.data();
     ::pclose(pipe);
     return output;
+}
+
+struct PollRun {
+    std::string out;  // stdout and stderr
+    int exit = -1;
+};
+
+PollRun RunPoll(const std::string& arguments) {
+    PollRun run;
+    FILE* pipe = ::popen((std::string(QOR_POLL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 512> buffer;
+    while (std::fgets(buffer.data(), buffer.size(), pipe)) run.out += buffer.data();
+    const int status = ::pclose(pipe);
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
 }
 
 std::string TempSocket(const char* name) {
@@ -43,4 +66,86 @@ TEST(QorPoll, SaysDriverNotOpenedWithoutAServer) {
                           " --ticks 1 --period-ms 10");
     EXPECT_NE(out.find("tick 1 | Trying to read from device. | 00:00.00 | Driver not opened."), std::string::npos)
         << out;
+}
+
+// A simulator served on a socket of its own for the length of a test.
+class PollDumpTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.Start()); }
+    void TearDown() override { server.Stop(); }
+
+    std::string path = TempSocket("qorpoll-dump-");
+    sim::DriverSimulator simulator;
+    sim::SimServer server{simulator, path};
+};
+
+// --json prints the snapshot document; its numbers are the simulator's.
+TEST_F(PollDumpTest, JsonIsTheSnapshotDocumentWithTheSimulatorsValues) {
+    simulator.SetSampleRate(44100);
+    simulator.SetIsoInField(1, IsoInField::MissingPacket, 12);
+    const PollRun run = RunPoll("--socket " + path + " --json");
+    EXPECT_EQ(run.exit, 0) << run.out;
+    EXPECT_NE(run.out.find("\"format\": \"qorstats-snapshot\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"sampleRate\": 44100,"), std::string::npos);
+    EXPECT_NE(run.out.find("{\"name\": \"SampleRate\", \"unit\": \"samples/s\", \"values\": [44100]}"),
+              std::string::npos);
+    EXPECT_TRUE(std::regex_search(run.out, std::regex(R"(\{"name": "MissingPacket", "unit": null, "values": \[\d+, 12\]\})")))
+        << run.out.substr(0, 3000);
+}
+
+// --dump prints the pages as the panel shows them: grouped digits, units, headings.
+TEST_F(PollDumpTest, DumpShowsEveryPageAsThePanelDoes) {
+    const PollRun run = RunPoll("--socket " + path + " --dump");
+    EXPECT_EQ(run.exit, 0) << run.out;
+    for (const char* page : {"== General ==", "== ASIO ==", "== Devices ==", "== ISO IN Streams ==",
+                             "== ISO OUT Streams ==", "== IN Cannels ==", "== OUT Cannels =="})
+        EXPECT_NE(run.out.find(page), std::string::npos) << page;
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("\nSampleRate +48 000 samples/s\n"))) << run.out.substr(0, 2000);
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("\nDriver Build +Debug Build\n")));
+}
+
+// The watch lists what changed with its difference; with --fail-on-errors an error counter
+// that went up ends it with 3, and counters that only count traffic do not.
+TEST_F(PollDumpTest, WatchListsChangesAndFailsOnlyOnErrors) {
+    std::atomic<bool> running{true};
+    std::thread clock([&] {
+        while (running) {
+            simulator.Advance(100);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    const PollRun quiet = RunPoll("--socket " + path + " --watch 1 --period-ms 100 --fail-on-errors");
+    simulator.SetErrorRate(50.0);
+    const PollRun errors = RunPoll("--socket " + path + " --watch 1 --period-ms 100 --fail-on-errors");
+    const PollRun counted = RunPoll("--socket " + path + " --watch 1 --period-ms 100");
+    running = false;
+    clock.join();
+
+    EXPECT_EQ(quiet.exit, 0) << quiet.out;
+    EXPECT_TRUE(std::regex_search(quiet.out, std::regex("ISO IN Streams/[^\t]+\tTotalPacketsReceived\t\\d+\t\\d+\t\\+\\d+\t\n")))
+        << quiet.out;
+    EXPECT_EQ(quiet.out.find("\terror"), std::string::npos) << quiet.out;
+    EXPECT_EQ(errors.exit, 3) << errors.out;
+    EXPECT_NE(errors.out.find("\terror\n"), std::string::npos) << errors.out;
+    EXPECT_EQ(counted.exit, 0) << counted.out;
+}
+
+// Without a driver a dump or a watch ends with 2 and names the device it tried.
+TEST(QorPollExit, NoDriverAndBadCommandLinesEndWithTwo) {
+    const std::string none = TempSocket("qorpoll-nobody-");
+    for (const char* mode : {"--dump", "--json", "--csv", "--watch 1"}) {
+        const PollRun run = RunPoll(std::string("--socket ") + none + " " + mode);
+        EXPECT_EQ(run.exit, 2) << mode;
+        EXPECT_NE(run.out.find(none), std::string::npos) << mode << ": " << run.out;
+    }
+    for (const char* wrong : {"--watch", "--watch 0", "--watch x", "--dump --json", "--fail-on-errors",
+                              "--json --ticks 2", "--bogus"}) {
+        const PollRun run = RunPoll(std::string("--socket ") + none + " " + wrong);
+        EXPECT_EQ(run.exit, 2) << wrong;
+        EXPECT_NE(run.out.find("Try 'qorpoll --help'"), std::string::npos) << wrong << ": " << run.out;
+    }
+    const PollRun help = RunPoll("--help");
+    EXPECT_EQ(help.exit, 0);
+    for (const char* option : {"--dump", "--json", "--csv", "--watch SECONDS", "--fail-on-errors", "Exit status"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
