@@ -229,7 +229,8 @@ void CListColorCtrlEx::AddContextMenuHook(ContextMenuHook hook) {
 std::unique_ptr<QMenu> CListColorCtrlEx::CreateContextMenu(int row) {
     auto menu = std::make_unique<QMenu>(this);
     menu->setObjectName("listContextMenu");
-    QAction* copy = menu->addAction(QString::fromLatin1(Str::MenuCopy), this, &CListColorCtrlEx::CopySelection);
+    QAction* copy =
+        menu->addAction(QString::fromLatin1(Str::MenuCopy), this, &CListColorCtrlEx::CopySelection);
     copy->setObjectName("copyAction");
     copy->setEnabled(!SelectedRows().empty());
     QAction* all = menu->addAction(QString::fromLatin1(Str::MenuCopyAll), this, &CListColorCtrlEx::CopyAll);

@@ -45,8 +45,9 @@ void CDlgPgDevices::FillValues() {
     ctx_.dev.ReadGlobalInfo();
     const PageSources sources = Sources();
     for (uint32_t i = 0; i < Columns(); ++i) {
+        const int column = static_cast<int>(i) + 1;
         int r = 0;
-        for (const DeviceRow& row : DeviceRows()) list_.SetCell(r++, static_cast<int>(i) + 1, DeviceCell(sources, row, i));
+        for (const DeviceRow& row : DeviceRows()) list_.SetCell(r++, column, DeviceCell(sources, row, i));
     }
 }
 

@@ -119,8 +119,11 @@ void IsoStreamsPage(const PageSources& s, Dir d, PageTable& t) {
 void SingleStreamPage(const PageSources& s, Dir d, uint32_t index, PageTable& t) {
     const IsoStreamEntryRef entry = IsoStreamEntryRef::At(s.snapshot.isoStreamStatistics, d, index);
     const bool answered = s.validity.isoStreams;
-    t.headings = {Str::PropertyHeading, answered ? Format(Str::StreamHeadingFormat, Str::StreamWord, unsigned(entry.IsoChannel()))
-                                                 : Format("%s %s", Str::StreamWord, Str::NotAvailable)};
+    // Without an answer there is no channel number to tell.
+    const std::string heading = answered
+                                    ? Format(Str::StreamHeadingFormat, Str::StreamWord, unsigned(entry.IsoChannel()))
+                                    : Format("%s %s", Str::StreamWord, Str::NotAvailable);
+    t.headings = {Str::PropertyHeading, heading};
     for (const IsoStreamRow& row : IsoStreamRows(d))
         t.rows.push_back({Named(row.name), Of(IsoStreamCell(row, entry, s.extended, answered))});
 }
