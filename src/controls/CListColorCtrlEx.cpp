@@ -226,6 +226,10 @@ void CListColorCtrlEx::AddContextMenuHook(ContextMenuHook hook) {
     if (hook) menuHooks_.push_back(std::move(hook));
 }
 
+void CListColorCtrlEx::AddContextAction(QAction* action) {
+    if (action) menuActions_.emplace_back(action);
+}
+
 std::unique_ptr<QMenu> CListColorCtrlEx::CreateContextMenu(int row) {
     auto menu = std::make_unique<QMenu>(this);
     menu->setObjectName("listContextMenu");
@@ -235,6 +239,8 @@ std::unique_ptr<QMenu> CListColorCtrlEx::CreateContextMenu(int row) {
     copy->setEnabled(!SelectedRows().empty());
     QAction* all = menu->addAction(QString::fromLatin1(Str::MenuCopyAll), this, &CListColorCtrlEx::CopyAll);
     all->setObjectName("copyAllAction");
+    for (const QPointer<QAction>& action : menuActions_)
+        if (action) menu->addAction(action);
     for (const ContextMenuHook& hook : menuHooks_) hook(*menu, row);
     return menu;
 }

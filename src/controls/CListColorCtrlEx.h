@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QTableView>
@@ -59,6 +60,9 @@ public:
     // with the menu and the row under the mouse (-1 when none), and adds what fits that row.
     using ContextMenuHook = std::function<void(QMenu& menu, int row)>;
     void AddContextMenuHook(ContextMenuHook hook);
+    // Adds a fixed command after them; a right click makes the cell it hits the current one
+    // (and keeps a selection it hits), so the command can act on CurrentRow().
+    void AddContextAction(QAction* action);
     // The menu the right mouse button opens over `row` (object name "listContextMenu").
     std::unique_ptr<QMenu> CreateContextMenu(int row);
 
@@ -121,4 +125,5 @@ private:
     ListCellTable cells_{};
     CListColorModel model_;
     std::vector<ContextMenuHook> menuHooks_;
+    std::vector<QPointer<QAction>> menuActions_;
 };

@@ -91,14 +91,17 @@ TEST_F(ListCopyTest, TheContextMenuCopiesAndTakesTheViewsEntries) {
         hookedRow = row;
         menu.addAction("Show History")->setObjectName("historyAction");
     });
+    QAction fixed("Fixed");
+    list.AddContextAction(&fixed);
     list.clearSelection();
     std::unique_ptr<QMenu> menu = list.CreateContextMenu(2);
     const QList<QAction*> actions = menu->actions();
-    ASSERT_EQ(actions.size(), 3);
+    ASSERT_EQ(actions.size(), 4);
     EXPECT_EQ(actions[0]->text(), "Copy");
     EXPECT_FALSE(actions[0]->isEnabled());
     EXPECT_EQ(actions[1]->text(), "Copy All");
-    EXPECT_EQ(actions[2]->objectName(), "historyAction");
+    EXPECT_EQ(actions[2], &fixed);
+    EXPECT_EQ(actions[3]->objectName(), "historyAction");
     EXPECT_EQ(hookedRow, 2);
 
     actions[1]->trigger();
@@ -110,13 +113,24 @@ TEST_F(ListCopyTest, TheContextMenuCopiesAndTakesTheViewsEntries) {
               "Name\ttab here\t\n"
               "Spacer\tn/a\t\n");
 
-    // The right mouse button opens the same menu over the row it hits.
+    menu.reset();
+    // The right mouse button opens the same menu over the row it hits; a selection it hits stays.
+    ClickRow(3, Qt::NoModifier);
+    ClickRow(4, Qt::ShiftModifier);
     const QPoint at = list.visualRect(list.model()->index(4, 1)).center();
+    QTest::mousePress(list.viewport(), Qt::RightButton, Qt::NoModifier, at);
+    QTest::mouseRelease(list.viewport(), Qt::RightButton, Qt::NoModifier, at);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, list.viewport()->mapToGlobal(at));
     QApplication::sendEvent(list.viewport(), &event);
     auto* shown = list.findChild<QMenu*>("listContextMenu");
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(hookedRow, 4);
+    EXPECT_EQ(list.CurrentRow(), 4);
+    EXPECT_EQ(list.SelectedRows(), (std::vector<int>{3, 4}));
+    ASSERT_EQ(shown->actions().size(), 4);
+    EXPECT_TRUE(shown->actions()[0]->isEnabled());
+    shown->actions()[0]->trigger();
+    EXPECT_EQ(Clipboard(), "Property\tValue\tUnit\nName\ttab here\t\nSpacer\tn/a\t\n");
     shown->close();
 }
 
