@@ -5,6 +5,7 @@
 #include "driver/IsoStreamEntryRef.h"
 #include "rows/AsioRows.h"
 #include "rows/IsoStreamRows.h"
+#include "rows/PageCells.h"
 #include "rows/SingleChannelRows.h"
 
 namespace {
@@ -28,45 +29,25 @@ bool NumericChannelValue(ChannelValue v) {
     return v == ChannelValue::Panning || v == ChannelValue::Number || v == ChannelValue::ErrorCount;
 }
 
-std::optional<int64_t> ReadAsio(const CounterSources& src, const AsioRow& row) {
-    const StatisticsSnapshot& s = src.snapshot;
-    uint32_t value = 0;
-    switch (row.source) {
-        case AsioSource::Statistics:
-            if (!src.validity.asioStatistics) return std::nullopt;
-            value = s.asioStatistics.U32(row.field);
-            break;
-        case AsioSource::ExtendedStatistics:
-            if (!src.validity.asioStatistics || !src.extended) return std::nullopt;
-            value = s.asioStatistics.U32(row.field);
-            break;
-        case AsioSource::Spacer: return std::nullopt;
-        case AsioSource::BufferCounters:
-            if (!src.validity.asioInfo || s.asioInfo.CountersValid() == 0) return std::nullopt;
-            value = s.asioInfo.U32(row.field);
-            break;
-    }
-    if (value == ValueNotAvailable) return std::nullopt;
-    return value;
+// A counter is what its page cell shows as a number.
+std::optional<int64_t> NumberOf(const PageCell& cell) {
+    if (cell.kind != CellKind::Number) return std::nullopt;
+    return cell.number;
 }
+
+PageSources CellSources(const CounterSources& src) { return PageSources{src.snapshot, src.validity, src.extended}; }
 
 std::optional<int64_t> ReadIso(const CounterSources& src, const CounterRef& ref, const IsoStreamRow& row) {
     const IsoStreamStatistics& stats = src.snapshot.isoStreamStatistics;
     if (!src.validity.isoStreams || ref.index >= stats.Count(ref.dir)) return std::nullopt;
-    if (row.kind == IsoValueKind::Bool || (row.ext && !src.extended)) return std::nullopt;
-    const uint32_t value = IsoStreamEntryRef::At(stats, ref.dir, ref.index).U32(row.field);
-    if (value == ValueNotAvailable) return std::nullopt;
-    if (row.kind == IsoValueKind::I32) return static_cast<int32_t>(value);
-    return value;
+    return NumberOf(IsoStreamCell(row, IsoStreamEntryRef::At(stats, ref.dir, ref.index), src.extended, true));
 }
 
 std::optional<int64_t> ReadChannel(const CounterSources& src, const CounterRef& ref, const SingleChannelRow& row) {
     const StatisticsSnapshot& s = src.snapshot;
-    if (!NumericChannelValue(row.value) || !src.validity.bundleList) return std::nullopt;
-    if (ref.index >= s.bundleList.Count(ref.dir) || !src.validity.Bundle(ref.dir, ref.index)) return std::nullopt;
-    const ChannelBundleInfo& bundle = s.Bundle(ref.dir, ref.index);
-    if (ref.channel >= bundle.ChannelCount()) return std::nullopt;
-    return bundle.Entry(ref.channel).U32(row.entryField);
+    if (!src.validity.bundleList || ref.index >= s.bundleList.Count(ref.dir)) return std::nullopt;
+    if (ref.channel >= s.Bundle(ref.dir, ref.index).ChannelCount()) return std::nullopt;
+    return NumberOf(ChannelCell(CellSources(src), row, ref.dir, ref.index, ref.channel, nullptr));
 }
 
 }  // namespace
@@ -98,7 +79,7 @@ const char* CounterUnit(const CounterRef& ref) {
 }
 
 std::optional<int64_t> ReadCounter(const CounterSources& sources, const CounterRef& ref) {
-    if (const AsioRow* a = Asio(ref)) return ReadAsio(sources, *a);
+    if (const AsioRow* a = Asio(ref)) return NumberOf(AsioCell(CellSources(sources), *a));
     if (const IsoStreamRow* i = Iso(ref)) return ReadIso(sources, ref, *i);
     if (const SingleChannelRow* c = Channel(ref)) return ReadChannel(sources, ref, *c);
     return std::nullopt;
