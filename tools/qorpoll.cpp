@@ -65,7 +65,7 @@ private:
 
 constexpr const char* Program = "qorpoll";
 constexpr long MaxPeriodMs = 3600 * 1000;
-constexpr long MaxWatchSeconds = 7 * 24 * 3600;
+constexpr long MaxWatchSeconds = 7 * 24 * 3600;  // 604800, as --watch says
 
 // Exit codes.
 constexpr int ExitOk = 0;
@@ -156,8 +156,7 @@ int ParseArguments(int argc, char** argv, Options& options) {
             if (!mode(Mode::Watch)) return fail(oneMode);
             if (!value(text)) return fail("--watch needs a number of seconds");
             if (!ParseNumber(text, 1, MaxWatchSeconds, options.watchSeconds))
-                return fail("--watch wants a whole number of seconds from 1 to " + std::to_string(MaxWatchSeconds) +
-                            ", not '" + text + "'");
+                return fail("--watch wants a whole number of seconds from 1 to 604800, not '" + text + "'");
         } else if (arg == "--fail-on-errors") {
             options.failOnErrors = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -228,7 +227,7 @@ std::map<uint64_t, std::pair<CounterRef, Watched>> Counters(const CDev& dev) {
                 Watched& w = it->second.second;
                 it->second.first = *ref;
                 w.where = page.path;
-                if (columnsApart && c < page.headings.size()) w.where += "/" + page.headings[c];
+                if (columnsApart && c < page.headings.size()) w.where.append("/").append(page.headings[c]);
                 w.name = page.rows[r][0].text;
                 w.unit = PanelTextUtf8(TrimmedUnit(CounterUnit(*ref)));
                 w.error = IsErrorCounter(*ref);

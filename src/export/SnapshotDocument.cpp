@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <ctime>
+#include <initializer_list>
 #include <optional>
 
 #include "res/StringTable.h"
@@ -13,6 +14,11 @@ namespace {
 constexpr int SchemaVersion = 1;
 
 std::string Number(int64_t n) { return std::to_string(n); }
+
+// Appends the parts in order (a chain of + on temporaries makes GCC 12 warn falsely).
+void Cat(std::string& out, std::initializer_list<std::string_view> parts) {
+    for (std::string_view part : parts) out.append(part);
+}
 
 // The first unit among a row's numbers: every value of a row has the same one.
 std::string RowUnit(const std::vector<TableCell>& row) {
@@ -37,8 +43,10 @@ std::optional<int64_t> SampleRate(const PageSources& s) {
 }
 
 std::string PanelVersion() {
-    return std::to_string(Str::PanelVersion[0]) + "." + std::to_string(Str::PanelVersion[1]) + "." +
-           std::to_string(Str::PanelVersion[2]);
+    std::string version;
+    Cat(version, {std::to_string(Str::PanelVersion[0]), ".", std::to_string(Str::PanelVersion[1]), ".",
+                  std::to_string(Str::PanelVersion[2])});
+    return version;
 }
 
 // The value of a row of the information page, or nothing when the driver did not answer.
@@ -112,34 +120,33 @@ std::string SnapshotDocument::Json(const PageTextSources& sources, std::string_v
     const std::vector<PageTable> tables = PageTables(sources);
     std::string out = "{\n";
     out += "  \"format\": \"qorstats-snapshot\",\n";
-    out += "  \"version\": " + std::to_string(SchemaVersion) + ",\n";
-    out += "  \"time\": " + JsonString(utcTime) + ",\n";
-    out += "  \"panel\": " + JsonString(PanelVersion()) + ",\n";
+    Cat(out, {"  \"version\": ", std::to_string(SchemaVersion), ",\n"});
+    Cat(out, {"  \"time\": ", JsonString(utcTime), ",\n"});
+    Cat(out, {"  \"panel\": ", JsonString(PanelVersion()), ",\n"});
     if (sources.cells.validity.driverVersion) {
-        out += "  \"driver\": {\"release\": " + JsonString(InfoValue(tables, 0).value_or("")) +
-               ", \"interface\": " + JsonString(InfoValue(tables, 1).value_or("")) +
-               ", \"build\": " + JsonString(InfoValue(tables, 2).value_or("")) +
-               ", \"extendedStatistics\": " + (sources.cells.extended ? "true" : "false") + "},\n";
+        Cat(out, {"  \"driver\": {\"release\": ", JsonString(InfoValue(tables, 0).value_or("")),
+                  ", \"interface\": ", JsonString(InfoValue(tables, 1).value_or("")),
+                  ", \"build\": ", JsonString(InfoValue(tables, 2).value_or("")),
+                  ", \"extendedStatistics\": ", sources.cells.extended ? "true" : "false", "},\n"});
     } else {
         out += "  \"driver\": null,\n";
     }
     const std::optional<int64_t> rate = SampleRate(sources.cells);
-    out += "  \"sampleRate\": " + (rate ? Number(*rate) : std::string("null")) + ",\n";
+    Cat(out, {"  \"sampleRate\": ", rate ? Number(*rate) : std::string("null"), ",\n"});
     out += "  \"pages\": [";
     for (std::size_t t = 0; t < tables.size(); ++t) {
         const PageTable& page = tables[t];
         out += t == 0 ? "\n" : ",\n";
-        out += "    {\n      \"node\": " + JsonString(page.path) + ",\n      \"columns\": [";
-        for (std::size_t c = 0; c < page.headings.size(); ++c)
-            out += (c ? ", " : "") + JsonString(page.headings[c]);
+        Cat(out, {"    {\n      \"node\": ", JsonString(page.path), ",\n      \"columns\": ["});
+        for (std::size_t c = 0; c < page.headings.size(); ++c) Cat(out, {c ? ", " : "", JsonString(page.headings[c])});
         out += "],\n      \"rows\": [";
         for (std::size_t r = 0; r < page.rows.size(); ++r) {
             const std::vector<TableCell>& row = page.rows[r];
             const std::string unit = RowUnit(row);
             out += r == 0 ? "\n" : ",\n";
-            out += "        {\"name\": " + JsonString(row.empty() ? "" : row[0].text) +
-                   ", \"unit\": " + (unit.empty() ? std::string("null") : JsonString(unit)) + ", \"values\": [";
-            for (std::size_t c = 1; c < row.size(); ++c) out += (c > 1 ? ", " : "") + JsonValue(row[c]);
+            Cat(out, {"        {\"name\": ", JsonString(row.empty() ? "" : row[0].text),
+                      ", \"unit\": ", unit.empty() ? std::string("null") : JsonString(unit), ", \"values\": ["});
+            for (std::size_t c = 1; c < row.size(); ++c) Cat(out, {c > 1 ? ", " : "", JsonValue(row[c])});
             out += "]}";
         }
         out += page.rows.empty() ? "]\n    }" : "\n      ]\n    }";
@@ -152,8 +159,8 @@ std::string SnapshotDocument::Csv(const PageTextSources& sources, std::string_vi
     std::string out = "node,row,column,value,unit\r\n";
     auto line = [&](std::string_view node, std::string_view row, std::string_view column, std::string_view value,
                     std::string_view unit, bool number) {
-        out += CsvField(node) + "," + CsvField(row) + "," + CsvField(column) + "," +
-               (number ? std::string(value) : CsvField(value)) + "," + CsvField(unit) + "\r\n";
+        Cat(out, {CsvField(node), ",", CsvField(row), ",", CsvField(column), ",",
+                  number ? std::string(value) : CsvField(value), ",", CsvField(unit), "\r\n"});
     };
     line("Snapshot", "Time", "Value", utcTime, "", false);
     line("Snapshot", "Panel", "Value", PanelVersion(), "", false);
@@ -179,7 +186,7 @@ std::string SnapshotDocument::Text(const PageTextSources& sources) {
     std::string out;
     for (const PageTable& page : PageTables(sources)) {
         if (!out.empty()) out += "\n";
-        out += "== " + page.path + " ==\n";
+        Cat(out, {"== ", page.path, " ==\n"});
         std::vector<std::size_t> widths(page.headings.size(), 0);
         for (std::size_t c = 0; c < page.headings.size(); ++c) widths[c] = Width(page.headings[c]);
         for (const auto& row : page.rows)

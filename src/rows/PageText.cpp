@@ -71,8 +71,9 @@ const char* RootLabel(uint32_t kind) {
 }
 
 std::string BundleLabel(const PageSources& s, Dir d, uint32_t b) {
-    const std::string device = DeviceName(s, s.snapshot.Channel(d, b, 0).DeviceId());
-    return device + " [" + BundleTypeName(s.snapshot.Bundle(d, b).BundleType()) + "]";
+    std::string label = DeviceName(s, s.snapshot.Channel(d, b, 0).DeviceId());
+    label.append(" [").append(BundleTypeName(s.snapshot.Bundle(d, b).BundleType())).append("]");
+    return label;
 }
 
 void InfoPage(const PageTextSources& sources, PageTable& t) {
@@ -188,12 +189,12 @@ std::string ShownText(const PageCell& cell) {
         case CellKind::DriverText: return DriverText::ToUtf8(cell.text);
         case CellKind::Hex: {
             std::string text = Format("0x%08X", static_cast<unsigned>(cell.number));
-            if (cell.unit) text += " " + PanelTextUtf8(cell.unit);
+            if (cell.unit) text.append(" ").append(PanelTextUtf8(cell.unit));
             return text;
         }
         case CellKind::Number: {
             std::string text = FormatGrouped(static_cast<uint32_t>(cell.number), 0, cell.format);
-            if (const char* after = cell.unit ? cell.unit : cell.suffix) text += " " + PanelTextUtf8(after);
+            if (const char* after = cell.unit ? cell.unit : cell.suffix) text.append(" ").append(PanelTextUtf8(after));
             return text;
         }
     }
@@ -227,7 +228,8 @@ PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
         case NodeKind_IsoInStream:
         case NodeKind_IsoOutStream: {
             const Dir d = KindOf(node) == NodeKind_IsoInStream ? Dir::In : Dir::Out;
-            t.path += "/" + DeviceName(s, IsoStreamEntryRef::At(s.snapshot.isoStreamStatistics, d, index).DeviceId());
+            t.path.append("/").append(
+                DeviceName(s, IsoStreamEntryRef::At(s.snapshot.isoStreamStatistics, d, index).DeviceId()));
             SingleStreamPage(s, d, index, t);
             break;
         }
@@ -236,7 +238,7 @@ PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
         case NodeKind_ChannelIn:
         case NodeKind_ChannelOut: {
             const Dir d = KindOf(node) == NodeKind_ChannelIn ? Dir::In : Dir::Out;
-            t.path += "/" + BundleLabel(s, d, index);
+            t.path.append("/").append(BundleLabel(s, d, index));
             SingleChannelPage(s, d, index, t);
             break;
         }

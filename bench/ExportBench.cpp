@@ -1,0 +1,55 @@
+// What a snapshot file or a qorpoll dump costs beside one refresh (BM_RefreshInProcess): the
+// whole tree as tables, then as JSON, CSV and text, for the simulator's studio and at maximum
+// load (256 bundle pages of 16 channels).
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "driver/CDev.h"
+#include "export/SnapshotDocument.h"
+#include "sim/DriverSimulator.h"
+#include "sim/SimControlDevice.h"
+#include "RefreshReads.h"
+
+namespace {
+
+struct ExportRig {
+    explicit ExportRig(bool maxLoad)
+        : sim(std::make_unique<sim::DriverSimulator>(maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{})),
+          device(*sim),
+          dev(device) {
+        RefreshReads(dev);
+    }
+    PageTextSources Sources() const {
+        return PageTextSources{
+            PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
+    }
+    std::unique_ptr<sim::DriverSimulator> sim;
+    sim::SimControlDevice device;
+    CDev dev;
+};
+
+enum Format { Tables, Json, Csv, Text };
+
+void BM_Export(benchmark::State& state) {
+    const ExportRig rig(state.range(1) != 0);
+    const PageTextSources sources = rig.Sources();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        switch (state.range(0)) {
+            case Tables: bytes = PageTables(sources).size(); break;
+            case Json: bytes = SnapshotDocument::Json(sources, "2026-12-09T00:00:00Z").size(); break;
+            case Csv: bytes = SnapshotDocument::Csv(sources, "2026-12-09T00:00:00Z").size(); break;
+            default: bytes = SnapshotDocument::Text(sources).size(); break;
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters[state.range(0) == Tables ? "pages" : "bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_Export)
+    ->ArgNames({"format", "max_load"})
+    ->ArgsProduct({{Tables, Json, Csv, Text}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
