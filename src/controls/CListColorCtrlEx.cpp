@@ -321,11 +321,6 @@ int CListColorCtrlEx::ColumnWidth(int column) const {
     return horizontalHeader()->sectionSize(column);
 }
 
-void CListColorCtrlEx::AddContextAction(QAction* action) {
-    setContextMenuPolicy(Qt::ActionsContextMenu);
-    addAction(action);
-}
-
 void CListColorCtrlEx::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QModelIndex hit = indexAt(event->position().toPoint());

@@ -82,9 +82,6 @@ public:
     int ScrollBarWidth() const { return scrollBarWidth_; }
     int CurrentRow() const { return currentRow_; }
 
-    // Adds a command to the list's context menu; the current cell is the one right-clicked.
-    void AddContextAction(QAction* action);
-
 signals:
     // -1 when the click hit no row.
     void rowDescriptionRequested(int row);
