@@ -6,7 +6,8 @@
 #   run      build and run the panel, the simulator and qorpoll
 #   test     build everything of the native presets and run every test
 #   fuzz     the clang fuzz preset
-#   windows  the MinGW-w64 cross build and its tests under Wine on Xvfb
+#   windows  the MinGW-w64 cross build and its tests under Wine on Xvfb, the installer
+#   windows-qt  Qt for Windows from Debian's qt6-base source (scripts/build-qt-windows.sh)
 #   measure  the CPU measurement under Xvfb
 #   icons    render the application icon from its SVG (scripts/make-icons.sh)
 #
@@ -26,16 +27,19 @@ for set in "$@"; do
     fuzz) packages+=("${build[@]}" libgtest-dev libgmock-dev clang libclang-rt-14-dev) ;;
     windows)
       packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-                 wine64 wine xvfb xauth googletest) ;;
+                 wine64 wine xvfb xauth googletest nsis zip unzip xdotool imagemagick libcpp-httplib-dev) ;;
+    windows-qt)
+      packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+                 dpkg-dev perl qt6-base-dev qt6-base-dev-tools) ;;
     measure) packages+=("${build[@]}" "${tests[@]}" xvfb xauth) ;;
     icons) packages+=(librsvg2-bin imagemagick) ;;
     *)
-      echo "install-deps.sh: unknown package set '$set' (run, test, fuzz, windows, measure, icons)" >&2
+      echo "install-deps.sh: unknown package set '$set' (run, test, fuzz, windows, windows-qt, measure, icons)" >&2
       exit 2 ;;
   esac
 done
 if [ ${#packages[@]} -eq 0 ]; then
-  echo "usage: scripts/install-deps.sh run|test|fuzz|windows|measure|icons..." >&2
+  echo "usage: scripts/install-deps.sh run|test|fuzz|windows|windows-qt|measure|icons..." >&2
   exit 2
 fi
 

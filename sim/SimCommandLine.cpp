@@ -86,9 +86,9 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args) {
             help_ = true;
         } else if (flag == "--version" || flag == "-v") {
             version_ = true;
-        } else if (flag == "--socket") {
-            if (!value(socketPath_)) return false;
-            if (socketPath_.empty()) return Fail("--socket needs a path");
+        } else if (flag == "--device" || flag == "--socket") {
+            if (!value(devicePath_)) return false;
+            if (devicePath_.empty()) return Fail(flag + " needs a path");
         } else if (flag == "--devices") {
             if (!count(SimOptions::MaxDevices, options_.devices)) return false;
         } else if (flag == "--in-streams") {
@@ -172,9 +172,17 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args) {
 
 std::string SimCommandLine::Usage(const std::string& program) {
     return "Usage: " + program + " [options]\n"
+#ifdef _WIN32
+           "Stands in for the Velmoric 1394 audio driver: serves its control device on a named pipe.\n"
+           "\n"
+           "  --device PATH          serve on the pipe PATH (default \\\\.\\pipe\\qor1394-{GUID}); start\n"
+           "                         qorstats and qorpoll with --device PATH to read from it\n"
+#else
            "Stands in for the Velmoric 1394 audio driver: serves its control device on a socket.\n"
            "\n"
-           "  --socket PATH          serve on PATH instead of the system's control device path\n"
+           "  --device PATH          serve on the socket PATH instead of the system's control device path\n"
+           "                         (--socket PATH says the same)\n"
+#endif
            "  --devices N            connected devices (default 2, up to 64)\n"
            "  --in-streams N         ISO input streams (default 2, up to 16)\n"
            "  --out-streams N        ISO output streams (default 2, up to 16)\n"

@@ -24,7 +24,7 @@ public:
 
     const SimOptions& Options() const { return options_; }
     const FaultPlan& Faults() const { return faults_; }
-    const std::string& SocketPath() const { return socketPath_; }  // empty: the system's path
+    const std::string& DevicePath() const { return devicePath_; }  // empty: the system's path
     const std::vector<RateChange>& RateSchedule() const { return rateSchedule_; }
     bool HelpRequested() const { return help_; }
     bool VersionRequested() const { return version_; }
@@ -39,7 +39,7 @@ private:
 
     SimOptions options_;
     FaultPlan faults_;
-    std::string socketPath_;
+    std::string devicePath_;
     std::vector<RateChange> rateSchedule_;
     bool help_ = false;
     bool version_ = false;

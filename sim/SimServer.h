@@ -50,7 +50,6 @@ private:
     void CloseConnection(size_t i);
     void CloseAllConnections();
     void Serve(size_t i);
-    bool Reply(int fd, uint32_t status, uint32_t count);
     void Wake();
 
     DriverSimulator& sim_;

@@ -1,17 +1,15 @@
 // qorsimd: serves the driver's control device from the simulator until SIGINT or SIGTERM.
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <memory>
-#include <signal.h>
 
+#include "platform/StopRequests.h"
 #include "res/StringTable.h"
+#include "sim/DeviceServer.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimCommandLine.h"
-#include "sim/SimServer.h"
 
 int main(int argc, char** argv) {
     sim::SimCommandLine commandLine;
@@ -30,16 +28,12 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // Blocked before the server thread starts, so that only the wait below takes them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // Before the server thread starts, so that only the wait below takes them.
+    StopRequests stopRequests;
 
     auto simulator = std::make_unique<sim::DriverSimulator>(commandLine.Options());
     simulator->SetFaults(commandLine.Faults());
-    sim::SimServer server(*simulator, commandLine.SocketPath());
+    sim::DeviceServer server(*simulator, commandLine.DevicePath());
     if (!server.Start()) {
         std::fprintf(stderr, "%s: %s\n", program, server.Error().c_str());
         return 1;
@@ -52,10 +46,8 @@ int main(int argc, char** argv) {
     uint64_t advancedMs = 0;
     size_t nextRate = 0;
     const auto& schedule = commandLine.RateSchedule();
-    const timespec tick{0, 20 * 1000 * 1000};
     for (;;) {
-        int signal = sigtimedwait(&stopSignals, nullptr, &tick);
-        if (signal == SIGINT || signal == SIGTERM) break;
+        if (stopRequests.Wait(20) != 0) break;
         uint64_t nowMs = static_cast<uint64_t>(
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
         // Whole milliseconds only, so the simulator's clock never runs ahead of the real one.

@@ -21,9 +21,6 @@
 #include "rows/CounterRef.h"
 #include "platform/ReportingControlDevice.h"
 #include "res/StringTable.h"
-#ifndef _WIN32
-#include "platform/SocketControlDevice.h"
-#endif
 
 namespace {
 class ConsoleWindow : public IStatusPanes, public IToolbarImage, public IPollingView {
@@ -92,8 +89,11 @@ void Usage() {
         "  --fail-on-errors  with --watch: exit 3 when an error counter (the panel's red rows) went up\n"
         "\n"
         "Options:\n"
-#ifndef _WIN32
-        "  --socket PATH     the control device's socket (default %s)\n"
+        "  --device PATH     read the control device at PATH (default %s);\n"
+#ifdef _WIN32
+        "                    \\\\.\\pipe\\NAME reads from the simulator, qorsimd --device\n"
+#else
+        "                    --socket PATH says the same\n"
 #endif
         "  --ticks N         stop after N ticks (default: run until interrupted)\n"
         "  --period-ms N     milliseconds between ticks (default 500)\n"
@@ -103,11 +103,8 @@ void Usage() {
         "Exit status: 0 success; 1 the status ticks found no driver on the last tick; 2 a bad\n"
         "command line, or the driver could not be opened for --dump, --json, --csv or --watch;\n"
         "3 an error counter went up during --watch --fail-on-errors.\n"
-#ifndef _WIN32
         , ReportingControlDevice::SystemPath().empty() ? "none: no private directory for it"
-                                                       : ReportingControlDevice::SystemPath().c_str()
-#endif
-    );
+                                                       : ReportingControlDevice::SystemPath().c_str());
 }
 
 // A whole number from min to max, nothing else.
@@ -166,10 +163,8 @@ int ParseArguments(int argc, char** argv, Options& options) {
             std::printf(Str::VersionLineFormat, Program, Str::PanelVersion[0], Str::PanelVersion[1],
                         Str::PanelVersion[2]);
             return -1;
-#ifndef _WIN32
-        } else if (arg == "--socket") {
-            if (!value(options.path) || options.path.empty()) return fail("--socket needs a path");
-#endif
+        } else if (arg == "--device" || arg == "--socket") {
+            if (!value(options.path) || options.path.empty()) return fail(arg + " needs a path");
         } else if (arg == "--ticks") {
             if (!value(text)) return fail("--ticks needs a number");
             if (!ParseNumber(text, 1, 1L << 30, options.ticks))
@@ -253,11 +248,7 @@ int main(int argc, char** argv) {
     Options options;
     if (int code = ParseArguments(argc, argv, options); code != 0) return code < 0 ? 0 : code;
 
-#ifdef _WIN32
-    std::unique_ptr<ControlDevice> system = MakeSystemControlDevice();
-#else
-    std::unique_ptr<ControlDevice> system = std::make_unique<SocketControlDevice>(options.path);
-#endif
+    std::unique_ptr<ControlDevice> system = MakeControlDevice(options.path);
     ReportingControlDevice device(*system, Program, options.path, stderr);
     CDev dev(device);
     RestoreWindow restore;

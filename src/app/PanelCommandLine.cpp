@@ -13,11 +13,17 @@ constexpr const char* Help =
     "second start brings the first one's window to the front.\n"
     "\n"
     "Options:\n"
+    "  --device PATH  read the control device at PATH instead of the driver's own\n"
     "  -h, --help     show this text and exit\n"
     "  -v, --version  show the version and exit\n"
     "\n"
+#ifdef _WIN32
+    "Without the driver, start the driver simulator first (qorsimd); qorsimd --help lists its\n"
+    "options. It serves \\\\.\\pipe\\qor1394-{GUID}: read from it with --device and that name.\n";
+#else
     "Without the driver, start the driver simulator first (qorsimd &); qorsimd --help lists its\n"
     "options. SIGINT and SIGTERM close the panel as its window's close box does.\n";
+#endif
 
 // Qt's own options, taken by the application object after this parser has let them through.
 constexpr const char* QtValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
@@ -34,8 +40,10 @@ PanelCommandLine::Next PanelCommandLine::Parse(const QStringList& arguments, std
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{"h", "help"});
     const QCommandLineOption version(QStringList{"v", "version"});
+    const QCommandLineOption device(QStringList{"device", "socket"}, QString(), QStringLiteral("path"));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(device);
     for (const char* name : QtValueOptions) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -61,6 +69,13 @@ PanelCommandLine::Next PanelCommandLine::Parse(const QStringList& arguments, std
         return Next::Exit;
     }
     exitCode_ = 0;
+    devicePath_ = parser.value(device).toLocal8Bit().toStdString();
+    if (parser.isSet(device) && devicePath_.empty()) {
+        std::fprintf(err, "%s: --device needs a path\n", Str::AppTitle);
+        TryHelp(err);
+        exitCode_ = 2;
+        return Next::Exit;
+    }
     if (parser.isSet(help)) {
         std::fputs(Help, out);
         return Next::Exit;

@@ -2,8 +2,9 @@
 
 #include <QStringList>
 #include <cstdio>
+#include <string>
 
-// The panel's own command line is --help and --version. It is read before the window system
+// The panel's own command line is --help, --version and --device. It is read before the window system
 // is touched, so both answer without a display; the options Qt takes for itself (-platform,
 // -style, -session from a session manager...) pass through to the application object.
 class PanelCommandLine {
@@ -14,10 +15,13 @@ public:
     // program name, as argv does.
     Next Parse(const QStringList& arguments, std::FILE* out, std::FILE* err);
     int ExitCode() const { return exitCode_; }
+    // The control device to read, from --device; empty for the system's own.
+    const std::string& DevicePath() const { return devicePath_; }
 
     // False, after saying so on err, where the panel would find no display to open.
     static bool CheckDisplay(std::FILE* err);
 
 private:
     int exitCode_ = 0;
+    std::string devicePath_;
 };

@@ -23,3 +23,6 @@ public:
 
 // The control device of the system the panel runs on.
 std::unique_ptr<ControlDevice> MakeSystemControlDevice();
+// The control device at a path given on a command line: on Linux a socket; on Windows a
+// device, or the simulator's pipe where the path is \\.\pipe\NAME.
+std::unique_ptr<ControlDevice> MakeControlDevice(const std::string& path);

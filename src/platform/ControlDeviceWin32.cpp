@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "platform/DevicePath.h"
+#include "platform/PipeControlDevice.h"
 #include "platform/WinError.h"
 
 struct Win32ControlDevice::Request {
@@ -35,6 +36,11 @@ uint32_t LastError() {
 
 std::unique_ptr<ControlDevice> MakeSystemControlDevice() {
     return std::make_unique<Win32ControlDevice>(DevicePath::Win32Path);
+}
+
+std::unique_ptr<ControlDevice> MakeControlDevice(const std::string& path) {
+    if (DevicePath::IsPipePath(path)) return std::make_unique<PipeControlDevice>(path);
+    return std::make_unique<Win32ControlDevice>(path);
 }
 
 Win32ControlDevice::Win32ControlDevice(std::string path, int timeoutMs)

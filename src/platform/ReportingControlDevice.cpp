@@ -24,7 +24,11 @@ uint32_t ReportingControlDevice::Open() {
     else
         std::fprintf(stream_, "%s: cannot open the driver's control device %s (error %u)\n", program_.c_str(),
                      path_.c_str(), static_cast<unsigned>(lastOpen_));
-#ifndef _WIN32
+#ifdef _WIN32
+    if (path_ == SystemPath())
+        std::fprintf(stream_, "%s: without the driver, start the driver simulator first (qorsimd) and read from it with "
+                              "--device %s\n", program_.c_str(), DevicePath::SimulatorPipe);
+#else
     std::fprintf(stream_, "%s: without the driver, start the driver simulator first: qorsimd &\n", program_.c_str());
 #endif
     std::fflush(stream_);

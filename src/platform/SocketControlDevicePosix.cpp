@@ -10,7 +10,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "base/LittleEndian.h"
 #include "platform/DevicePath.h"
 #include "platform/WinError.h"
 #include "platform/WireProtocol.h"
@@ -43,6 +42,10 @@ thread_local uint8_t answer[Wire::MaxAnswerSize + 1];
 
 std::unique_ptr<ControlDevice> MakeSystemControlDevice() {
     return std::make_unique<SocketControlDevice>(DevicePath::SocketPath());
+}
+
+std::unique_ptr<ControlDevice> MakeControlDevice(const std::string& path) {
+    return std::make_unique<SocketControlDevice>(path);
 }
 
 SocketControlDevice::SocketControlDevice(std::string path, int timeoutMs)
@@ -124,17 +127,13 @@ uint32_t SocketControlDevice::Control(uint32_t code, const void* in, uint32_t in
     if (fd_ < 0 && (!reconnect_ || Connect() != WinError::Success)) return WinError::DeviceNotConnected;
 
     uint8_t request[Wire::MaxRequestSize];
-    Le::PutU32(request, Wire::Magic);
-    Le::PutU32(request + 4, code);
-    Le::PutU32(request + 8, outSize);
-    Le::PutU32(request + 12, inSize);
-    if (inSize) std::memcpy(request + Wire::RequestHeaderSize, in, inSize);
+    const size_t requestSize = Wire::PutRequest(request, code, in, inSize, outSize);
     ssize_t sent;
     do {
-        sent = ::send(fd_, request, Wire::RequestHeaderSize + inSize, MSG_NOSIGNAL);
+        sent = ::send(fd_, request, requestSize, MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
     const bool sendTimedOut = sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-    if (sent != static_cast<ssize_t>(Wire::RequestHeaderSize + inSize) && !sendTimedOut) {
+    if (sent != static_cast<ssize_t>(requestSize) && !sendTimedOut) {
         uint32_t err = sent < 0 ? ErrnoToWin(errno) : WinError::GenFailure;
         DropConnection();
         return err;
@@ -153,20 +152,11 @@ uint32_t SocketControlDevice::Control(uint32_t code, const void* in, uint32_t in
         return err;
     }
     unanswered_.Answered(code);
-    size_t length = static_cast<size_t>(got);
-    if (length < Wire::AnswerHeaderSize || length > Wire::MaxAnswerSize || Le::U32(answer) != Wire::Magic) {
+    const Wire::Answer answered = Wire::ReadAnswer(answer, static_cast<size_t>(got), out, outSize);
+    if (!answered.wellFormed) {
         DropConnection();
         return WinError::InvalidData;
     }
-    uint32_t status = Le::U32(answer + 4);
-    uint32_t count = Le::U32(answer + 8);
-    if (count != length - Wire::AnswerHeaderSize) {
-        DropConnection();
-        return WinError::InvalidData;
-    }
-    if (status != WinError::Success) return status;
-    if (count > outSize) return WinError::InsufficientBuffer;
-    if (count) std::memcpy(out, answer + Wire::AnswerHeaderSize, count);
-    bytesReturned = count;
-    return WinError::Success;
+    bytesReturned = answered.count;
+    return answered.status;
 }

@@ -18,7 +18,7 @@ TEST(SimCommandLine, NoFlagsGiveTheDefaultSetup) {
     EXPECT_EQ(c.Options().sampleRate, 48000u);
     EXPECT_TRUE(c.Options().debugBuild);
     EXPECT_TRUE(c.Options().extendedStatistics);
-    EXPECT_TRUE(c.SocketPath().empty());
+    EXPECT_TRUE(c.DevicePath().empty());
     EXPECT_TRUE(c.RateSchedule().empty());
     EXPECT_FALSE(c.HelpRequested());
     EXPECT_EQ(c.Faults().failCode, 0u);
@@ -32,13 +32,15 @@ TEST(SimCommandLine, NoFlagsGiveTheDefaultSetup) {
 
 TEST(SimCommandLine, EveryOptionReachesTheSetup) {
     SimCommandLine c;
-    ASSERT_TRUE(c.Parse(Args{"--socket", "/tmp/x.sock", "--devices", "5", "--in-streams", "3", "--out-streams", "0",
+    ASSERT_TRUE(c.Parse(Args{"--device", "/tmp/x.sock", "--devices", "5", "--in-streams", "3", "--out-streams", "0",
                              "--in-bundles", "7", "--out-bundles", "128", "--channels", "16", "--sample-rate",
                              "96000", "--release", "--no-extended", "--error-rate", "0.25", "--hotplug-ms", "1500",
                              "--seed", "42", "--overcount", "--no-nul", "--short"}))
         << c.Error();
     const sim::SimOptions& o = c.Options();
-    EXPECT_EQ(c.SocketPath(), "/tmp/x.sock");
+    EXPECT_EQ(c.DevicePath(), "/tmp/x.sock");
+    ASSERT_TRUE(c.Parse(Args{"--socket", "/tmp/y.sock"}));
+    EXPECT_EQ(c.DevicePath(), "/tmp/y.sock");
     EXPECT_EQ(o.devices, 5u);
     EXPECT_EQ(o.inStreams, 3u);
     EXPECT_EQ(o.outStreams, 0u);

@@ -10,9 +10,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "base/LittleEndian.h"
 #include "platform/DevicePath.h"
 #include "platform/WinError.h"
+#include "sim/WireAnswer.h"
 
 namespace sim {
 namespace {
@@ -254,40 +254,18 @@ void SimServer::Serve(size_t i) {
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) CloseConnection(i);
         return;
     }
-    size_t length = static_cast<size_t>(got);
-    // Without a header there is no telling what the peer speaks: hang up.
-    if (length < Wire::RequestHeaderSize || Le::U32(request_.data()) != Wire::Magic) {
+    const Wire::Request request = Wire::ParseRequest(request_.data(), static_cast<size_t>(got));
+    if (request.shape == Wire::Request::Shape::Foreign) {
         CloseConnection(i);
         return;
     }
-    uint32_t code = Le::U32(request_.data() + 4);
-    uint32_t capacity = Le::U32(request_.data() + 8);
-    uint32_t inSize = Le::U32(request_.data() + 12);
-    if (length > Wire::MaxRequestSize || inSize > Wire::MaxInputSize ||
-        length != Wire::RequestHeaderSize + inSize || capacity > Wire::MaxOutputSize) {
-        if (!Reply(fd, WinError::InvalidParameter, 0)) CloseConnection(i);
-        return;
-    }
-    uint32_t returned = 0;
-    bool answered = true;
-    const uint8_t* in = inSize ? request_.data() + Wire::RequestHeaderSize : nullptr;
-    uint32_t status = sim_.Handle(code, in, inSize, answer_.data() + Wire::AnswerHeaderSize, capacity, returned,
-                                  answered);
-    if (!answered) return;
-    if (status != WinError::Success || returned > capacity) returned = 0;
-    if (!Reply(fd, status, returned)) CloseConnection(i);
-}
-
-bool SimServer::Reply(int fd, uint32_t status, uint32_t count) {
-    Le::PutU32(answer_.data(), Wire::Magic);
-    Le::PutU32(answer_.data() + 4, status);
-    Le::PutU32(answer_.data() + 8, count);
-    size_t length = Wire::AnswerHeaderSize + count;
+    size_t length = 0;
+    if (!AnswerWireRequest(sim_, request, answer_.data(), length)) return;
     ssize_t sent;
     do {
         sent = ::send(fd, answer_.data(), length, MSG_DONTWAIT | MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
-    return sent == static_cast<ssize_t>(length);
+    if (sent != static_cast<ssize_t>(length)) CloseConnection(i);
 }
 
 }  // namespace sim
