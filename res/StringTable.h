@@ -159,7 +159,11 @@ constexpr const char* HistoryColumnTitleFormat = "%1 - %2, %3";
 constexpr const char* HistoryValue = "Value";
 constexpr const char* HistoryRate = "Per second";
 constexpr const char* HistoryCleared = "Statistics cleared";
-constexpr const char* HistoryMinutes = "Minutes";
+constexpr const char* HistoryDriverLost = "Driver lost";
+constexpr const char* HistoryDevice = "Device connected or removed";
+constexpr const char* HistoryErrorRose = "Error counter rose";
+constexpr const char* HistoryMoreFormat = "%1 (and %2 more)";
+constexpr const char* HistoryZoomHint = "Wheel zooms, drag moves, double-click: last 10 minutes";
 constexpr const char* HistoryLimitFormat = "At most %1 history plots can be open at once. Close one to open another.";
 // Snapshot files.
 constexpr const char* MenuSaveSnapshot = "Save Snapshot &As...";

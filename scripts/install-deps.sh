@@ -15,8 +15,7 @@
 # missing, and does nothing when everything is there.
 set -euo pipefail
 
-# Debian 12's qt6-charts-dev lacks its dependency on the OpenGL module it needs to be found.
-build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev qt6-charts-dev libqt6opengl6-dev)
+build=(cmake ninja-build g++ pkg-config qt6-base-dev)
 tests=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils appstream groff-base)
 
 packages=()

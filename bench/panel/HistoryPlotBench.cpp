@@ -8,6 +8,7 @@
 
 #include "driver/DriverRecords.h"
 #include "driver/StatisticsSnapshot.h"
+#include "history/EventMarks.h"
 #include "history/HistorySampler.h"
 #include "plots/CHistoryWindow.h"
 #include "rows/AsioRows.h"
@@ -21,6 +22,7 @@ struct FedSampler {
     RecordValidity validity;
     PublishedDriverVersion published;
     HistorySampler sampler{published};
+    EventMarks marks;
     int slot = sampler.Watch({CounterGroup::Asio, Dir::In, 0, 0, Row});
     int64_t now = 0;
     uint32_t count = 0;
@@ -40,12 +42,19 @@ struct FedSampler {
         facts.snapshot = snapshot.get();
         facts.validity = &validity;
         sampler.OnTick(facts);
+        // An error counter rising every few seconds: a mark each time.
+        if (now % 3000 == 0) {
+            DriverEvent event;
+            event.kind = EventKind::ErrorIncreased;
+            event.monotonicMs = now;
+            marks.OnEvent(event);
+        }
     }
 };
 
 void BM_HistoryWindowReplot(benchmark::State& state) {
     FedSampler fed;
-    CHistoryWindow window(fed.sampler, fed.slot, "bench");
+    CHistoryWindow window(fed.sampler, fed.marks, fed.slot, "bench");
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     for (auto _ : state) {
@@ -57,7 +66,7 @@ BENCHMARK(BM_HistoryWindowReplot)->Unit(benchmark::kMicrosecond);
 
 void BM_HistoryWindowPaint(benchmark::State& state) {
     FedSampler fed;
-    CHistoryWindow window(fed.sampler, fed.slot, "bench");
+    CHistoryWindow window(fed.sampler, fed.marks, fed.slot, "bench");
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     QPixmap canvas(window.size());

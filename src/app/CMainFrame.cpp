@@ -18,8 +18,10 @@
 #include "app/ToolbarImages.h"
 #include "controls/CColoredStatusBarCtrl.h"
 #include "cycle/EventDetector.h"
+#include "cycle/EventFanOut.h"
 #include "eventlog/CEventLogDlg.h"
 #include "eventlog/EventLog.h"
+#include "history/EventMarks.h"
 #include "history/HistorySampler.h"
 #include "plots/CHistoryPlots.h"
 #include "export/SnapshotDocument.h"
@@ -64,13 +66,17 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     cycle_->SetInitialPanes();
     // The view marks recent increases from what the detector has just seen: it is told second.
     eventLog_ = std::make_unique<EventLog>(EventLog::DefaultFile());
-    detector_ = std::make_unique<EventDetector>(eventLog_.get());
+    marks_ = std::make_unique<EventMarks>();
+    events_ = std::make_unique<EventFanOut>();
+    events_->Add(*eventLog_);
+    events_->Add(*marks_);
+    detector_ = std::make_unique<EventDetector>(events_.get());
     cycle_->AddObserver(*detector_);
     cycle_->AddObserver(*view_);
     view_->SetCounterRecency(detector_.get());
     sampler_ = std::make_unique<HistorySampler>(dev_.Published());
     cycle_->AddObserver(*sampler_);
-    plots_ = std::make_unique<CHistoryPlots>(*sampler_, this);
+    plots_ = std::make_unique<CHistoryPlots>(*sampler_, *marks_, this);
     sampler_->SetListener(plots_.get());
     connect(view_, &CQorstatsView::historyRequested, plots_.get(), &CHistoryPlots::Show);
 

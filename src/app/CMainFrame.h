@@ -17,6 +17,8 @@ class QToolBar;
 class CColoredStatusBarCtrl;
 class CEventLogDlg;
 class EventDetector;
+class EventFanOut;
+class EventMarks;
 class EventLog;
 class CHistoryPlots;
 class HistorySampler;
@@ -102,6 +104,8 @@ private:
     CQorstatsView* view_ = nullptr;
     // Declared before the cycle, which holds the detector as an observer until it goes.
     std::unique_ptr<EventLog> eventLog_;
+    std::unique_ptr<EventMarks> marks_;
+    std::unique_ptr<EventFanOut> events_;
     std::unique_ptr<EventDetector> detector_;
     CEventLogDlg* eventLogDlg_ = nullptr;
     std::unique_ptr<PollingCycle> cycle_;

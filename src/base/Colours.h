@@ -25,6 +25,13 @@ constexpr Colour StatusGreen = Rgb(0, 100, 0);
 constexpr Colour HistoryValue = Rgb(0, 90, 200);
 constexpr Colour HistoryRate = Rgb(0, 140, 60);
 constexpr Colour HistoryCleared = Rgb(230, 120, 0);
+// Their other marks, the grid and the hover readout. A rise of an error counter is marked in
+// the lists' red (Highlight).
+constexpr Colour HistoryDriverLost = Rgb(90, 90, 90);
+constexpr Colour HistoryDevice = Rgb(140, 60, 180);
+constexpr Colour HistoryGrid = Rgb(228, 228, 228);
+constexpr Colour HistoryFrame = Rgb(160, 160, 160);
+constexpr Colour HistoryReadout = Rgb(255, 255, 230);
 }  // namespace Colours
 
 static_assert(Colours::Highlight == Rgb(250, 0, 50));

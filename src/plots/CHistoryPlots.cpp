@@ -6,7 +6,8 @@
 #include "plots/CHistoryWindow.h"
 #include "res/StringTable.h"
 
-CHistoryPlots::CHistoryPlots(HistorySampler& sampler, QWidget* owner) : sampler_(sampler), owner_(owner) {}
+CHistoryPlots::CHistoryPlots(HistorySampler& sampler, const EventMarks& marks, QWidget* owner)
+    : sampler_(sampler), marks_(marks), owner_(owner) {}
 
 CHistoryPlots::~CHistoryPlots() {
     for (CHistoryWindow*& window : windows_) {
@@ -36,7 +37,7 @@ void CHistoryPlots::Show(const CounterRef& counter, const QString& title) {
         box.exec();
         return;
     }
-    auto* window = new CHistoryWindow(sampler_, slot, title, owner_);
+    auto* window = new CHistoryWindow(sampler_, marks_, slot, title, owner_);
     windows_[size_t(slot)] = window;
     connect(window, &QObject::destroyed, this, [this, slot] { Closed(slot); });
     window->show();

@@ -10,13 +10,15 @@
 
 class QWidget;
 class CHistoryWindow;
+class EventMarks;
 
 // The open history windows, one per watched counter of the sampler. Redraws the visible ones
 // whenever the sampler has taken a tick's samples.
 class CHistoryPlots : public QObject, public IHistoryListener {
     Q_OBJECT
 public:
-    CHistoryPlots(HistorySampler& sampler, QWidget* owner);
+    // `marks` are the events the windows mark on their time axis.
+    CHistoryPlots(HistorySampler& sampler, const EventMarks& marks, QWidget* owner);
     ~CHistoryPlots() override;
 
     // Opens a window on the counter, or brings its open one to the front. Beyond the
@@ -30,6 +32,7 @@ private:
     void Closed(int slot);
 
     HistorySampler& sampler_;
+    const EventMarks& marks_;
     QWidget* owner_;
     std::array<CHistoryWindow*, HistorySampler::WatchCapacity> windows_{};
 };

@@ -1,68 +1,48 @@
 #pragma once
 
-#include <QList>
-#include <QPointF>
 #include <QWidget>
-#include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 
-class QChartView;
-class QLineSeries;
-class QScatterSeries;
-class QValueAxis;
+#include "plots/CHistoryChart.h"
+
 class CounterHistory;
+class EventMarks;
 class HistorySampler;
 
 // A window with one watched counter's value and its rate per second over the last ten
-// minutes. A line breaks where its samples stop (a driver loss, n/a, a clear); a mark on
-// the time axis shows each Clear Statistics.
+// minutes of clock time. A line breaks where its samples stop (a driver loss, n/a, a clear);
+// marks show the driver's losses, devices coming and going, each Clear Statistics and each
+// rise of an error counter.
 class CHistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int64_t SpanMs = 10 * 60 * 1000;
-    // Pieces of one line drawn at most; beyond them the oldest are left out.
-    static constexpr int PieceCapacity = 12;
+    static constexpr int64_t SpanMs = CHistoryChart::SpanMs;
+    static constexpr int PieceCapacity = CHistoryChart::PieceCapacity;
+    // Milliseconds since 1970, UTC.
+    using WallClockMs = std::function<int64_t()>;
 
-    CHistoryWindow(const HistorySampler& sampler, int slot, const QString& title, QWidget* parent = nullptr);
+    CHistoryWindow(const HistorySampler& sampler, const EventMarks& marks, int slot, const QString& title,
+                   QWidget* parent = nullptr, WallClockMs wallClock = {});
 
     int Slot() const { return slot_; }
     // Draws the history as it is now; does nothing while the window is hidden or minimised.
     void Replot();
+    const CHistoryChart& Chart() const { return *chart_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
-    // The pieces of one line. Each piece fills one of two point lists in turn while the
-    // series holds the other, so that the lists keep their room from tick to tick.
-    struct Line {
-        std::array<QLineSeries*, PieceCapacity> pieces{};
-        std::array<std::array<QList<QPointF>, 2>, PieceCapacity> points;
-        std::array<bool, PieceCapacity> drawn{};
-    };
-    struct Range {
-        bool any = false;
-        double low = 0;
-        double high = 0;
-        void Take(double y);
-    };
     template <typename PointAt>
-    Range DrawLine(Line& line, const CounterHistory& history, size_t first, PointAt pointAt);
-    void DrawClearMarks(const CounterHistory& history, size_t first, double y);
-    void MakeLine(Line& line, const char* name, uint32_t colour, QValueAxis* axis);
-    static void SetRange(QValueAxis* axis, Range range, bool withZero);
+    void FillLine(CHistoryChart::Line& line, const CounterHistory& history, size_t first, size_t end, PointAt pointAt);
+    void FillMarks(int64_t startMs, int64_t endMs);
 
     const HistorySampler& sampler_;
+    const EventMarks& marks_;
     const int slot_;
-    QChartView* view_;
-    QValueAxis* timeAxis_;
-    QValueAxis* valueAxis_;
-    QValueAxis* rateAxis_;
-    Line value_;
-    Line rate_;
-    QScatterSeries* clearMarks_;
-    std::array<QList<QPointF>, 2> clearPoints_;
-    int flip_ = 0;
-    int64_t nowMs_ = 0;
+    WallClockMs wallClock_;
+    CHistoryChart* chart_;
 };

@@ -41,6 +41,7 @@ set(probes
   "qor_pages|cycle/EventDetector.h|no"
   "qor_eventlog|view/CQorstatsView.h|no"
   "qor_eventlog|cycle/EventDetector.h|yes"
+  "qor_history|plots/CHistoryChart.h|no"
 )
 set(probe ${CMAKE_CURRENT_BINARY_DIR}/layering-probe.cpp)
 foreach(entry IN LISTS probes)

@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <QChart>
-#include <QChartView>
 #include <QDir>
-#include <QLineSeries>
 #include <QMenu>
 #include <QMessageBox>
-#include <QScatterSeries>
 #include <QMouseEvent>
-#include <QValueAxis>
+#include <QRegularExpression>
+#include <QTime>
+#include <QWheelEvent>
+#include <algorithm>
 #include <vector>
 
 #include "controls/CListColorCtrlEx.h"
 #include "pages/CDlgPgListBase.h"
+#include "plots/CHistoryChart.h"
 #include "plots/CHistoryPlots.h"
 #include "plots/CHistoryWindow.h"
 #include "support/ModalHook.h"
@@ -53,22 +53,32 @@ struct HistoryFixture : ::testing::Test {
         if (windows.size() != 1) throw std::runtime_error("not one window");
         return *windows.front();
     }
-    static QChart& ChartOf(const CHistoryWindow& w) { return *Child<QChartView>(w, "historyChart").chart(); }
+    static CHistoryChart& ChartOf(const CHistoryWindow& w) { return Child<CHistoryChart>(w, "historyChart"); }
+    static const CHistoryChart::Line& LineOf(const CHistoryWindow& w, const char* line) {
+        return std::string_view(line) == "Value" ? ChartOf(w).ValueLine() : ChartOf(w).RateLine();
+    }
     // The point counts of the pieces of a line that hold any, oldest first.
     static std::vector<qsizetype> Pieces(const CHistoryWindow& w, const char* line) {
         std::vector<qsizetype> counts;
-        for (QAbstractSeries* s : ChartOf(w).series())
-            if (s->objectName().startsWith(QLatin1String(line)))
-                if (auto* l = qobject_cast<QLineSeries*>(s); l && l->count() > 0) counts.push_back(l->count());
+        const CHistoryChart::Line& l = LineOf(w, line);
+        for (int i = 0; i < l.used; ++i)
+            if (!l.pieces[size_t(i)].empty()) counts.push_back(qsizetype(l.pieces[size_t(i)].size()));
         return counts;
     }
-    static const QValueAxis& Axis(const CHistoryWindow& w, const char* name) {
-        for (QAbstractAxis* a : ChartOf(w).axes())
-            if (a->objectName() == QLatin1String(name)) return *qobject_cast<QValueAxis*>(a);
-        throw std::runtime_error(std::string("no axis ") + name);
+    static qsizetype Marks(const CHistoryWindow& w, MarkKind kind) {
+        const auto& marks = ChartOf(w).Marks();
+        return std::count_if(marks.begin(), marks.end(), [kind](const EventMark& m) { return m.kind == kind; });
     }
-    static qsizetype ClearMarks(const CHistoryWindow& w) {
-        return qobject_cast<QScatterSeries*>(ChartOf(w).series().last())->count();
+    static qsizetype ClearMarks(const CHistoryWindow& w) { return Marks(w, MarkKind::Cleared); }
+    // The chart's x of a time on the cycle's clock, as it draws it.
+    static double XOf(const CHistoryChart& c, double ms) {
+        const QRect plot = c.PlotRect();
+        return plot.left() + (ms - double(c.ViewStartMs())) * plot.width() / double(c.ViewEndMs() - c.ViewStartMs());
+    }
+    static void Mouse(CHistoryChart& c, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, c.mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          buttons, Qt::NoModifier);
+        QApplication::sendEvent(&c, &event);
     }
     // What a window system delivers for a double-click: press, release, double-click, release.
     static void DoubleClick(CListColorCtrlEx& list, int row, int column) {
@@ -101,11 +111,12 @@ TEST_F(HistoryFixture, DoubleClickingACellPlotsItsCounterAndLeavesTheListAsItWas
     EXPECT_EQ(Pieces(window, "Value"), (std::vector<qsizetype>{5}));
     EXPECT_EQ(Pieces(window, "Per second"), (std::vector<qsizetype>{4}));
     // 8000 packets a second, on the rate axis.
-    const auto* rate = qobject_cast<QLineSeries*>(ChartOf(window).series()[CHistoryWindow::PieceCapacity]);
-    EXPECT_DOUBLE_EQ(rate->at(3).y(), 8000.0);
-    EXPECT_DOUBLE_EQ(rate->at(3).x(), 0.0);  // now, at the right edge
-    EXPECT_DOUBLE_EQ(rate->at(0).x(), -1.5 / 60);
-    EXPECT_LE(Axis(window, "rateAxis").min(), 0.0);
+    const std::vector<QPointF>& rate = ChartOf(window).RateLine().pieces[0];
+    const double now = double(ChartOf(window).ViewEndMs());
+    EXPECT_DOUBLE_EQ(rate.at(3).y(), 8000.0);
+    EXPECT_DOUBLE_EQ(rate.at(3).x(), now);  // now, at the right edge
+    EXPECT_DOUBLE_EQ(rate.at(0).x(), now - 1500);
+    EXPECT_LE(ChartOf(window).RateAxis().ticks.low, 0.0);
 }
 
 TEST_F(HistoryFixture, OnAPageWithOneValueColumnAnyCellOfTheRowWillDo) {
@@ -198,9 +209,9 @@ TEST_F(HistoryFixture, ADriverLossBreaksTheLineAndAClearIsAMark) {
     EXPECT_EQ(Pieces(window, "Per second"), (std::vector<qsizetype>{3, 3, 2}));
     EXPECT_EQ(ClearMarks(window), 1);
     // After the clear the count starts low again; the axis takes in both.
-    const auto& valueAxis = Axis(window, "valueAxis");
-    EXPECT_LT(valueAxis.min(), 8000.0 * 2);
-    EXPECT_GT(valueAxis.max(), 8000.0 * 4);
+    const CHistoryChart::Axis& valueAxis = ChartOf(window).ValueAxis();
+    EXPECT_LT(valueAxis.ticks.low, 8000.0 * 2);
+    EXPECT_GT(valueAxis.High(), 8000.0 * 4);
 
     // A hidden window is not redrawn; shown again it catches up.
     window.hide();
@@ -264,13 +275,116 @@ TEST_F(HistoryFixture, TenMinutesAreDrawnWithNoMorePointsThanThePlotHasRoomFor) 
     p.View().RequestHistory(list, RowNamed(list, "TotalPacketsReceived"), 1);
     CHistoryWindow& window = OnlyWindow();
     p.Tick(1300);  // 10 minutes and 50 s
-    const auto* line = qobject_cast<QLineSeries*>(ChartOf(window).series().first());
+    const std::vector<QPointF>& line = ChartOf(window).ValueLine().pieces[0];
     ASSERT_EQ(Pieces(window, "Value").size(), 1u);
-    EXPECT_LE(line->count(), ChartOf(window).plotArea().width() + 2);
-    EXPECT_GT(line->count(), 100);
+    EXPECT_LE(qsizetype(line.size()), ChartOf(window).PlotRect().width() + 2);
+    EXPECT_GT(line.size(), 100u);
     // From ten minutes ago to now, up to the latest value.
-    EXPECT_NEAR(line->at(0).x(), -10.0, 0.05);
-    EXPECT_DOUBLE_EQ(line->at(line->count() - 1).x(), 0.0);
-    EXPECT_EQ(line->at(line->count() - 1).y(), list.CellText(RowNamed(list, "TotalPacketsReceived"), 1).remove(' ').toDouble());
-    for (qsizetype i = 1; i < line->count(); ++i) ASSERT_LT(line->at(i - 1).x(), line->at(i).x()) << i;
+    const double now = double(ChartOf(window).ViewEndMs());
+    EXPECT_NEAR(line.front().x(), now - 10.0 * 60000, 0.05 * 60000);
+    EXPECT_DOUBLE_EQ(line.back().x(), now);
+    EXPECT_EQ(line.back().y(), list.CellText(RowNamed(list, "TotalPacketsReceived"), 1).remove(' ').toDouble());
+    for (size_t i = 1; i < line.size(); ++i) ASSERT_LT(line[i - 1].x(), line[i].x()) << i;
+}
+
+TEST_F(HistoryFixture, TheTimeAxisTellsClockTimesEvenlyAndEachOnce) {
+    CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_IsoInStreams));
+    p.View().RequestHistory(list, RowNamed(list, "TotalPacketsReceived"), 1);
+    CHistoryWindow& window = OnlyWindow();
+    p.Tick(20);
+    const QStringList labels = ChartOf(window).TimeLabels();
+    ASSERT_GE(labels.size(), 3) << labels.join(' ').toStdString();
+    const QRegularExpression clock("^\\d\\d:[0-5]\\d:[0-5]\\d$");
+    std::vector<int> seconds;
+    for (const QString& label : labels) {
+        EXPECT_TRUE(clock.match(label).hasMatch()) << label.toStdString();
+        seconds.push_back(QTime::fromString(label, "HH:mm:ss").msecsSinceStartOfDay() / 1000);
+    }
+    constexpr int Day = 24 * 3600;
+    const int step = (seconds[1] - seconds[0] + Day) % Day;
+    EXPECT_GE(step, 60);  // ten minutes on some 500 pixels: a label a minute or two
+    for (size_t i = 1; i < seconds.size(); ++i) EXPECT_EQ((seconds[i] - seconds[i - 1] + Day) % Day, step) << i;
+    // The right edge is now on the wall clock: the last label within a step of it.
+    const int now = QTime::currentTime().msecsSinceStartOfDay() / 1000;
+    EXPECT_LE((now - seconds.back() + Day) % Day, step);
+}
+
+TEST_F(HistoryFixture, DriverLossHotPlugClearAndErrorRisesAreMarkedAndReadOut) {
+    CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_IsoInStreams));
+    p.View().RequestHistory(list, RowNamed(list, "TotalPacketsReceived"), 1);
+    CHistoryWindow& window = OnlyWindow();
+    CHistoryChart& chart = ChartOf(window);
+    p.Tick(4);
+    for (MarkKind kind : {MarkKind::DriverLost, MarkKind::Device, MarkKind::Cleared, MarkKind::ErrorRose})
+        EXPECT_EQ(Marks(window, kind), 0);
+    p.sim.SetLoaded(false);
+    p.Tick(2);
+    p.sim.SetLoaded(true);
+    p.Tick(2);
+    p.sim.SetDeviceCount(1);
+    p.Tick(2);
+    p.frame->OnClearStatistics();
+    p.Tick(2);
+    p.sim.SetErrorRate(50);
+    p.Tick(4);
+    for (MarkKind kind : {MarkKind::DriverLost, MarkKind::Device, MarkKind::Cleared, MarkKind::ErrorRose})
+        EXPECT_GE(Marks(window, kind), 1) << int(kind);
+
+    // The pointer on the loss reads out its clock time and what happened.
+    const auto& marks = chart.Marks();
+    const auto lost = std::find_if(marks.begin(), marks.end(), [](const EventMark& m) { return m.kind == MarkKind::DriverLost; });
+    Mouse(chart, QEvent::MouseMove, QPointF(XOf(chart, double(lost->monotonicMs)), chart.PlotRect().center().y()),
+          Qt::NoButton);
+    const QStringList readout = chart.Readout();
+    const QStringList lost = readout.filter(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d  Driver lost\\.$"));
+    EXPECT_EQ(lost.size(), 1) << readout.join('|').toStdString();
+
+    // On the latest sample: its clock time and the value the page shows.
+    Mouse(chart, QEvent::MouseMove, QPointF(chart.PlotRect().right(), chart.PlotRect().center().y()), Qt::NoButton);
+    const QString cell = list.CellText(RowNamed(list, "TotalPacketsReceived"), 1);
+    EXPECT_TRUE(chart.Readout().value(0).contains("   Value: " + cell + "   Per second: ")) << chart.Readout().value(0).toStdString();
+}
+
+TEST_F(HistoryFixture, TheWheelZoomsADragMovesBackAndADoubleClickReturnsToNow) {
+    CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_IsoInStreams));
+    p.View().RequestHistory(list, RowNamed(list, "TotalPacketsReceived"), 1);
+    CHistoryWindow& window = OnlyWindow();
+    CHistoryChart& chart = ChartOf(window);
+    p.Tick(1300);  // the ten minutes kept, and more
+    const QPointF middle = chart.PlotRect().center();
+    const double timeAtMiddle = chart.ViewStartMs() + (chart.ViewEndMs() - chart.ViewStartMs()) / 2.0;
+    QWheelEvent wheel(middle, chart.mapToGlobal(middle), QPoint(), QPoint(0, 3 * 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&chart, &wheel);
+    const int64_t span = chart.ViewEndMs() - chart.ViewStartMs();
+    EXPECT_NEAR(double(span), CHistoryChart::SpanMs * 0.512, 1000);
+    EXPECT_NEAR(timeAtMiddle, chart.ViewStartMs() + double(span) / 2, 1000);  // the time under the pointer stays
+    EXPECT_FALSE(chart.FollowsNow());
+    // Only the span's samples are drawn, and finer clock labels tell it.
+    const auto& line = chart.ValueLine().pieces[0];
+    EXPECT_GE(line.front().x(), double(chart.ViewStartMs()));
+    EXPECT_LE(line.back().x(), double(chart.ViewEndMs()));
+    EXPECT_GE(chart.TimeLabels().size(), 3);
+
+    // A zoomed view stays on its time while ticks go by.
+    const int64_t end = chart.ViewEndMs();
+    p.Tick(4);
+    EXPECT_EQ(chart.ViewEndMs(), end);
+
+    // Dragging to the right goes back in time by as much as the drag spans.
+    Mouse(chart, QEvent::MouseButtonPress, middle, Qt::LeftButton);
+    Mouse(chart, QEvent::MouseMove, middle + QPointF(100, 0), Qt::LeftButton);
+    Mouse(chart, QEvent::MouseButtonRelease, middle + QPointF(100, 0), Qt::NoButton);
+    EXPECT_NEAR(double(end - chart.ViewEndMs()), 100.0 * double(span) / chart.PlotRect().width(), 1000);
+    // ... but never before the ten minutes kept.
+    Mouse(chart, QEvent::MouseButtonPress, middle, Qt::LeftButton);
+    Mouse(chart, QEvent::MouseMove, middle + QPointF(5000, 0), Qt::LeftButton);
+    Mouse(chart, QEvent::MouseButtonRelease, middle + QPointF(5000, 0), Qt::NoButton);
+    EXPECT_GE(chart.ViewStartMs(), int64_t(p.sim.ElapsedMs()) - CHistoryChart::SpanMs);
+
+    Mouse(chart, QEvent::MouseButtonDblClick, middle, Qt::LeftButton);
+    EXPECT_TRUE(chart.FollowsNow());
+    EXPECT_EQ(chart.ViewEndMs() - chart.ViewStartMs(), CHistoryChart::SpanMs);
+    p.Tick();
+    EXPECT_EQ(chart.ViewEndMs(), int64_t(p.sim.ElapsedMs()));
 }

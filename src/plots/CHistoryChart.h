@@ -1,0 +1,118 @@
+#pragma once
+
+#include <QPointF>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "history/EventMarks.h"
+#include "history/PlotScale.h"
+
+// A counter's value (left axis) and rate per second (right axis) over clock time, with the
+// events of the driver marked, drawn with QPainter alone. The wheel zooms the time axis around
+// the pointer, a drag moves it, a double-click goes back to the latest ten minutes; the
+// pointer over the plot reads out the nearest sample and the marks beside it.
+class CHistoryChart : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int64_t SpanMs = 10 * 60 * 1000;
+    static constexpr int64_t MinSpanMs = 10 * 1000;
+    // Pieces of one line drawn at most; beyond them the oldest are left out.
+    static constexpr int PieceCapacity = 12;
+
+    // The pieces of a line, oldest first, x on the polling cycle's clock in ms. Filled by the
+    // window on every redraw; the vectors keep their room from one to the next.
+    struct Line {
+        std::array<std::vector<QPointF>, PieceCapacity> pieces;
+        int used = 0;  // pieces 0 to used - 1 hold points
+        void Clear();
+    };
+    // An axis as drawn: from the lowest tick to the highest.
+    struct Axis {
+        ValueTicks ticks;
+        double High() const { return ticks.low + ticks.step * (ticks.count - 1); }
+    };
+
+    explicit CHistoryChart(const char* unit, QWidget* parent = nullptr);
+
+    // The time now on the cycle's clock, and what to add to it for the local clock time.
+    void SetClock(int64_t nowMs, int64_t localOffsetMs);
+    // The span the chart shows: the latest ten minutes unless zoomed or moved.
+    int64_t ViewStartMs() const { return ViewEndMs() - spanMs_; }
+    int64_t ViewEndMs() const { return follow_ ? nowMs_ : endMs_; }
+    bool FollowsNow() const { return follow_; }
+    // Where the lines are drawn, inside the axes' labels.
+    QRect PlotRect() const { return plot_; }
+
+    Line& ValueLine() { return value_; }
+    Line& RateLine() { return rate_; }
+    std::vector<EventMark>& Marks() { return marks_; }
+    const Line& ValueLine() const { return value_; }
+    const Line& RateLine() const { return rate_; }
+    const std::vector<EventMark>& Marks() const { return marks_; }
+    // Once the lines and marks are filled: the axes take them in, and the chart is redrawn.
+    void DataChanged();
+
+    const Axis& ValueAxis() const { return valueAxis_; }
+    const Axis& RateAxis() const { return rateAxis_; }
+    QStringList TimeLabels() const;
+    // What the pointer reads out, one line each; empty while it is not over the plot.
+    QStringList Readout() const;
+
+signals:
+    // Zoomed or moved: the lines are wanted for the new span.
+    void viewChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    struct Label {
+        double at;  // pixel position along its axis
+        QString text;
+    };
+    void Layout();
+    void SetView(int64_t endMs, int64_t spanMs);
+    double X(double ms) const;
+    double Y(const Axis& axis, double value) const;
+    double MsAt(double x) const;
+    void DrawGrid(QPainter& p) const;
+    void DrawMarks(QPainter& p) const;
+    void DrawLine(QPainter& p, const Line& line, const Axis& axis, uint32_t colour);
+    void DrawLegend(QPainter& p) const;
+    void DrawReadout(QPainter& p) const;
+    // The sample of the value line nearest to the pointer, if any.
+    const QPointF* NearestValue() const;
+
+    QString unit_;
+    QString valueTitle_;
+    int64_t nowMs_ = 0;
+    int64_t localOffsetMs_ = 0;
+    bool follow_ = true;
+    int64_t endMs_ = 0;  // where the view ends while it does not follow now
+    int64_t spanMs_ = SpanMs;
+    Line value_;
+    Line rate_;
+    std::vector<EventMark> marks_;
+    Axis valueAxis_;
+    Axis rateAxis_;
+    QRect plot_;
+    std::vector<Label> timeLabels_;
+    std::vector<Label> valueLabels_;
+    std::vector<Label> rateLabels_;
+    std::vector<QPointF> scratch_;  // a piece in pixels, while drawing
+    int hoverX_ = -1;
+    int dragX_ = -1;
+    int64_t dragEndMs_ = 0;
+};
