@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <utility>
 
@@ -75,6 +76,56 @@ TEST_F(TreeTest, LeftPressAsksForTheHintBeforeTheSelectionMoves) {
 
     Press(tree.visualItemRect(general).center(), Qt::RightButton);
     EXPECT_EQ(hints, 2);
+}
+
+TEST_F(TreeTest, OnlyTheLeftButtonAndTheKeyboardSelect) {
+    enum class Gesture { Click, DoubleClick, Key };
+    struct Case {
+        const char* what;
+        Gesture gesture;
+        Qt::MouseButton button;
+        bool selects;
+    };
+    const Case cases[] = {
+        {"left click", Gesture::Click, Qt::LeftButton, true},
+        {"left double click", Gesture::DoubleClick, Qt::LeftButton, true},
+        {"right click", Gesture::Click, Qt::RightButton, false},
+        {"right double click", Gesture::DoubleClick, Qt::RightButton, false},
+        {"middle click", Gesture::Click, Qt::MiddleButton, false},
+        {"middle double click", Gesture::DoubleClick, Qt::MiddleButton, false},
+        {"back button", Gesture::Click, Qt::BackButton, false},
+        {"down key", Gesture::Key, Qt::NoButton, true},
+    };
+    tree.show();
+    QApplication::processEvents();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tree.setCurrentItem(streams);
+        QTreeWidgetItem* target = streams->child(0);
+        int hints = 0;
+        const QMetaObject::Connection counting =
+            QObject::connect(&tree, &CTreeCtrlEx::paneHintRequested, [&] { ++hints; });
+        const QPoint at = tree.visualItemRect(target).center();
+        if (c.gesture == Gesture::Key) {
+            QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+            QApplication::sendEvent(&tree, &down);
+        } else {
+            Press(at, c.button);
+            if (c.gesture == Gesture::DoubleClick) {
+                QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(at), QPointF(tree.viewport()->mapToGlobal(at)),
+                                  c.button, c.button, Qt::NoModifier);
+                QApplication::sendEvent(tree.viewport(), &twice);
+                QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at),
+                                    QPointF(tree.viewport()->mapToGlobal(at)), c.button, Qt::NoButton,
+                                    Qt::NoModifier);
+                QApplication::sendEvent(tree.viewport(), &release);
+            }
+        }
+        QObject::disconnect(counting);
+        EXPECT_EQ(tree.currentItem(), c.selects ? target : streams);
+        EXPECT_EQ(tree.selectedItems().value(0), c.selects ? target : streams);
+        EXPECT_EQ(hints > 0, c.button == Qt::LeftButton);
+    }
 }
 
 TEST_F(TreeTest, ColumnSizedToItsLabelsFollowsNewLabelsAndFonts) {
