@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <string>
@@ -395,6 +397,56 @@ TEST_F(ListTest, KeyReleaseAsksForTheCurrentRowsDescription) {
     // Emptying the list is no row change: the last row stays the current one.
     list.Clear();
     EXPECT_EQ(list.CurrentRow(), 3);
+}
+
+TEST(ListSelection, ShowsOnlyWhileTheListHasTheFocusAndKeepsRedCellsRed) {
+    QWidget window;
+    auto* list = new CListColorCtrlEx(&window);
+    auto* other = new QLineEdit(&window);
+    list->setGeometry(0, 0, 400, 200);
+    other->setGeometry(0, 210, 100, 20);
+    list->InsertColumn(0, 150, "Property", false);
+    list->InsertColumn(1, 150, "Value", true);
+    for (int r = 0; r < 3; ++r) list->InsertRow(r, "Row");
+    list->SetCellNumber(1, 1, 7, nullptr, true);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    list->selectRow(1);
+
+    const QColor red = ToQColor(Colours::Highlight);
+    const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
+    auto count = [&](int column, auto matches) {
+        QApplication::processEvents();
+        const QImage image = list->viewport()->grab().toImage();
+        const QRect cell = list->visualRect(list->model()->index(1, column)).adjusted(2, 2, -2, -2);
+        int n = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x) n += matches(QColor(image.pixel(x, y))) ? 1 : 0;
+        return n;
+    };
+    auto isRed = [&](const QColor& c) { return c == red; };
+    auto isWhite = [](const QColor& c) { return c == QColor(Qt::white); };
+    auto isMarked = [&](const QColor& c) { return c != QColor(Qt::white) && c != red && c.blue() > c.red(); };
+    struct Case {
+        const char* what;
+        QWidget* focus;
+        bool marked;
+    };
+    const Case cases[] = {{"focused", list, true}, {"unfocused", other, false}, {"focused again", list, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.focus->setFocus();
+        EXPECT_GT(count(1, isRed), 3) << "the error counter stays red";
+        const int area = list->visualRect(list->model()->index(1, 0)).adjusted(2, 2, -2, -2).width() * 6;
+        if (c.marked) {
+            EXPECT_GT(count(0, isMarked), area);
+            EXPECT_EQ(count(0, [&](const QColor& px) { return px == highlight; }), 0) << "a tint, not the full colour";
+        } else {
+            EXPECT_EQ(count(0, isMarked), 0);
+            EXPECT_GT(count(0, isWhite), area);
+        }
+    }
 }
 
 }  // namespace
