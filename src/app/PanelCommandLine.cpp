@@ -26,7 +26,6 @@ constexpr const char* QtValueOptions[] = {"platform", "platformpluginpath", "pla
                                           "qmljsdebugger"};
 constexpr const char* QtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
 
-void TryHelp(std::FILE* err) { std::fprintf(err, "Try '%s --help' for more information.\n", Str::AppTitle); }
 }  // namespace
 
 PanelCommandLine::Next PanelCommandLine::Parse(const QStringList& arguments, std::FILE* out, std::FILE* err) {
@@ -47,19 +46,16 @@ PanelCommandLine::Next PanelCommandLine::Parse(const QStringList& arguments, std
         parser.addOption(option);
     }
 
+    // A launcher or a file manager may pass what it likes: the panel names it and starts anyway.
     if (!parser.parse(arguments)) {
-        std::fprintf(err, "%s: %s\n", Str::AppTitle, qPrintable(parser.errorText()));
-        TryHelp(err);
-        exitCode_ = 2;
-        return Next::Exit;
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            std::fprintf(err, "%s: %s (ignored)\n", Str::AppTitle, qPrintable(parser.errorText()));
+        for (const QString& name : unknown)
+            std::fprintf(err, "%s: unknown option '%s' ignored\n", Str::AppTitle, qPrintable(name));
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        std::fprintf(err, "%s: unexpected argument '%s'\n", Str::AppTitle,
-                     qPrintable(parser.positionalArguments().constFirst()));
-        TryHelp(err);
-        exitCode_ = 2;
-        return Next::Exit;
-    }
+    for (const QString& argument : parser.positionalArguments())
+        std::fprintf(err, "%s: argument '%s' ignored\n", Str::AppTitle, qPrintable(argument));
     exitCode_ = 0;
     if (parser.isSet(help)) {
         std::fputs(Help, out);
