@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDateTime>
+#include <QThread>
 #include <QFile>
 #include <QFileDialog>
 #include <QJsonArray>
@@ -164,4 +166,44 @@ TEST(SnapshotFile, TheMenuSavesWhereTheUserSaysAndTellsAFailure) {
     const QString nowhere = p.dir.path() + "/no/such/dir/snapshot.json";
     EXPECT_FALSE(p.frame->SaveSnapshot(nowhere));
     EXPECT_TRUE(told.contains(nowhere)) << told.toStdString();
+}
+
+// A file saved a while after the last refresh carries the time its values were read, and the
+// time it was saved apart.
+TEST(SnapshotFile, CarriesTheTimeTheValuesWereReadAndTheTimeOfTheSave) {
+    PanelFixture p;
+    p.Start();
+    auto utc = [](const QDateTime& t) { return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")); };
+    const QDateTime before = QDateTime::currentDateTimeUtc();
+    p.Tick(2);
+    const QDateTime after = QDateTime::currentDateTimeUtc();
+    QThread::msleep(1100);
+    struct Case {
+        const char* file;
+        QString (*read)(const QString& text);
+        QString (*saved)(const QString& text);
+    };
+    auto csvField = [](const QString& text, const char* row) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("\r\nSnapshot,%1,Value,([^,]*),").arg(row)).match(text);
+        return m.captured(1);
+    };
+    static auto csvRow = csvField;
+    const Case cases[] = {
+        {"snapshot.json", [](const QString& t) { return QJsonDocument::fromJson(t.toUtf8())["time"].toString(); },
+         [](const QString& t) { return QJsonDocument::fromJson(t.toUtf8())["saved"].toString(); }},
+        {"snapshot.csv", [](const QString& t) { return csvRow(t, "Time"); },
+         [](const QString& t) { return csvRow(t, "Saved"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QString path = p.dir.path() + "/" + c.file;
+        const QDateTime saving = QDateTime::currentDateTimeUtc();
+        ASSERT_TRUE(p.frame->SaveSnapshot(path));
+        const QString text = QString::fromUtf8(Read(path));
+        const QString read = c.read(text);
+        EXPECT_GE(read, utc(before));
+        EXPECT_LE(read, utc(after));
+        EXPECT_GE(c.saved(text), utc(saving));
+    }
 }
