@@ -56,12 +56,10 @@ struct PollProcess {
     pid_t pid = -1;
     std::string outPath;
 
-    PollProcess(const std::vector<std::string>& arguments, const std::string& out) : outPath(out) {
+    PollProcess(std::vector<std::string> arguments, std::string out) : outPath(std::move(out)) {
+        arguments.insert(arguments.begin(), QOR_POLL_PATH);
         std::vector<char*> argv;
-        std::string program = QOR_POLL_PATH;
-        argv.push_back(program.data());
-        std::vector<std::string> copies = arguments;
-        for (std::string& a : copies) argv.push_back(a.data());
+        for (std::string& a : arguments) argv.push_back(a.data());
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -71,12 +69,11 @@ struct PollProcess {
         posix_spawn_file_actions_destroy(&actions);
     }
 
-    // The exit code, -1 when it did not end within the time (it is killed then).
-    int Wait(int seconds) {
-        for (int i = 0; i < seconds * 20; ++i) {
+    // The exit code; -1 when it had to be killed after 20 s.
+    int Wait() {
+        for (int i = 0; i < 400; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
             int status = 0;
             if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
@@ -223,7 +220,7 @@ TEST_F(PollDumpTest, TheWatchTellsWhatEndedItAndWhatHappenedOnTheWay) {
         ASSERT_GT(poll.pid, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(700));
         c.act(poll.pid);
-        EXPECT_EQ(poll.Wait(20), c.exit);
+        EXPECT_EQ(poll.Wait(), c.exit);
         const std::string out = poll.Output();
         for (const std::string& text : c.says) EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
     }

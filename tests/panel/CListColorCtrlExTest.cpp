@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -413,39 +414,32 @@ TEST(ListSelection, ShowsOnlyWhileTheListHasTheFocusAndKeepsRedCellsRed) {
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     list->selectRow(1);
-
     const QColor red = ToQColor(Colours::Highlight);
     const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
-    auto count = [&](int column, auto matches) {
+    // Pixels of row 1's cell in `column`: red ones, full highlight, a bluish tint, white.
+    auto count = [&](int column) {
         QApplication::processEvents();
         const QImage image = list->viewport()->grab().toImage();
         const QRect cell = list->visualRect(list->model()->index(1, column)).adjusted(2, 2, -2, -2);
-        int n = 0;
+        std::array<int, 4> n{};
         for (int y = cell.top(); y <= cell.bottom(); ++y)
-            for (int x = cell.left(); x <= cell.right(); ++x) n += matches(QColor(image.pixel(x, y))) ? 1 : 0;
-        return n;
+            for (int x = cell.left(); x <= cell.right(); ++x) {
+                const QColor c(image.pixel(x, y));
+                n[0] += c == red;
+                n[1] += c == highlight;
+                n[2] += c != QColor(Qt::white) && c != red && c != highlight && c.blue() > c.red();
+                n[3] += c == QColor(Qt::white);
+            }
+        return std::pair(n, cell.width() * 6);
     };
-    auto isRed = [&](const QColor& c) { return c == red; };
-    auto isWhite = [](const QColor& c) { return c == QColor(Qt::white); };
-    auto isMarked = [&](const QColor& c) { return c != QColor(Qt::white) && c != red && c.blue() > c.red(); };
-    struct Case {
-        const char* what;
-        QWidget* focus;
-        bool marked;
-    };
-    const Case cases[] = {{"focused", list, true}, {"unfocused", other, false}, {"focused again", list, true}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        c.focus->setFocus();
-        EXPECT_GT(count(1, isRed), 3) << "the error counter stays red";
-        const int area = list->visualRect(list->model()->index(1, 0)).adjusted(2, 2, -2, -2).width() * 6;
-        if (c.marked) {
-            EXPECT_GT(count(0, isMarked), area);
-            EXPECT_EQ(count(0, [&](const QColor& px) { return px == highlight; }), 0) << "a tint, not the full colour";
-        } else {
-            EXPECT_EQ(count(0, isMarked), 0);
-            EXPECT_GT(count(0, isWhite), area);
-        }
+    for (const auto& [focus, marked] : {std::pair<QWidget*, bool>(list, true), {other, false}, {list, true}}) {
+        SCOPED_TRACE(marked ? "focused" : "unfocused");
+        focus->setFocus();
+        EXPECT_GT(count(1).first[0], 3) << "the error counter stays red";
+        const auto [pixels, area] = count(0);
+        EXPECT_EQ(pixels[1], 0) << "a tint at most, never the full colour";
+        EXPECT_EQ(pixels[2] > area, marked);
+        EXPECT_EQ(pixels[3] > area, !marked);
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <utility>
 
 #include "controls/CTreeCtrlEx.h"
@@ -79,51 +79,33 @@ TEST_F(TreeTest, LeftPressAsksForTheHintBeforeTheSelectionMoves) {
 }
 
 TEST_F(TreeTest, OnlyTheLeftButtonAndTheKeyboardSelect) {
-    enum class Gesture { Click, DoubleClick, Key };
     struct Case {
         const char* what;
-        Gesture gesture;
-        Qt::MouseButton button;
+        Qt::MouseButton button;  // NoButton: the Down key
+        bool twice;
         bool selects;
     };
     const Case cases[] = {
-        {"left click", Gesture::Click, Qt::LeftButton, true},
-        {"left double click", Gesture::DoubleClick, Qt::LeftButton, true},
-        {"right click", Gesture::Click, Qt::RightButton, false},
-        {"right double click", Gesture::DoubleClick, Qt::RightButton, false},
-        {"middle click", Gesture::Click, Qt::MiddleButton, false},
-        {"middle double click", Gesture::DoubleClick, Qt::MiddleButton, false},
-        {"back button", Gesture::Click, Qt::BackButton, false},
-        {"down key", Gesture::Key, Qt::NoButton, true},
+        {"left click", Qt::LeftButton, false, true},      {"left double click", Qt::LeftButton, true, true},
+        {"right click", Qt::RightButton, false, false},   {"right double click", Qt::RightButton, true, false},
+        {"middle click", Qt::MiddleButton, false, false}, {"middle double click", Qt::MiddleButton, true, false},
+        {"back button", Qt::BackButton, false, false},    {"down key", Qt::NoButton, false, true},
     };
     tree.show();
     QApplication::processEvents();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         tree.setCurrentItem(streams);
-        QTreeWidgetItem* target = streams->child(0);
         int hints = 0;
-        const QMetaObject::Connection counting =
-            QObject::connect(&tree, &CTreeCtrlEx::paneHintRequested, [&] { ++hints; });
-        const QPoint at = tree.visualItemRect(target).center();
-        if (c.gesture == Gesture::Key) {
-            QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-            QApplication::sendEvent(&tree, &down);
-        } else {
-            Press(at, c.button);
-            if (c.gesture == Gesture::DoubleClick) {
-                QMouseEvent twice(QEvent::MouseButtonDblClick, QPointF(at), QPointF(tree.viewport()->mapToGlobal(at)),
-                                  c.button, c.button, Qt::NoModifier);
-                QApplication::sendEvent(tree.viewport(), &twice);
-                QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at),
-                                    QPointF(tree.viewport()->mapToGlobal(at)), c.button, Qt::NoButton,
-                                    Qt::NoModifier);
-                QApplication::sendEvent(tree.viewport(), &release);
-            }
-        }
+        const auto counting = QObject::connect(&tree, &CTreeCtrlEx::paneHintRequested, [&] { ++hints; });
+        const QPoint at = tree.visualItemRect(streams->child(0)).center();
+        if (c.button == Qt::NoButton) QTest::keyClick(&tree, Qt::Key_Down);
+        if (c.button != Qt::NoButton) QTest::mouseClick(tree.viewport(), c.button, Qt::NoModifier, at);
+        if (c.twice) QTest::mouseDClick(tree.viewport(), c.button, Qt::NoModifier, at);
         QObject::disconnect(counting);
-        EXPECT_EQ(tree.currentItem(), c.selects ? target : streams);
-        EXPECT_EQ(tree.selectedItems().value(0), c.selects ? target : streams);
+        QTreeWidgetItem* expected = c.selects ? streams->child(0) : streams;
+        EXPECT_EQ(tree.currentItem(), expected);
+        EXPECT_EQ(tree.selectedItems().value(0), expected);
         EXPECT_EQ(hints > 0, c.button == Qt::LeftButton);
     }
 }

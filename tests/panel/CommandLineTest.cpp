@@ -105,27 +105,19 @@ TEST(CommandLine, HelpAndVersionTouchNoDirectory) {
     QTemporaryDir dir;
     const QString runtime = dir.path() + "/run";
     const QString temp = dir.path() + "/tmp";
-    ASSERT_TRUE(QDir().mkpath(runtime));
-    ASSERT_TRUE(QDir().mkpath(temp));
-    const QFileDevice::Permissions shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                            QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                            QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
-    ASSERT_TRUE(QFile::setPermissions(runtime, shared));
+    ASSERT_TRUE(QDir().mkpath(runtime) && QDir().mkpath(temp));
+    // A runtime directory others may enter, which the programs would make private before use.
+    ASSERT_TRUE(QFile::setPermissions(runtime, QFile::permissions(runtime) | QFileDevice::ReadOther |
+                                                   QFileDevice::ExeOther));
     const QFileDevice::Permissions before = QFile::permissions(runtime);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_RUNTIME_DIR", runtime);
     env.insert("TMPDIR", temp);
-    struct Case {
-        const char* program;
-        const char* argument;
-    };
-    const Case cases[] = {{QOR_POLL_PATH, "--help"},  {QOR_POLL_PATH, "--version"}, {QOR_PANEL_PATH, "--help"},
-                          {QOR_PANEL_PATH, "--version"}, {QOR_SIMD_PATH, "--help"},  {QOR_SIMD_PATH, "--version"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.program) + " " + c.argument);
-        EXPECT_EQ(RunProgram(c.program, {c.argument}, env).exitCode, 0);
-        EXPECT_EQ(QFile::permissions(runtime), before);
-        EXPECT_TRUE(QDir(temp).isEmpty());
-        EXPECT_TRUE(QDir(runtime).isEmpty());
-    }
+    for (const char* program : {QOR_POLL_PATH, QOR_PANEL_PATH, QOR_SIMD_PATH})
+        for (const char* argument : {"--help", "--version"}) {
+            SCOPED_TRACE(std::string(program) + " " + argument);
+            EXPECT_EQ(RunProgram(program, {argument}, env).exitCode, 0);
+            EXPECT_EQ(QFile::permissions(runtime), before);
+            EXPECT_TRUE(QDir(temp).isEmpty() && QDir(runtime).isEmpty());
+        }
 }

@@ -173,37 +173,23 @@ TEST(SnapshotFile, TheMenuSavesWhereTheUserSaysAndTellsAFailure) {
 TEST(SnapshotFile, CarriesTheTimeTheValuesWereReadAndTheTimeOfTheSave) {
     PanelFixture p;
     p.Start();
-    auto utc = [](const QDateTime& t) { return t.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")); };
-    const QDateTime before = QDateTime::currentDateTimeUtc();
+    auto utc = [] { return QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")); };
+    const QString before = utc();
     p.Tick(2);
-    const QDateTime after = QDateTime::currentDateTimeUtc();
+    const QString after = utc();
     QThread::msleep(1100);
-    struct Case {
-        const char* file;
-        QString (*read)(const QString& text);
-        QString (*saved)(const QString& text);
+    const QString saving = utc();
+    ASSERT_TRUE(p.frame->SaveSnapshot(p.dir.path() + "/s.json"));
+    ASSERT_TRUE(p.frame->SaveSnapshot(p.dir.path() + "/s.csv"));
+    const QJsonObject json = QJsonDocument::fromJson(Read(p.dir.path() + "/s.json")).object();
+    const QString csv = QString::fromUtf8(Read(p.dir.path() + "/s.csv"));
+    auto csvValue = [&](const char* row) {
+        return QRegularExpression(QStringLiteral("\r\nSnapshot,%1,Value,([^,]*),").arg(row)).match(csv).captured(1);
     };
-    auto csvField = [](const QString& text, const char* row) {
-        const QRegularExpressionMatch m =
-            QRegularExpression(QStringLiteral("\r\nSnapshot,%1,Value,([^,]*),").arg(row)).match(text);
-        return m.captured(1);
-    };
-    static auto csvRow = csvField;
-    const Case cases[] = {
-        {"snapshot.json", [](const QString& t) { return QJsonDocument::fromJson(t.toUtf8())["time"].toString(); },
-         [](const QString& t) { return QJsonDocument::fromJson(t.toUtf8())["saved"].toString(); }},
-        {"snapshot.csv", [](const QString& t) { return csvRow(t, "Time"); },
-         [](const QString& t) { return csvRow(t, "Saved"); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        const QString path = p.dir.path() + "/" + c.file;
-        const QDateTime saving = QDateTime::currentDateTimeUtc();
-        ASSERT_TRUE(p.frame->SaveSnapshot(path));
-        const QString text = QString::fromUtf8(Read(path));
-        const QString read = c.read(text);
-        EXPECT_GE(read, utc(before));
-        EXPECT_LE(read, utc(after));
-        EXPECT_GE(c.saved(text), utc(saving));
+    for (const auto& [read, saved] : {std::pair(json["time"].toString(), json["saved"].toString()),
+                                      std::pair(csvValue("Time"), csvValue("Saved"))}) {
+        EXPECT_GE(read, before);
+        EXPECT_LE(read, after);
+        EXPECT_GE(saved, saving);
     }
 }
