@@ -8,17 +8,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "cycle/PollingCycle.h"
 #include "driver/CDev.h"
 #include "export/SnapshotDocument.h"
-#include "rows/CounterRef.h"
 #include "platform/ReportingControlDevice.h"
 #include "platform/StopRequest.h"
 #include "res/StringTable.h"
