@@ -39,9 +39,9 @@ void BM_Export(benchmark::State& state) {
     for (auto _ : state) {
         switch (state.range(0)) {
             case Tables: bytes = PageTables(sources).size(); break;
-            case Json: bytes = SnapshotDocument::Json(sources, "2026-12-09T00:00:00Z").size(); break;
-            case Csv: bytes = SnapshotDocument::Csv(sources, "2026-12-09T00:00:00Z").size(); break;
-            default: bytes = SnapshotDocument::Text(sources).size(); break;
+            case Json: bytes = SnapshotDocument::Json(sources, "2026-12-09T00:00:00Z", "2026-12-09T00:00:01Z").size(); break;
+            case Csv: bytes = SnapshotDocument::Csv(sources, "2026-12-09T00:00:00Z", "2026-12-09T00:00:01Z").size(); break;
+            default: bytes = SnapshotDocument::Text(sources, "2026-12-09T00:00:00Z").size(); break;
         }
         benchmark::DoNotOptimize(bytes);
     }

@@ -105,7 +105,13 @@ constexpr const char* DirectionInput = "Direction input";
 constexpr const char* DirectionOutput = "Direction output";
 constexpr const char* Input = "Input";
 constexpr const char* Output = "Output";
-constexpr const char* BundleLabelFormat = "%s [%s]";
+// First line of qorpoll --dump.
+constexpr const char* SnapshotReadAt = "Read at ";
+constexpr const char* BundleLabelFormat = "%.*s [%s]";
+// Two streams, or two bundles, of one direction whose names would be the same.
+constexpr const char* SameNameStreamFormat = "%.*s (%s %u)";
+constexpr const char* SameNameSameChannelFormat = "%.*s (%s %u, #%u)";
+constexpr const char* SameNameBundleFormat = "%.*s [%s] (Bundle %u)";
 // Event log: one line per event, the window and the log file.
 constexpr const char* EventDriverOpened = "Driver opened.";
 constexpr const char* EventDriverNotOpened = "Driver not opened.";
@@ -130,8 +136,9 @@ constexpr const char* EventErrorFormat = "%s: %s +%llu, now %u.";
 constexpr const char* EventWrapFormat = "%s: %s +%llu (wrapped past 4294967295), now %u.";
 constexpr const char* EventErrorsNotListedFormat = "%u more error counters went up in this refresh.";
 constexpr const char* EventWentBackFormat = "%s: %s went back to %u (was %u).";
-constexpr const char* EventStreamNodeFormat = "ISO %s stream %u (%.*s)";
-constexpr const char* EventChannelNodeFormat = "%s bundle %u %.*s [%s], channel %u";
+// Where, as the tree and the page's heading name it.
+constexpr const char* EventStreamNodeFormat = "%s/%s";
+constexpr const char* EventChannelNodeFormat = "%s/%s/Channel %u";
 
 // Event log window and file. %1 and %2 are filled in by Qt.
 constexpr const char* MenuEventLog = "&Event Log...";

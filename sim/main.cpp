@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/StopRequests.h"
+#include "platform/StopRequest.h"
 #include "res/StringTable.h"
 #include "sim/DeviceServer.h"
 #include "sim/DriverSimulator.h"
@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // Before the server thread starts, so that only the wait below takes them.
-    StopRequests stopRequests;
+    StopRequest stop;
 
     auto simulator = std::make_unique<sim::DriverSimulator>(commandLine.Options());
     simulator->SetFaults(commandLine.Faults());
@@ -47,7 +46,7 @@ int main(int argc, char** argv) {
     size_t nextRate = 0;
     const auto& schedule = commandLine.RateSchedule();
     for (;;) {
-        if (stopRequests.Wait(20) != 0) break;
+        if (stop.Wait(20)) break;
         uint64_t nowMs = static_cast<uint64_t>(
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
         // Whole milliseconds only, so the simulator's clock never runs ahead of the real one.

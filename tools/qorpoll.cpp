@@ -8,19 +8,17 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "cycle/PollingCycle.h"
 #include "driver/CDev.h"
 #include "export/SnapshotDocument.h"
-#include "rows/CounterRef.h"
 #include "platform/ReportingControlDevice.h"
+#include "platform/StopRequest.h"
 #include "res/StringTable.h"
+#include "PollWatch.h"
 
 namespace {
 class ConsoleWindow : public IStatusPanes, public IToolbarImage, public IPollingView {
@@ -68,7 +66,6 @@ constexpr long MaxWatchSeconds = 7 * 24 * 3600;  // 604800, as --watch says
 constexpr int ExitOk = 0;
 constexpr int ExitNoDriverStatus = 1;  // the status ticks found no driver on the last tick
 constexpr int ExitUsage = 2;           // a bad command line, or no driver for a dump or a watch
-constexpr int ExitErrorsCounted = 3;   // --watch --fail-on-errors: an error counter went up
 
 enum class Mode { Status, Dump, Json, Csv, Watch };
 
@@ -85,8 +82,11 @@ void Usage() {
         "  --csv             the same as CSV: node, row, column, value, unit\n"
         "  --watch SECONDS   read for SECONDS seconds, then print each counter that changed, with\n"
         "                    tabs between: where, name, first value, last value, difference, unit,\n"
-        "                    and 'error' for an error counter\n"
-        "  --fail-on-errors  with --watch: exit 3 when an error counter (the panel's red rows) went up\n"
+        "                    'error' for an error counter and 'went back' for one that went down;\n"
+        "                    then a line 'event<TAB>text' for each device that left or came and\n"
+        "                    each error counter that went back. Ctrl+C prints what was gathered\n"
+        "  --fail-on-errors  with --watch: exit 3 when an error counter (the panel's red rows) went\n"
+        "                    up, a device left or a counter went back\n"
         "\n"
         "Options:\n"
         "  --device PATH     read the control device at PATH (default %s);\n"
@@ -101,10 +101,11 @@ void Usage() {
         "  -v, --version     show the version and exit\n"
         "\n"
         "Exit status: 0 success; 1 the status ticks found no driver on the last tick; 2 a bad\n"
-        "command line, or the driver could not be opened for --dump, --json, --csv or --watch;\n"
-        "3 an error counter went up during --watch --fail-on-errors.\n"
-        , ReportingControlDevice::SystemPath().empty() ? "none: no private directory for it"
-                                                       : ReportingControlDevice::SystemPath().c_str());
+        "command line, the driver could not be opened for --dump, --json, --csv or --watch, or it\n"
+        "went away during --watch; 3 an event during --watch --fail-on-errors (see above); 130\n"
+        "and 143 a watch ended by SIGINT or SIGTERM.\n"
+        , ReportingControlDevice::SystemPath(false).empty() ? "none: no private directory for it"
+                                                            : ReportingControlDevice::SystemPath(false).c_str());
 }
 
 // A whole number from min to max, nothing else.
@@ -119,7 +120,7 @@ bool ParseNumber(const std::string& text, long min, long max, long& value) {
 }
 
 struct Options {
-    std::string path = ReportingControlDevice::SystemPath();
+    std::string path;  // the system's, once the command line asks for no other
     long ticks = -1;  // until interrupted
     long periodMs = 500;
     Mode mode = Mode::Status;
@@ -188,65 +189,12 @@ PageTextSources Sources(const CDev& dev) {
         PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
 }
 
-// One counter the watch follows: where the panel shows it, and its value.
-struct Watched {
-    std::string where;
-    std::string name;
-    std::string unit;  // the ASIO page has two rows of one name, told apart by their units
-    bool error = false;
-    std::optional<int64_t> first;
-    std::optional<int64_t> last;
-};
-
-uint64_t Key(const CounterRef& r) {
-    return (uint64_t(r.group) << 62) | (uint64_t(r.dir) << 61) | (uint64_t(r.index & 0xFFFFFF) << 32) |
-           (uint64_t(r.channel & 0xFFFF) << 16) | r.row;
-}
-
-// Every counter of every page, each once, under the name of the page that shows it alone.
-std::map<uint64_t, std::pair<CounterRef, Watched>> Counters(const CDev& dev) {
-    std::map<uint64_t, std::pair<CounterRef, Watched>> counters;
-    const PageTextSources sources = Sources(dev);
-    for (const PageTable& page : PageTables(sources)) {
-        const uint32_t kind = KindOf(page.node);
-        // The columns of these pages are streams or channels of their own.
-        const bool columnsApart =
-            kind == NodeKind_IsoInStreams || kind == NodeKind_IsoOutStreams || kind == NodeKind_ChannelIn ||
-            kind == NodeKind_ChannelOut;
-        for (std::size_t r = 0; r < page.rows.size(); ++r) {
-            for (std::size_t c = 1; c < page.rows[r].size(); ++c) {
-                const std::optional<CounterRef> ref = CounterAtCell(page.node, int(r), int(c));
-                if (!ref) continue;
-                auto [it, added] = counters.try_emplace(Key(*ref));
-                if (!added) continue;
-                Watched& w = it->second.second;
-                it->second.first = *ref;
-                w.where = page.path;
-                if (columnsApart && c < page.headings.size()) w.where.append("/").append(page.headings[c]);
-                w.name = page.rows[r][0].text;
-                w.unit = PanelTextUtf8(TrimmedUnit(CounterUnit(*ref)));
-                w.error = IsErrorCounter(*ref);
-            }
-        }
-    }
-    return counters;
-}
-
-void ReadValues(const CDev& dev, std::map<uint64_t, std::pair<CounterRef, Watched>>& counters, bool first) {
-    const CounterSources sources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0};
-    for (auto& [key, entry] : counters) {
-        const std::optional<int64_t> value = ReadCounter(sources, entry.first);
-        if (first)
-            entry.second.first = value;
-        else if (value)
-            entry.second.last = value;
-    }
-}
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
     if (int code = ParseArguments(argc, argv, options); code != 0) return code < 0 ? 0 : code;
+    if (options.path.empty()) options.path = ReportingControlDevice::SystemPath();
 
     std::unique_ptr<ControlDevice> system = MakeControlDevice(options.path);
     ReportingControlDevice device(*system, Program, options.path, stderr);
@@ -256,43 +204,28 @@ int main(int argc, char** argv) {
     PollingCycle cycle(dev, restore, window, window, window);
     cycle.ResetView();
 
-    if (options.mode != Mode::Status) {
+    if (options.mode == Mode::Watch) {
+        PollWatch watch(dev, cycle, device);
+        StopRequest stop;
         // The device reports a failed open on stderr, with the path it tried.
         cycle.OnRefreshTimer();
         if (device.LastOpenResult() != 0) return ExitUsage;
-        const std::string time = SnapshotDocument::UtcTime(std::chrono::system_clock::now());
+        const long ticks = std::max(1L, options.watchSeconds * 1000 / options.periodMs);
+        return watch.Run(ticks, options.periodMs, options.failOnErrors, stop, stdout, stderr);
+    }
+    if (options.mode != Mode::Status) {
+        cycle.OnRefreshTimer();
+        if (device.LastOpenResult() != 0) return ExitUsage;
+        const std::string read = cycle.LastReadTime() ? SnapshotDocument::UtcTime(*cycle.LastReadTime()) : "";
+        const std::string saved = SnapshotDocument::UtcTime(std::chrono::system_clock::now());
         std::string out;
         switch (options.mode) {
-            case Mode::Dump: out = SnapshotDocument::Text(Sources(dev)); break;
-            case Mode::Json: out = SnapshotDocument::Json(Sources(dev), time); break;
-            case Mode::Csv: out = SnapshotDocument::Csv(Sources(dev), time); break;
-            default: break;
+            case Mode::Dump: out = SnapshotDocument::Text(Sources(dev), read); break;
+            case Mode::Json: out = SnapshotDocument::Json(Sources(dev), read, saved); break;
+            default: out = SnapshotDocument::Csv(Sources(dev), read, saved); break;
         }
-        if (options.mode != Mode::Watch) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
-            return ExitOk;
-        }
-        auto counters = Counters(dev);
-        ReadValues(dev, counters, true);
-        const long ticks = std::max(1L, options.watchSeconds * 1000 / options.periodMs);
-        for (long tick = 0; tick < ticks; ++tick) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(options.periodMs));
-            cycle.OnRefreshTimer();
-            // A tick without the driver changes nothing: the values are those of the last one that read.
-            if (device.LastOpenResult() == 0) ReadValues(dev, counters, false);
-        }
-        bool errorsCounted = false;
-        for (const auto& [key, entry] : counters) {
-            const Watched& w = entry.second;
-            if (!w.first || !w.last || *w.first == *w.last) continue;
-            const int64_t delta = *w.last - *w.first;
-            std::printf("%s\t%s\t%lld\t%lld\t%+lld\t%s%s\n", w.where.c_str(), w.name.c_str(),
-                        static_cast<long long>(*w.first), static_cast<long long>(*w.last),
-                        static_cast<long long>(delta), w.unit.c_str(), w.error ? "\terror" : "");
-            errorsCounted = errorsCounted || (w.error && delta > 0);
-        }
-        std::fflush(stdout);
-        return options.failOnErrors && errorsCounted ? ExitErrorsCounted : ExitOk;
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        return ExitOk;
     }
     const long ticksPerSecond = std::max(1L, 1000 / options.periodMs);
     for (long tick = 1; options.ticks < 0 || tick <= options.ticks; ++tick) {

@@ -314,10 +314,13 @@ void CMainFrame::OnSaveSnapshot() {
 bool CMainFrame::SaveSnapshot(const QString& path) {
     const PageTextSources sources{
         PageSources{dev_.Snapshot(), dev_.Validity(), dev_.Published().ExtendedStatistics != 0}, dev_.Published()};
-    const std::string time = SnapshotDocument::UtcTime(std::chrono::system_clock::now());
+    // The values' own time: the window may show a refresh from minutes ago (reading stopped).
+    const auto read = cycle_->LastReadTime();
+    const std::string readTime = read ? SnapshotDocument::UtcTime(*read) : std::string();
+    const std::string saved = SnapshotDocument::UtcTime(std::chrono::system_clock::now());
     const std::string document = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
-                                     ? SnapshotDocument::Csv(sources, time)
-                                     : SnapshotDocument::Json(sources, time);
+                                     ? SnapshotDocument::Csv(sources, readTime, saved)
+                                     : SnapshotDocument::Json(sources, readTime, saved);
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) &&
         file.write(document.data(), static_cast<qint64>(document.size())) == static_cast<qint64>(document.size()) &&

@@ -32,7 +32,6 @@ constexpr const char* QtValueOptions[] = {"platform", "platformpluginpath", "pla
                                           "qmljsdebugger"};
 constexpr const char* QtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
 
-void TryHelp(std::FILE* err) { std::fprintf(err, "Try '%s --help' for more information.\n", Str::AppTitle); }
 }  // namespace
 
 PanelCommandLine::Next PanelCommandLine::Parse(const QStringList& arguments, std::FILE* out, std::FILE* err) {
@@ -55,27 +54,20 @@ PanelCommandLine::Next PanelCommandLine::Parse(const QStringList& arguments, std
         parser.addOption(option);
     }
 
+    // A launcher or a file manager may pass what it likes: the panel names it and starts anyway.
     if (!parser.parse(arguments)) {
-        std::fprintf(err, "%s: %s\n", Str::AppTitle, qPrintable(parser.errorText()));
-        TryHelp(err);
-        exitCode_ = 2;
-        return Next::Exit;
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            std::fprintf(err, "%s: %s (ignored)\n", Str::AppTitle, qPrintable(parser.errorText()));
+        for (const QString& name : unknown)
+            std::fprintf(err, "%s: unknown option '%s' ignored\n", Str::AppTitle, qPrintable(name));
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        std::fprintf(err, "%s: unexpected argument '%s'\n", Str::AppTitle,
-                     qPrintable(parser.positionalArguments().constFirst()));
-        TryHelp(err);
-        exitCode_ = 2;
-        return Next::Exit;
-    }
+    for (const QString& argument : parser.positionalArguments())
+        std::fprintf(err, "%s: argument '%s' ignored\n", Str::AppTitle, qPrintable(argument));
     exitCode_ = 0;
     devicePath_ = parser.value(device).toLocal8Bit().toStdString();
-    if (parser.isSet(device) && devicePath_.empty()) {
-        std::fprintf(err, "%s: --device needs a path\n", Str::AppTitle);
-        TryHelp(err);
-        exitCode_ = 2;
-        return Next::Exit;
-    }
+    if (parser.isSet(device) && devicePath_.empty())
+        std::fprintf(err, "%s: --device without a path ignored\n", Str::AppTitle);
     if (parser.isSet(help)) {
         std::fputs(Help, out);
         return Next::Exit;

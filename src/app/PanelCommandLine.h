@@ -11,8 +11,8 @@ class PanelCommandLine {
 public:
     enum class Next { Run, Exit };
 
-    // Help and version go to out, a mistake to err (exit code 2). The arguments include the
-    // program name, as argv does.
+    // Help and version go to out. Anything else is named on err and ignored: the panel starts.
+    // The arguments include the program name, as argv does.
     Next Parse(const QStringList& arguments, std::FILE* out, std::FILE* err);
     int ExitCode() const { return exitCode_; }
     // The control device to read, from --device; empty for the system's own.

@@ -7,6 +7,7 @@
 #include "controls/CColoredStatusPane.h"
 #include "controls/Latin1Text.h"
 #include "controls/QtColour.h"
+#include "controls/StatusPaneLayout.h"
 
 namespace {
 
@@ -17,13 +18,17 @@ constexpr std::size_t PaneTextCapacity = 256;
 }  // namespace
 
 CColoredStatusBarCtrl::CColoredStatusBarCtrl(QWidget* parent) : QStatusBar(parent) {
-    // Permanent panes, so that status tips shown by menus and toolbars cannot hide them.
+    // Permanent, so that status tips shown by menus and toolbars cannot hide the panes.
+    auto* row = new QWidget(this);
+    row->setObjectName("statusPanes");
+    paneLayout_ = new StatusPaneLayout(row);
     for (int pane = 0; pane < PaneCount; ++pane) {
         panes_[static_cast<std::size_t>(pane)].layout.setTextFormat(Qt::PlainText);
-        auto* widget = new CColoredStatusPane(*this, pane, PaneMinimumWidths[static_cast<std::size_t>(pane)]);
+        auto* widget = new CColoredStatusPane(*this, pane, PaneMinimumWidths[static_cast<std::size_t>(pane)], row);
         paneWidgets_[static_cast<std::size_t>(pane)] = widget;
-        addPermanentWidget(widget, 1);
+        paneLayout_->addWidget(widget);
     }
+    addPermanentWidget(row, 1);
 }
 
 void CColoredStatusBarCtrl::SetPane(int pane, std::string_view text, Colour background, Colour foreground) {
@@ -41,6 +46,7 @@ void CColoredStatusBarCtrl::SetPane(int pane, std::string_view text, Colour back
 void CColoredStatusBarCtrl::RepaintNow() {
     ++repaintCount_;
     // A pane whose text grew gets its width before it is painted, not after.
+    paneLayout_->activate();
     if (layout()) layout()->activate();
     repaint();
 }

@@ -10,6 +10,7 @@
 
 class CColoredStatusPane;
 class QPainter;
+class StatusPaneLayout;
 
 // The main frame's status bar: three panes, each with its own text, background and text colour,
 // so that the connection and reading state show in colour.
@@ -50,6 +51,7 @@ private:
 
     std::array<PaneState, PaneCount> panes_{};
     std::array<CColoredStatusPane*, PaneCount> paneWidgets_{};
+    StatusPaneLayout* paneLayout_ = nullptr;
     int lastPane_ = 0;
     int repaintCount_ = 0;
 };

@@ -6,8 +6,8 @@
 
 #include "controls/CColoredStatusBarCtrl.h"
 
-CColoredStatusPane::CColoredStatusPane(CColoredStatusBarCtrl& bar, int pane, int minimumWidth)
-    : QWidget(&bar), bar_(bar), pane_(pane), baseWidth_(minimumWidth) {
+CColoredStatusPane::CColoredStatusPane(CColoredStatusBarCtrl& bar, int pane, int minimumWidth, QWidget* parent)
+    : QWidget(parent), bar_(bar), pane_(pane), baseWidth_(minimumWidth) {
     setMinimumWidth(minimumWidth);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }

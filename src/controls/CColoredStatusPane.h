@@ -12,7 +12,7 @@ class CColoredStatusPane : public QWidget {
     Q_OBJECT
 
 public:
-    CColoredStatusPane(CColoredStatusBarCtrl& bar, int pane, int minimumWidth);
+    CColoredStatusPane(CColoredStatusBarCtrl& bar, int pane, int minimumWidth, QWidget* parent);
 
     int Pane() const { return pane_; }
     // Widens the pane to its text when the text needs more than the pane's own width.

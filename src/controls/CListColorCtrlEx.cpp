@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "controls/CHeaderCtrlEx.h"
+#include "controls/CListItemDelegate.h"
 #include "controls/DriverTextAssign.h"
 #include "controls/Latin1Text.h"
 #include "res/StringTable.h"
@@ -67,6 +68,7 @@ QString UnitText(const char* unit) {
 CListColorCtrlEx::CListColorCtrlEx(QWidget* parent) : QTableView(parent), model_(cells_) {
     setHorizontalHeader(new CHeaderCtrlEx(this));
     setModel(&model_);
+    setItemDelegate(new CListItemDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -89,6 +91,12 @@ CListColorCtrlEx::~CListColorCtrlEx() {
 }
 
 void CListColorCtrlEx::Clear() {
+    // A page that lays its list out again (a device came or went) keeps the rows the user
+    // selected: what the list shows afterwards is what Copy takes.
+    keptRows_.reset();
+    for (int row : SelectedRows())
+        if (row < ListRowCapacity) keptRows_.set(static_cast<std::size_t>(row));
+    keptCurrent_ = currentIndex().isValid() ? currentIndex().row() : -1;
     lastCheck_ = {};
     layoutWaits_ = true;
     model_.RemoveAll();
@@ -120,7 +128,13 @@ int CListColorCtrlEx::InsertColumn(int index, int width, std::string_view headin
 
 int CListColorCtrlEx::InsertRow(int index, std::string_view text) {
     if (index >= 0 && index < ListRowCapacity && model_.Rows() < ListRowCapacity) {
-        model_.InsertRow(std::min(index, model_.Rows()), text);
+        const int row = std::min(index, model_.Rows());
+        model_.InsertRow(row, text);
+        if (keptRows_.test(static_cast<std::size_t>(row)) && selectionModel())
+            selectionModel()->select(model_.index(row, 0),
+                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        if (row == keptCurrent_ && selectionModel())
+            selectionModel()->setCurrentIndex(model_.index(row, 0), QItemSelectionModel::NoUpdate);
     }
     const int w = ComputeValueColumnWidth();
     if (autoFit_ && CheckScrollBar()) SpreadValueColumns(w);
@@ -380,6 +394,20 @@ void CListColorCtrlEx::changeEvent(QEvent* event) {
     // A new font or style changes the heights of rows, headings and the bar's width.
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) lastCheck_ = {};
     QTableView::changeEvent(event);
+}
+
+void CListColorCtrlEx::focusInEvent(QFocusEvent* event) {
+    selectionShown_ = true;
+    viewport()->update();
+    QTableView::focusInEvent(event);
+}
+
+void CListColorCtrlEx::focusOutEvent(QFocusEvent* event) {
+    if (event->reason() != Qt::PopupFocusReason) {
+        selectionShown_ = false;
+        viewport()->update();
+    }
+    QTableView::focusOutEvent(event);
 }
 
 bool CListColorCtrlEx::InTable(int row, int column) {

@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 #include <QTableView>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -81,6 +82,9 @@ public:
     int FirstColumnWidth() const { return firstColumnWidth_; }
     int ScrollBarWidth() const { return scrollBarWidth_; }
     int CurrentRow() const { return currentRow_; }
+    // Whether the selection is drawn: while the list has the focus, and while its context
+    // menu is open.
+    bool SelectionShown() const { return selectionShown_; }
 
 signals:
     // -1 when the click hit no row.
@@ -93,6 +97,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void changeEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void updateGeometries() override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
 
@@ -106,6 +112,10 @@ private:
     void SetColumnWidthClamped(int column, int width);
 
     int currentRow_ = 0;
+    bool selectionShown_ = false;
+    // The selection at the latest Clear, brought back as its rows come again.
+    std::bitset<ListRowCapacity> keptRows_;
+    int keptCurrent_ = -1;
     bool layoutWaits_ = false;
     bool autoFit_ = false;
     int scrollBarWidth_ = 0;

@@ -33,8 +33,42 @@ void CTreeCtrlEx::DeleteChildren(QTreeWidgetItem* item) {
     while (item->childCount() > 0) delete item->child(0);
 }
 
+namespace {
+// The context menu event comes on its own, whatever happens to the press.
+bool OtherButton(const QMouseEvent* event) { return event->button() != Qt::LeftButton; }
+}  // namespace
+
 void CTreeCtrlEx::mousePressEvent(QMouseEvent* event) {
+    if (OtherButton(event)) {
+        event->accept();
+        return;
+    }
     // Empty space counts too: any press resets the pane before the selection can move.
-    if (event->button() == Qt::LeftButton) emit paneHintRequested();
+    emit paneHintRequested();
     QTreeWidget::mousePressEvent(event);
+}
+
+void CTreeCtrlEx::mouseReleaseEvent(QMouseEvent* event) {
+    if (OtherButton(event)) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+void CTreeCtrlEx::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (OtherButton(event)) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseDoubleClickEvent(event);
+}
+
+void CTreeCtrlEx::mouseMoveEvent(QMouseEvent* event) {
+    // A drag with another button held selects nothing either.
+    if (!(event->buttons() & Qt::LeftButton) && event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseMoveEvent(event);
 }

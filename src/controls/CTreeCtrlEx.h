@@ -3,7 +3,8 @@
 #include <QTreeWidget>
 
 // The statistics tree: removes a node's children in one call and asks for the description
-// pane's hint whenever the left button goes down in it.
+// pane's hint whenever the left button goes down in it. Only the left button and the keyboard
+// select; the other buttons leave the selection where it is.
 class CTreeCtrlEx : public QTreeWidget {
     Q_OBJECT
 
@@ -18,4 +19,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 };

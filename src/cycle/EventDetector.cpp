@@ -6,6 +6,7 @@
 #include "driver/IsoStreamEntryRef.h"
 #include "rows/IsoStreamRows.h"
 #include "rows/NameTables.h"
+#include "rows/NodeNames.h"
 #include "rows/SingleChannelRows.h"
 #include "res/StringTable.h"
 
@@ -13,6 +14,10 @@ namespace {
 constexpr std::array<Dir, 2> BothDirs{Dir::In, Dir::Out};
 size_t Half(Dir d) { return d == Dir::In ? 0 : 1; }
 const char* DirWord(Dir d) { return d == Dir::In ? Str::In : Str::Out; }
+// The detector's own table has no entry for a device it does not know.
+std::optional<std::string_view> Known(std::string_view name) {
+    return name.empty() ? std::nullopt : std::optional<std::string_view>(name);
+}
 
 // The error rows of a table, found by walking it until a row has no name.
 std::vector<uint16_t> ErrorRows(CounterRef ref) {
@@ -25,7 +30,6 @@ std::vector<uint16_t> ErrorRows(CounterRef ref) {
 constexpr uint64_t Wrap = uint64_t(1) << 32;
 constexpr uint32_t UpperHalf = 0x80000000u;
 
-int ViewLength(std::string_view text) { return static_cast<int>(std::min<size_t>(text.size(), 1024)); }
 }  // namespace
 
 EventDetector::EventDetector(IEventSink* sink, WallClockMs wallClock) : sink_(sink), wallClock_(std::move(wallClock)) {
@@ -424,15 +428,23 @@ std::string_view EventDetector::DeviceName(uint32_t deviceId) const {
 }
 
 void EventDetector::NodeName(const StatisticsSnapshot& s, const CounterRef& ref, std::array<char, 160>& out) const {
+    // As the tree and the pages name them, so that a line of the log leads to its column.
+    std::array<char, 160> name{};
     if (ref.group == CounterGroup::IsoStream) {
-        const std::string_view device =
-            DeviceName(IsoStreamEntryRef::At(s.isoStreamStatistics, ref.dir, ref.index).DeviceId());
-        std::snprintf(out.data(), out.size(), Str::EventStreamNodeFormat, DirWord(ref.dir), unsigned(ref.index),
-                      ViewLength(device), device.data());
+        const IsoStreamStatistics& stats = s.isoStreamStatistics;
+        std::array<std::optional<std::string_view>, IsoStreamStatistics::Capacity> names{};
+        const uint32_t n = stats.Count(ref.dir);
+        for (uint32_t i = 0; i < n; ++i) names[i] = Known(DeviceName(IsoStreamEntryRef::At(stats, ref.dir, i).DeviceId()));
+        StreamName(DeviceNames(names.data(), n), stats, ref.dir, ref.index, name);
+        std::snprintf(out.data(), out.size(), Str::EventStreamNodeFormat,
+                      RootLabel(ref.dir == Dir::In ? NodeKind_IsoInStream : NodeKind_IsoOutStream), name.data());
     } else {
-        const std::string_view device = DeviceName(s.Channel(ref.dir, ref.index, 0).DeviceId());
-        std::snprintf(out.data(), out.size(), Str::EventChannelNodeFormat, DirWord(ref.dir), unsigned(ref.index),
-                      ViewLength(device), device.data(), BundleTypeName(s.Bundle(ref.dir, ref.index).BundleType()),
+        std::array<std::optional<std::string_view>, StatisticsSnapshot::BundleCapacity> names{};
+        const uint32_t n = s.bundleList.Count(ref.dir);
+        for (uint32_t i = 0; i < n; ++i) names[i] = Known(DeviceName(s.Channel(ref.dir, i, 0).DeviceId()));
+        BundleName(DeviceNames(names.data(), n), s, ref.dir, ref.index, name);
+        std::snprintf(out.data(), out.size(), Str::EventChannelNodeFormat,
+                      RootLabel(ref.dir == Dir::In ? NodeKind_ChannelIn : NodeKind_ChannelOut), name.data(),
                       unsigned(ref.channel));
     }
 }

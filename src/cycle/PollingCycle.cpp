@@ -163,6 +163,7 @@ void PollingCycle::RefreshAll() {
     dev_.ReadDevices();
     dev_.ReadIsoStreamStatistics();
     dev_.ReadChannelBundles();
+    lastRead_ = std::chrono::system_clock::now();
     for (PageId page : RefreshOrder) view_.RefreshPage(page);
 }
 

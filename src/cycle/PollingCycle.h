@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <optional>
 
 #include "base/RestoreWindow.h"
 #include "cycle/ElapsedClock.h"
@@ -26,6 +28,8 @@ public:
     void ResetView();
     void OnStartStop();
     bool ReadingEnabled() const { return readingEnabled_; }
+    // When the snapshot's records were last read; none before the first refresh.
+    std::optional<std::chrono::system_clock::time_point> LastReadTime() const { return lastRead_; }
     void ClearStatistics();
     void OnElapsedTimer() { elapsed_.OnElapsedTimer(); }
     // The frame reports a trace mask the user set, so that observers hear of it.
@@ -54,6 +58,7 @@ private:
     // so each loss of the driver resets the view exactly once.
     bool viewIsReset_ = false;
     int toolbarBitmapId_;
+    std::optional<std::chrono::system_clock::time_point> lastRead_;
     ElapsedClock elapsed_;
     std::array<ITickObserver*, ObserverCapacity> observers_{};
 };

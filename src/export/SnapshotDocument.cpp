@@ -116,12 +116,14 @@ std::string SnapshotDocument::CsvField(std::string_view utf8) {
     return quoted + "\"";
 }
 
-std::string SnapshotDocument::Json(const PageTextSources& sources, std::string_view utcTime) {
+std::string SnapshotDocument::Json(const PageTextSources& sources, std::string_view readTime,
+                                   std::string_view savedTime) {
     const std::vector<PageTable> tables = PageTables(sources);
     std::string out = "{\n";
     out += "  \"format\": \"qorstats-snapshot\",\n";
     Cat(out, {"  \"version\": ", std::to_string(SchemaVersion), ",\n"});
-    Cat(out, {"  \"time\": ", JsonString(utcTime), ",\n"});
+    Cat(out, {"  \"time\": ", readTime.empty() ? std::string("null") : JsonString(readTime), ",\n"});
+    Cat(out, {"  \"saved\": ", JsonString(savedTime), ",\n"});
     Cat(out, {"  \"panel\": ", JsonString(PanelVersion()), ",\n"});
     if (sources.cells.validity.driverVersion) {
         Cat(out, {"  \"driver\": {\"release\": ", JsonString(InfoValue(tables, 0).value_or("")),
@@ -155,14 +157,16 @@ std::string SnapshotDocument::Json(const PageTextSources& sources, std::string_v
     return out;
 }
 
-std::string SnapshotDocument::Csv(const PageTextSources& sources, std::string_view utcTime) {
+std::string SnapshotDocument::Csv(const PageTextSources& sources, std::string_view readTime,
+                                  std::string_view savedTime) {
     std::string out = "node,row,column,value,unit\r\n";
     auto line = [&](std::string_view node, std::string_view row, std::string_view column, std::string_view value,
                     std::string_view unit, bool number) {
         Cat(out, {CsvField(node), ",", CsvField(row), ",", CsvField(column), ",",
                   number ? std::string(value) : CsvField(value), ",", CsvField(unit), "\r\n"});
     };
-    line("Snapshot", "Time", "Value", utcTime, "", false);
+    line("Snapshot", "Time", "Value", readTime.empty() ? std::string_view(Str::NotAvailable) : readTime, "", false);
+    line("Snapshot", "Saved", "Value", savedTime, "", false);
     line("Snapshot", "Panel", "Value", PanelVersion(), "", false);
     const std::optional<int64_t> rate = SampleRate(sources.cells);
     line("Snapshot", "SampleRate", "Value", rate ? Number(*rate) : Str::NotAvailable, rate ? "samples/s" : "",
@@ -182,8 +186,9 @@ std::string SnapshotDocument::Csv(const PageTextSources& sources, std::string_vi
     return out;
 }
 
-std::string SnapshotDocument::Text(const PageTextSources& sources) {
+std::string SnapshotDocument::Text(const PageTextSources& sources, std::string_view readTime) {
     std::string out;
+    if (!readTime.empty()) Cat(out, {Str::SnapshotReadAt, readTime, "\n"});
     for (const PageTable& page : PageTables(sources)) {
         if (!out.empty()) out += "\n";
         Cat(out, {"== ", page.path, " ==\n"});

@@ -14,11 +14,13 @@ namespace SnapshotDocument {
 // "2026-12-09T03:04:05Z"
 std::string UtcTime(std::chrono::system_clock::time_point when);
 
-std::string Json(const PageTextSources& sources, std::string_view utcTime);
+// readTime: when the values were read ("" when nothing was); savedTime: when the document is
+// written.
+std::string Json(const PageTextSources& sources, std::string_view readTime, std::string_view savedTime);
 // One line per value cell: node, row, column, value, unit.
-std::string Csv(const PageTextSources& sources, std::string_view utcTime);
-// Every page as the panel shows it, as aligned columns of text.
-std::string Text(const PageTextSources& sources);
+std::string Csv(const PageTextSources& sources, std::string_view readTime, std::string_view savedTime);
+// Every page as the panel shows it, as aligned columns of text, below the time of the read.
+std::string Text(const PageTextSources& sources, std::string_view readTime);
 
 // A JSON string literal of UTF-8 text, quotes included.
 std::string JsonString(std::string_view utf8);

@@ -6,8 +6,10 @@
 
 #include "base/NodeCode.h"
 #include "pages/CDlgPgSingleChannel.h"
+#include "pages/DeviceNameReads.h"
 #include "res/StringTable.h"
 #include "rows/NameTables.h"
+#include "rows/NodeNames.h"
 
 namespace {
 enum : int { DeviceColumn, ChannelColumn, TypeColumn, DirectionColumn };
@@ -71,13 +73,13 @@ void CDlgPgChannelsBase::InsertTreeNodes() {
     // A selected bundle that goes away comes back through the restore once it is there again.
     ctx_.restore.Open();
     ctx_.tree.DeleteChildren(rootKind_);
+    // A bundle without channels is still labelled from its first channel record. An unreadable
+    // name leaves the name part empty on both pages: it is no reason to close the panel.
+    DeviceNameReads names;
+    names.Read(ctx_.dev, Bundles(), [&](uint32_t b) { return s.Channel(dir_, b, 0).DeviceId(); });
     for (uint32_t b = 0; b < Bundles(); ++b) {
-        // A bundle without channels is still labelled from its first channel record.
-        const char* device = ctx_.dev.GetDeviceName(s.Channel(dir_, b, 0).DeviceId());
-        std::array<char, CDev::NameBufferSize + 32> label{};
-        // An unreadable name leaves the name part empty on both pages: it is no reason to close the panel.
-        std::snprintf(label.data(), label.size(), Str::BundleLabelFormat, device ? device : "",
-                      BundleTypeName(s.Bundle(dir_, b).BundleType()));
+        std::array<char, CDev::NameBufferSize + 48> label{};
+        BundleName(names.Names(), s, dir_, b, label);
         ctx_.tree.InsertChild(rootKind_, label.data(), MakeNodeCode(childKind_, b));
     }
 }

@@ -1,10 +1,12 @@
 #include "pages/CDlgPgIsoStreamsBase.h"
 
 #include <algorithm>
+#include <array>
 
 #include "base/NodeCode.h"
 #include "driver/IsoStreamEntryRef.h"
 #include "pages/CDlgPgSingleStream.h"
+#include "rows/NodeNames.h"
 #include "res/StringTable.h"
 #include "rows/IsoStreamRows.h"
 #include "rows/RowTable.h"
@@ -46,11 +48,13 @@ void CDlgPgIsoStreamsBase::BuildList() {
     const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
     list_.Clear();
     list_.InsertColumn(0, 150, Str::PropertyHeading, false);
+    // An unreadable name is no reason for an empty heading, nor for another stream's name,
+    // which would put this stream on the wrong device.
+    const DeviceNameReads names = ReadNames();
     for (uint32_t s = 0; s < Streams(); ++s) {
-        const char* name = ctx_.dev.GetDeviceName(IsoStreamEntryRef::At(stats, dir_, s).DeviceId());
-        // An unreadable name leaves the heading empty: another stream's device name would
-        // put this stream on the wrong device.
-        list_.InsertColumn(static_cast<int>(s) + 1, 130, name ? name : "", true, 0, TextSource::Driver);
+        std::array<char, NameCapacity> name{};
+        StreamName(names.Names(), stats, dir_, s, name);
+        list_.InsertColumn(static_cast<int>(s) + 1, 130, name.data(), true, 0, TextSource::Driver);
     }
     int i = 0;
     for (const IsoStreamRow& row : IsoStreamRows(dir_)) list_.InsertRow(i++, row.name);
@@ -77,10 +81,19 @@ void CDlgPgIsoStreamsBase::InsertTreeNodes() {
     // A selected stream that goes away comes back through the restore once it is there again.
     ctx_.restore.Open();
     ctx_.tree.DeleteChildren(rootKind_);
+    const DeviceNameReads names = ReadNames();
     for (uint32_t s = 0; s < Streams(); ++s) {
-        const char* name = ctx_.dev.GetDeviceName(IsoStreamEntryRef::At(stats, dir_, s).DeviceId());
-        ctx_.tree.InsertChild(rootKind_, name ? name : "", MakeNodeCode(childKind_, s));
+        std::array<char, NameCapacity> name{};
+        StreamName(names.Names(), stats, dir_, s, name);
+        ctx_.tree.InsertChild(rootKind_, name.data(), MakeNodeCode(childKind_, s));
     }
+}
+
+DeviceNameReads CDlgPgIsoStreamsBase::ReadNames() {
+    const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
+    DeviceNameReads names;
+    names.Read(ctx_.dev, Streams(), [&](uint32_t s) { return IsoStreamEntryRef::At(stats, dir_, s).DeviceId(); });
+    return names;
 }
 
 const char* CDlgPgIsoStreamsBase::RowDescription(NodeCode, int row) const {

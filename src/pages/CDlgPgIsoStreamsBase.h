@@ -5,6 +5,7 @@
 #include "base/FormatGrouped.h"
 #include "driver/DriverRecords.h"
 #include "pages/CDlgPgListBase.h"
+#include "pages/DeviceNameReads.h"
 
 class CDlgPgSingleStream;
 
@@ -34,6 +35,9 @@ protected:
 private:
     // CachedCount, never beyond the record's capacity.
     uint32_t Streams() const;
+    // The streams' device names, one request each.
+    DeviceNameReads ReadNames();
+    static constexpr size_t NameCapacity = CDev::NameBufferSize + 32;
 
     const Dir dir_;
     const uint32_t rootKind_;

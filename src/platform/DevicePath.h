@@ -26,7 +26,10 @@ inline bool IsPipePath(std::string_view path) {
 // $XDG_RUNTIME_DIR, or where that cannot be used, $TMPDIR/qor1394-<uid> (/tmp without TMPDIR).
 // Created 0700 when missing, and used only as a directory of the user's own that nobody else
 // may enter. Empty when neither can be had: never a directory shared with other users.
-std::string PrivateDirectory();
+// With Touch::No nothing is created or changed: the directory the call would use, as a help
+// text names it.
+enum class Touch { Yes, No };
+std::string PrivateDirectory(Touch touch = Touch::Yes);
 // Unix-domain socket of the control device: PrivateDirectory()/qor1394-<GUID>, or empty.
-std::string SocketPath();
+std::string SocketPath(Touch touch = Touch::Yes);
 }  // namespace DevicePath

@@ -6,11 +6,12 @@ ReportingControlDevice::ReportingControlDevice(ControlDevice& device, std::strin
                                                std::FILE* stream)
     : device_(device), program_(std::move(program)), path_(std::move(path)), stream_(stream) {}
 
-std::string ReportingControlDevice::SystemPath() {
+std::string ReportingControlDevice::SystemPath(bool touch) {
 #ifdef _WIN32
+    (void)touch;
     return DevicePath::Win32Path;
 #else
-    return DevicePath::SocketPath();
+    return DevicePath::SocketPath(touch ? DevicePath::Touch::Yes : DevicePath::Touch::No);
 #endif
 }
 

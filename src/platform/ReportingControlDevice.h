@@ -13,8 +13,9 @@ class ReportingControlDevice : public ControlDevice {
 public:
     ReportingControlDevice(ControlDevice& device, std::string program, std::string path, std::FILE* stream);
 
-    // The path of the system's control device, as the report names it.
-    static std::string SystemPath();
+    // The path of the system's control device, as the report names it. With touch false the
+    // directory it lies in is neither made nor changed (for a help text).
+    static std::string SystemPath(bool touch = true);
 
     uint32_t Open() override;
     void Close() override { device_.Close(); }

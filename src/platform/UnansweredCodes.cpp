@@ -34,7 +34,7 @@ bool UnansweredCodes::Hangs(uint32_t code) const {
 
 int UnansweredCodes::WaitFor(uint32_t code) {
     Entry* entry = Find(code);
-    if (!entry) return answering_ ? timing_.answerMs : timing_.probeMs;
+    if (!entry) return timing_.answerMs;
     const int64_t now = Now();
     entry->lastAskedMs = now;
     if (gateClosed_ && now < gateOpensMs_) return FailAtOnce;
@@ -51,7 +51,6 @@ int UnansweredCodes::WaitFor(uint32_t code) {
 }
 
 void UnansweredCodes::Answered(uint32_t code) {
-    answering_ = true;
     Entry* entry = Find(code);
     if (!entry) return;
     *entry = entries_[--count_];
@@ -61,7 +60,6 @@ void UnansweredCodes::Answered(uint32_t code) {
 
 void UnansweredCodes::Unanswered(uint32_t code) {
     const int64_t now = Now();
-    answering_ = false;
     gateClosed_ = true;
     gateOpensMs_ = now + timing_.probeSpacingMs;
     Entry* entry = Find(code);

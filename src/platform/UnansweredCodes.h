@@ -8,8 +8,8 @@
 // How long a control request may wait for the driver's answer. A code the driver left
 // unanswered is not waited for again on every tick: its requests fail at once, and now and
 // then one of them is sent and waited for briefly (a probe) to see whether the driver answers
-// it again. While the driver's latest request went unanswered, codes not yet known to hang
-// are waited for briefly too, so a driver that hangs altogether costs one full wait.
+// it again; once it does, it is waited for in full again. Only the codes that hung are cut
+// short: every other code gets the full wait, so a slow driver is never taken for a hung one.
 class UnansweredCodes {
 public:
     struct Timing {
@@ -50,7 +50,6 @@ private:
     Clock clock_;
     std::array<Entry, Capacity> entries_{};
     size_t count_ = 0;
-    bool answering_ = true;  // the latest request sent was answered in time
     bool gateClosed_ = false;
     int64_t gateOpensMs_ = 0;  // no probe before this while the gate is closed
 };

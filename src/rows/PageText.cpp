@@ -7,6 +7,7 @@
 #include "platform/DriverText.h"
 #include "res/StringTable.h"
 #include "rows/NameTables.h"
+#include "rows/NodeNames.h"
 
 namespace {
 
@@ -55,25 +56,26 @@ uint32_t Channels(const PageSources& s, Dir d, uint32_t bundle) {
     return std::min(s.snapshot.Bundle(d, bundle).ChannelCount(), MaxValueColumns);
 }
 
-const char* RootLabel(uint32_t kind) {
-    switch (kind) {
-        case NodeKind_Info: return Str::NodeGeneral;
-        case NodeKind_Asio: return Str::NodeAsio;
-        case NodeKind_Devices: return Str::NodeDevices;
-        case NodeKind_IsoInStreams:
-        case NodeKind_IsoInStream: return Str::NodeIsoIn;
-        case NodeKind_IsoOutStreams:
-        case NodeKind_IsoOutStream: return Str::NodeIsoOut;
-        case NodeKind_ChannelsIn:
-        case NodeKind_ChannelIn: return Str::NodeChannelsIn;
-        default: return Str::NodeChannelsOut;
-    }
+// Room for a device name of the driver's and what the panel puts around it.
+using NameText = std::array<char, 320>;
+
+std::string StreamLabel(const PageSources& s, Dir d, uint32_t k) {
+    const IsoStreamStatistics& stats = s.snapshot.isoStreamStatistics;
+    std::array<std::optional<std::string_view>, IsoStreamStatistics::Capacity> names{};
+    const uint32_t n = Streams(s, d);
+    for (uint32_t i = 0; i < n; ++i) names[i] = SnapshotDeviceName(s, IsoStreamEntryRef::At(stats, d, i).DeviceId());
+    NameText text{};
+    const size_t length = StreamName(DeviceNames(names.data(), n), stats, d, k, text);
+    return DriverText::ToUtf8(std::string_view(text.data(), length));
 }
 
 std::string BundleLabel(const PageSources& s, Dir d, uint32_t b) {
-    std::string label = DeviceName(s, s.snapshot.Channel(d, b, 0).DeviceId());
-    label.append(" [").append(BundleTypeName(s.snapshot.Bundle(d, b).BundleType())).append("]");
-    return label;
+    std::array<std::optional<std::string_view>, StatisticsSnapshot::BundleCapacity> names{};
+    const uint32_t n = Bundles(s, d);
+    for (uint32_t i = 0; i < n; ++i) names[i] = SnapshotDeviceName(s, s.snapshot.Channel(d, i, 0).DeviceId());
+    NameText text{};
+    const size_t length = BundleName(DeviceNames(names.data(), n), s.snapshot, d, b, text);
+    return DriverText::ToUtf8(std::string_view(text.data(), length));
 }
 
 void InfoPage(const PageTextSources& sources, PageTable& t) {
@@ -107,8 +109,7 @@ void DevicesPage(const PageSources& s, PageTable& t) {
 void IsoStreamsPage(const PageSources& s, Dir d, PageTable& t) {
     const IsoStreamStatistics& stats = s.snapshot.isoStreamStatistics;
     t.headings = {Str::PropertyHeading};
-    for (uint32_t k = 0; k < Streams(s, d); ++k)
-        t.headings.push_back(DeviceName(s, IsoStreamEntryRef::At(stats, d, k).DeviceId()));
+    for (uint32_t k = 0; k < Streams(s, d); ++k) t.headings.push_back(StreamLabel(s, d, k));
     for (const IsoStreamRow& row : IsoStreamRows(d)) {
         std::vector<TableCell> cells{Named(row.name)};
         for (uint32_t k = 0; k < Streams(s, d); ++k)
@@ -228,8 +229,7 @@ PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
         case NodeKind_IsoInStream:
         case NodeKind_IsoOutStream: {
             const Dir d = KindOf(node) == NodeKind_IsoInStream ? Dir::In : Dir::Out;
-            t.path.append("/").append(
-                DeviceName(s, IsoStreamEntryRef::At(s.snapshot.isoStreamStatistics, d, index).DeviceId()));
+            t.path.append("/").append(StreamLabel(s, d, index));
             SingleStreamPage(s, d, index, t);
             break;
         }

@@ -185,6 +185,7 @@ void CQorstatsView::RebuildTree() {
 }
 
 void CQorstatsView::SelectLastSelectedItem() {
+    if (restore_.UserChose) return;
     if (QTreeWidgetItem* item = FindLastSelectedItem()) SelectByPanel(item);
 }
 
@@ -250,14 +251,13 @@ void CQorstatsView::OnTreeSelChanged() {
         page->show();
     }
 
-    // Only the user's own choices are remembered; of those, the first selection of a code above
-    // every earlier one and any made while the restore window is open are not stored.
-    const bool byUser = !panelSelects_;
-    if (byUser && currentCode_ != 0) chosenCode_ = currentCode_;
-    if (currentCode_ > highestSelectedCode_)
-        highestSelectedCode_ = currentCode_;
-    else if (byUser && currentCode_ != 0 && restore_.RestoreSelectionPending == 0)
+    // Every choice of the user is remembered and stored, and wins over a restore still under
+    // way; the panel's own selections store nothing.
+    if (!panelSelects_ && currentCode_ != 0) {
+        chosenCode_ = currentCode_;
         settings_.SetLastSelItem(currentCode_);
+        restore_.UserChose = true;
+    }
 
     timer_.RestartRefreshTimer();
     SetDescription(Str::DescriptionHint);

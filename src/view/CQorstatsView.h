@@ -24,8 +24,8 @@ class IRefreshTimer;
 class CListColorCtrlEx;
 
 // The form view: the statistics tree on the left, one page at a time on the right, the
-// description pane below. The selection is the user's: it remembers the last node the user
-// chose and brings it back after every rebuild of the tree or of a root's child nodes.
+// description pane below. The selection is the user's: it stores every node the user chooses
+// and brings the last one back after every rebuild of the tree or of a root's child nodes.
 class CQorstatsView : public QWidget, public IPollingView, public IStatisticsTree, public ITickObserver {
     Q_OBJECT
 public:
@@ -67,10 +67,7 @@ public:
     QString DescriptionText() const;
     // Starts the selection history of a new run; a harness that reuses one view for many
     // sessions calls it before each, as a new process would start from nothing.
-    void ForgetSelections() {
-        highestSelectedCode_ = 0;
-        chosenCode_ = 0;
-    }
+    void ForgetSelections() { chosenCode_ = 0; }
     NodeCode CurrentCode() const { return currentCode_; }
     CDlgPgBase* VisiblePage() const;
 
@@ -125,7 +122,6 @@ private:
     QTreeWidgetItem* currentItem_ = nullptr;
     NodeCode currentCode_ = 0;
     uint32_t currentKind_ = 0;
-    uint32_t highestSelectedCode_ = 0;
     // The node the user chose last in this run; until then the restore looks for the stored one.
     NodeCode chosenCode_ = 0;
     bool panelSelects_ = false;

@@ -87,7 +87,10 @@ struct Script {
         s->isoStreamStatistics.PutU32(d == Dir::In ? IsoStreamStatistics::InCountOffset
                                                    : IsoStreamStatistics::OutCountOffset,
                                       count);
-        for (uint32_t i = 0; i < count; ++i) s->isoStreamStatistics.PutU32(IsoStreamStatistics::EntryOffset(d, i), deviceId);
+        for (uint32_t i = 0; i < count; ++i) {
+            s->isoStreamStatistics.PutU32(IsoStreamStatistics::EntryOffset(d, i), deviceId);
+            s->isoStreamStatistics.PutU32(IsoStreamStatistics::EntryOffset(d, i) + 4, 30 + i);  // ISO channel
+        }
     }
     void SetIso(Dir d, uint32_t stream, size_t field, uint32_t value) {
         s->isoStreamStatistics.PutU32(IsoStreamStatistics::EntryOffset(d, stream) + field, value);
@@ -165,7 +168,7 @@ TEST(EventDetector, EveryIncreaseOfAStreamErrorCounterIsToldWithNodeRowIncreaseA
     auto events = t.TickAndTake();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].kind, EventKind::ErrorIncreased);
-    EXPECT_EQ(events[0].text, "ISO IN stream 1 (Interface A): MissingPacket +3, now 13.");
+    EXPECT_EQ(events[0].text, "ISO IN Streams/Interface A (Stream 31): MissingPacket +3, now 13.");
     EXPECT_EQ(events[0].increase, 3u);
     EXPECT_EQ(events[0].total, 13u);
     EXPECT_EQ(t.TickAndTake().size(), 0u) << "an unchanged counter is quiet";
@@ -178,7 +181,7 @@ TEST(EventDetector, ChannelErrorCountersNameTheBundleAsTheTreeDoesAndTheChannel)
     t.SetChannel(Dir::Out, 0, 1, BundleChannelEntryField::SamplesTransferred, 4000);
     auto events = t.TickAndTake();
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].text, "OUT bundle 0 Interface B [Stereo 2C], channel 1: NoBuffer +4, now 4.");
+    EXPECT_EQ(events[0].text, "OUT Cannels/Interface B [Stereo 2C]/Channel 1: NoBuffer +4, now 4.");
 }
 
 TEST(EventDetector, EveryErrorCounterItToldOfReadsAsThePagesReadIt) {
@@ -229,7 +232,7 @@ TEST(EventDetector, ACounterGoingDownIsAWrapNearTheTopAndOtherwiseSaidPlainly) {
             EXPECT_EQ(events[0].increase, c.increase);
             EXPECT_NE(events[0].text.find("wrapped"), std::string::npos) << events[0].text;
         } else {
-            EXPECT_EQ(events[0].text, "ISO IN stream 0 (Interface A): PacketTooLong went back to " +
+            EXPECT_EQ(events[0].text, "ISO IN Streams/Interface A (Stream 30): PacketTooLong went back to " +
                                           std::to_string(c.after) + " (was " + std::to_string(c.before) + ").");
         }
         EXPECT_EQ(events[0].total, c.after);
@@ -447,5 +450,5 @@ TEST(EventDetector, CountsFromTheDriverBeyondCapacitiesStayWithinItsTables) {
     t.SetChannel(Dir::Out, 127, 15, BundleChannelEntryField::NoBuffer, 1);
     auto events = t.TickAndTake();
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_NE(events[0].text.find("bundle 127"), std::string::npos);
+    EXPECT_NE(events[0].text.find("(Bundle 127)/Channel 15: NoBuffer"), std::string::npos) << events[0].text;
 }

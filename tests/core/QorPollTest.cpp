@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <functional>
+#include <spawn.h>
+#include <vector>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +21,8 @@
 
 #include "sim/DriverSimulator.h"
 #include "sim/SimServer.h"
+
+extern char** environ;
 
 namespace {
 std::string RunCommand(const std::string& command) {
@@ -42,6 +50,41 @@ PollRun RunPoll(const std::string& arguments) {
     run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
+
+// qorpoll started in the background, its standard output and error in one file.
+struct PollProcess {
+    pid_t pid = -1;
+    std::string outPath;
+
+    PollProcess(std::vector<std::string> arguments, std::string out) : outPath(std::move(out)) {
+        arguments.insert(arguments.begin(), QOR_POLL_PATH);
+        std::vector<char*> argv;
+        for (std::string& a : arguments) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (posix_spawn(&pid, QOR_POLL_PATH, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    // The exit code; -1 when it had to be killed after 20 s.
+    int Wait() {
+        for (int i = 0; i < 400; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        return -1;
+    }
+
+    std::string Output() const {
+        std::ifstream in(outPath);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+};
 
 std::string TempSocket(const char* name) {
     return (std::filesystem::temp_directory_path() / (std::string(name) + std::to_string(::getpid()))).string();
@@ -128,6 +171,62 @@ TEST_F(PollDumpTest, WatchListsChangesAndFailsOnlyOnErrors) {
     EXPECT_EQ(errors.exit, 3) << errors.out;
     EXPECT_NE(errors.out.find("\terror\n"), std::string::npos) << errors.out;
     EXPECT_EQ(counted.exit, 0) << counted.out;
+}
+
+// A watch says what ended it: the driver that went away (2), Ctrl+C or SIGTERM (130, 143, after
+// printing what it gathered); a device that left and counters that went back are reported, and
+// with --fail-on-errors they end it with 3.
+TEST_F(PollDumpTest, TheWatchTellsWhatEndedItAndWhatHappenedOnTheWay) {
+    std::atomic<bool> running{true};
+    std::thread clock([&] {
+        while (running) {
+            simulator.Advance(100);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::function<void(pid_t)> act;
+        int exit;
+        std::vector<std::string> says;
+    };
+    const std::vector<std::string> watch{"--socket", path, "--period-ms", "100", "--watch"};
+    auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> all = watch;
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    };
+    const Case cases[] = {
+        {"the driver goes away", with({"30", "--fail-on-errors"}), [&](pid_t) { server.SetLoaded(false); }, 2,
+         {"the driver went away", "TotalPacketsReceived"}},
+        {"a device leaves", with({"2", "--fail-on-errors"}), [&](pid_t) { simulator.SetDeviceCount(1); }, 3,
+         {"event\tDevice removed: Velmoric Studio 4"}},
+        {"a device leaves, no --fail-on-errors", with({"2"}), [&](pid_t) { simulator.SetDeviceCount(1); }, 0,
+         {"event\tDevice removed: Velmoric Studio 4"}},
+        {"counters go back", with({"2", "--fail-on-errors"}),
+         [&](pid_t) { simulator.SetIsoInField(0, IsoInField::MissingPacket, 0); }, 3,
+         {"\tMissingPacket\t9\t0\t-9\t\terror\twent back\n", "event\tISO IN Streams/Velmoric Studio 8: MissingPacket went back"}},
+        {"Ctrl+C", with({"30"}), [](pid_t pid) { ::kill(pid, SIGINT); }, 130, {"TotalPacketsReceived"}},
+        {"SIGTERM", with({"30", "--fail-on-errors"}), [](pid_t pid) { ::kill(pid, SIGTERM); }, 143,
+         {"TotalPacketsReceived"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        server.SetLoaded(true);
+        simulator.SetDeviceCount(2);
+        simulator.SetIsoInField(0, IsoInField::MissingPacket, 9);
+        PollProcess poll(c.arguments, path + ".out");
+        ASSERT_GT(poll.pid, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        c.act(poll.pid);
+        EXPECT_EQ(poll.Wait(), c.exit);
+        const std::string out = poll.Output();
+        for (const std::string& text : c.says) EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
+    }
+    running = false;
+    clock.join();
+    std::filesystem::remove(path + ".out");
 }
 
 // Without a driver a dump or a watch ends with 2 and names the device it tried.

@@ -19,7 +19,9 @@ struct Ticks {
     int64_t now = 0;
     UnansweredCodes codes{Timing, [this] { return now; }};
     std::set<uint32_t> hanging;
+    int answerMs = 0;  // how long the driver takes to answer the others
     std::map<uint32_t, int> sent;
+    std::map<uint32_t, int> answered;
 
     int Tick(const std::vector<uint32_t>& asked) {
         const int64_t start = now;
@@ -28,11 +30,13 @@ struct Ticks {
             const int wait = codes.WaitFor(code);
             if (wait == UnansweredCodes::FailAtOnce) continue;
             ++sent[code];
-            if (hanging.count(code)) {
+            if (hanging.count(code) || wait < answerMs) {
                 now += wait;
                 blocked += wait;
                 codes.Unanswered(code);
             } else {
+                now += answerMs;
+                ++answered[code];
                 codes.Answered(code);
             }
         }
@@ -58,8 +62,8 @@ TEST(UnansweredCodes, AHangingCodeCostsOneFullWaitAndThenAtMostOneProbePerTick) 
         {"one code asked once per tick", {1, 2, 7, 3}, {7}, 1000},
         {"one code asked once per channel", perChannel, {7}, 1000},
         {"two codes with answered ones between", {7, 1, 8, 2}, {7, 8}, 2000},
-        // Once the driver left one unanswered, codes not yet known to hang wait only briefly.
-        {"every code", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 1900},
+        // Each code is waited for in full until it has hung once: a slow driver is no hung one.
+        {"every code", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 10000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -77,6 +81,27 @@ TEST(UnansweredCodes, AHangingCodeCostsOneFullWaitAndThenAtMostOneProbePerTick) 
             if (c.hanging.count(code)) continue;
             EXPECT_EQ(t.sent[code], 41 * std::count(c.asked.begin(), c.asked.end(), code));
         }
+    }
+}
+
+TEST(UnansweredCodes, ASlowDriverIsWaitedForAfterAnotherCodeHung) {
+    struct Case {
+        const char* what;
+        int answerMs;
+    };
+    const Case cases[] = {{"answers at once", 0}, {"answers in 150 ms", 150}, {"answers in 900 ms", 900}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Ticks t;
+        t.hanging = {7};
+        t.answerMs = c.answerMs;
+        const std::vector<uint32_t> asked{7, 1, 2, 3};
+        for (int i = 0; i < 10; ++i) t.Tick(asked);
+        for (uint32_t code : {1u, 2u, 3u}) {
+            EXPECT_EQ(t.answered[code], 10) << "code " << code;
+            EXPECT_FALSE(t.codes.Hangs(code));
+        }
+        EXPECT_TRUE(t.codes.Hangs(7)) << "only the code that hung is cut short";
     }
 }
 

@@ -17,7 +17,10 @@ protected:
         QApplication::processEvents();
     }
 
-    QRect PaneRect(int pane) { return bar.PaneWidget(pane)->geometry(); }
+    QRect PaneRect(int pane) {
+        const QWidget* widget = bar.PaneWidget(pane);
+        return QRect(widget->mapTo(&bar, QPoint(0, 0)), widget->size());
+    }
 
     QColor PixelAt(const QImage& image, QPoint at) { return QColor(image.pixel(at)); }
 
@@ -53,6 +56,30 @@ TEST_F(StatusBarTest, PanesStretchFromTheirMinimumWidthsLeftToRight) {
     const int total = PaneRect(0).width() + PaneRect(1).width() + PaneRect(2).width();
     EXPECT_GT(total, 800);  // the panes take the bar's width, not just their minimum 500
     EXPECT_EQ(bar.PaneWidget(3), nullptr);
+}
+
+TEST_F(StatusBarTest, EachPaneGetsItsOwnWidthPlusAnEqualShareOfTheRest) {
+    struct Case {
+        int barWidth;
+        std::string pane0Text;
+    };
+    const Case cases[] = {{900, ""}, {1400, ""}, {640, ""}, {505, ""}, {1000, std::string(60, 'W')}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.barWidth);
+        bar.SetPane(0, c.pane0Text, Colours::White, Colours::Black);
+        bar.resize(c.barWidth, 30);
+        bar.RepaintNow();
+        QApplication::processEvents();
+        int bases = 0;
+        for (int pane = 0; pane < 3; ++pane) bases += bar.PaneWidget(pane)->minimumWidth();
+        const int row = PaneRect(2).right() - PaneRect(0).left() + 1;
+        EXPECT_GE(row, std::min(c.barWidth - 30, bases + 4)) << "the panes fill the bar";
+        const int share = (row - bases - 4) / 3;
+        for (int pane = 0; pane < 2; ++pane)
+            EXPECT_EQ(PaneRect(pane).width(), bar.PaneWidget(pane)->minimumWidth() + share) << pane;
+        EXPECT_NEAR(PaneRect(2).width(), 100 + share, 2);
+        EXPECT_EQ(PaneRect(0).width() - PaneRect(1).width(), bar.PaneWidget(0)->minimumWidth() - 200);
+    }
 }
 
 TEST_F(StatusBarTest, SetPaneStoresAndTheNextRepaintShowsIt) {

@@ -5,8 +5,11 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -395,6 +398,49 @@ TEST_F(ListTest, KeyReleaseAsksForTheCurrentRowsDescription) {
     // Emptying the list is no row change: the last row stays the current one.
     list.Clear();
     EXPECT_EQ(list.CurrentRow(), 3);
+}
+
+TEST(ListSelection, ShowsOnlyWhileTheListHasTheFocusAndKeepsRedCellsRed) {
+    QWidget window;
+    auto* list = new CListColorCtrlEx(&window);
+    auto* other = new QLineEdit(&window);
+    list->setGeometry(0, 0, 400, 200);
+    other->setGeometry(0, 210, 100, 20);
+    list->InsertColumn(0, 150, "Property", false);
+    list->InsertColumn(1, 150, "Value", true);
+    for (int r = 0; r < 3; ++r) list->InsertRow(r, "Row");
+    list->SetCellNumber(1, 1, 7, nullptr, true);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    list->selectRow(1);
+    const QColor red = ToQColor(Colours::Highlight);
+    const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
+    // Pixels of row 1's cell in `column`: red ones, full highlight, a bluish tint, white.
+    auto count = [&](int column) {
+        QApplication::processEvents();
+        const QImage image = list->viewport()->grab().toImage();
+        const QRect cell = list->visualRect(list->model()->index(1, column)).adjusted(2, 2, -2, -2);
+        std::array<int, 4> n{};
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x) {
+                const QColor c(image.pixel(x, y));
+                n[0] += c == red;
+                n[1] += c == highlight;
+                n[2] += c != QColor(Qt::white) && c != red && c != highlight && c.blue() > c.red();
+                n[3] += c == QColor(Qt::white);
+            }
+        return std::pair(n, cell.width() * 6);
+    };
+    for (const auto& [focus, marked] : {std::pair<QWidget*, bool>(list, true), {other, false}, {list, true}}) {
+        SCOPED_TRACE(marked ? "focused" : "unfocused");
+        focus->setFocus();
+        EXPECT_GT(count(1).first[0], 3) << "the error counter stays red";
+        const auto [pixels, area] = count(0);
+        EXPECT_EQ(pixels[1], 0) << "a tint at most, never the full colour";
+        EXPECT_EQ(pixels[2] > area, marked);
+        EXPECT_EQ(pixels[3] > area, !marked);
+    }
 }
 
 }  // namespace

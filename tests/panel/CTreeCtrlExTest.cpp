@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QTest>
 #include <utility>
 
 #include "controls/CTreeCtrlEx.h"
@@ -75,6 +76,38 @@ TEST_F(TreeTest, LeftPressAsksForTheHintBeforeTheSelectionMoves) {
 
     Press(tree.visualItemRect(general).center(), Qt::RightButton);
     EXPECT_EQ(hints, 2);
+}
+
+TEST_F(TreeTest, OnlyTheLeftButtonAndTheKeyboardSelect) {
+    struct Case {
+        const char* what;
+        Qt::MouseButton button;  // NoButton: the Down key
+        bool twice;
+        bool selects;
+    };
+    const Case cases[] = {
+        {"left click", Qt::LeftButton, false, true},      {"left double click", Qt::LeftButton, true, true},
+        {"right click", Qt::RightButton, false, false},   {"right double click", Qt::RightButton, true, false},
+        {"middle click", Qt::MiddleButton, false, false}, {"middle double click", Qt::MiddleButton, true, false},
+        {"back button", Qt::BackButton, false, false},    {"down key", Qt::NoButton, false, true},
+    };
+    tree.show();
+    QApplication::processEvents();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tree.setCurrentItem(streams);
+        int hints = 0;
+        const auto counting = QObject::connect(&tree, &CTreeCtrlEx::paneHintRequested, [&] { ++hints; });
+        const QPoint at = tree.visualItemRect(streams->child(0)).center();
+        if (c.button == Qt::NoButton) QTest::keyClick(&tree, Qt::Key_Down);
+        if (c.button != Qt::NoButton) QTest::mouseClick(tree.viewport(), c.button, Qt::NoModifier, at);
+        if (c.twice) QTest::mouseDClick(tree.viewport(), c.button, Qt::NoModifier, at);
+        QObject::disconnect(counting);
+        QTreeWidgetItem* expected = c.selects ? streams->child(0) : streams;
+        EXPECT_EQ(tree.currentItem(), expected);
+        EXPECT_EQ(tree.selectedItems().value(0), expected);
+        EXPECT_EQ(hints > 0, c.button == Qt::LeftButton);
+    }
 }
 
 TEST_F(TreeTest, ColumnSizedToItsLabelsFollowsNewLabelsAndFonts) {

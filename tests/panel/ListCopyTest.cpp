@@ -160,3 +160,33 @@ TEST(PageCopy, StreamAndChannelPagesCopyTheirHeadingsAndValues) {
     EXPECT_TRUE(text.startsWith("Device\tChannel\tType\n")) << text.toStdString();
     EXPECT_EQ(text.count('\n'), channels.RowCount() + 1);
 }
+
+// A device that comes or goes lays the page's list out again; the rows the user selected stay
+// selected, and Ctrl+C copies them rather than the heading alone.
+TEST(PageCopy, TheSelectionOutlivesAHotPlug) {
+    PanelFixture panel;
+    panel.Start().show();
+    panel.Tick(3);
+    panel.Select(panel.Root(NodeKind_IsoInStreams));
+    auto& list = panel.Page<CDlgPgListBase>("isoInStreamsPage").List();
+    list.setFocus();
+    list.selectionModel()->select(QItemSelection(list.model()->index(2, 0), list.model()->index(4, 0)),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    struct Case {
+        const char* what;
+        int headingColumns;
+    };
+    // The last device leaves with its stream at the next tick and comes back at the one after.
+    panel.sim.SetHotplugPeriod(500);
+    const Case cases[] = {{"a device leaves", 2}, {"it comes back", 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        panel.Tick();
+        ASSERT_EQ(list.ColumnCount(), c.headingColumns);
+        QApplication::clipboard()->clear();
+        QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+        const QStringList lines = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 4) << QApplication::clipboard()->text().toStdString();
+        for (int r = 2; r <= 4; ++r) EXPECT_TRUE(lines[r - 1].startsWith(list.CellText(r, 0) + "\t"));
+    }
+}

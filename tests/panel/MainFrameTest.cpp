@@ -116,10 +116,10 @@ TEST(MainFrame, ClearStatisticsReachesTheDriverWithOrWithoutIt) {
 TEST(MainFrame, TheSelectionIsTheUsersWhateverTheDriverInserts) {
     PanelFixture p;
     p.Start();
-    p.Select(p.Root(NodeKind_ChannelsOut));  // the restore window is still open: not stored
+    p.Select(p.Root(NodeKind_ChannelsOut));  // while the restore window is still open
+    EXPECT_EQ(p.StoredCode(), NodeKind_ChannelsOut);
     p.Tick(6);
     EXPECT_EQ(p.Selected(), NodeKind_ChannelsOut) << "the nodes the pages inserted took nothing away";
-    EXPECT_EQ(p.StoredCode(), 0u);
     p.Select(p.Root(NodeKind_Asio));
     EXPECT_EQ(p.StoredCode(), NodeKind_Asio);
     p.Select(p.Root(NodeKind_ChannelsOut));
@@ -133,11 +133,8 @@ TEST(MainFrame, TheSelectionIsTheUsersWhateverTheDriverInserts) {
     EXPECT_EQ(p.StoredCode(), NodeKind_ChannelsOut);
     p.Tick(4);  // the restore window the new nodes opened closes
 
-    // The first selection of a code above every earlier one is not stored; the second is.
+    // The first selection of a code above every earlier one is stored like any other.
     constexpr NodeCode Fourth = MakeNodeCode(NodeKind_ChannelIn, 3);
-    p.Select(p.Root(NodeKind_ChannelsIn)->child(3));
-    EXPECT_EQ(p.StoredCode(), NodeKind_ChannelsOut);
-    p.Select(p.Root(NodeKind_Asio));
     p.Select(p.Root(NodeKind_ChannelsIn)->child(3));
     EXPECT_EQ(p.StoredCode(), Fourth);
 
@@ -156,6 +153,42 @@ TEST(MainFrame, TheSelectionIsTheUsersWhateverTheDriverInserts) {
     p.Tick(5);
     EXPECT_EQ(p.Selected(), Fourth);
     EXPECT_EQ(p.StoredCode(), Fourth);
+}
+
+TEST(MainFrame, AUsersChoiceDuringTheRestoreWinsStaysAndIsStored) {
+    struct Case {
+        const char* what;
+        bool maxLoad;
+        uint32_t stored;  // LastSelItem before the start
+        int ticksBefore;  // ticks before the user's key
+    };
+    const Case cases[] = {
+        {"down key right after start-up at maximum load", true, NodeKind_Info, 1},
+        {"down key before the first tick", false, NodeKind_Info, 0},
+        {"a choice while the stored bundle is not yet back", false, MakeNodeCode(NodeKind_ChannelIn, 2), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PanelFixture p(c.maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{});
+        p.settings->CreateKey(SettingsStore::Root::LocalMachine, "Software", "Quandrel\\QOR_Stats");
+        p.settings->WriteDword(SettingsStore::Root::LocalMachine, "Software\\Quandrel\\QOR_Stats", "LastSelItem",
+                               c.stored);
+        p.Start();
+        p.frame->show();
+        p.Tick(c.ticksBefore);
+        p.Tree().setFocus();
+        QTest::keyClick(&p.Tree(), Qt::Key_Down);
+        const NodeCode chosen = p.Selected();
+        ASSERT_NE(chosen, NodeKind_Info);
+        EXPECT_EQ(p.StoredCode(), chosen);
+        // Streams and bundles come, the devices page sees its devices: the choice stays.
+        p.sim.SetStreamCounts(1, 1);
+        p.Tick(3);
+        p.sim.SetStreamCounts(2, 2);
+        p.Tick(6);
+        EXPECT_EQ(p.Selected(), chosen);
+        EXPECT_EQ(p.StoredCode(), chosen);
+    }
 }
 
 TEST(MainFrame, StoredChildNodeComesBackWithinFourTicksAfterARestart) {

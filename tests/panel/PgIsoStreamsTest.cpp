@@ -246,17 +246,18 @@ TEST_F(PgIsoStreams, CountChangesRebuildTheChildNodesAndTheColumns) {
     EXPECT_EQ(Text(InList(), 15, 0), "MissingPacket");
 }
 
-TEST_F(PgIsoStreams, AnUnreadableDeviceNameLeavesItsHeadingEmpty) {
+// Never an empty heading, nor another stream's name: the stream's own page heading.
+TEST_F(PgIsoStreams, AnUnreadableDeviceNameIsHeadedAsTheStreamsOwnPage) {
     AddUnknownDevice(0xDEAD);
     Streams(Dir::Out, {0xA, 0xDEAD, 0xB});
     out.Refresh();
     ASSERT_EQ(out.List().ColumnCount(), 4);
     EXPECT_EQ(Heading(out.List(), 1), "A");
-    EXPECT_EQ(Heading(out.List(), 2), "");
+    EXPECT_EQ(Heading(out.List(), 2), "Stream 0");
     EXPECT_EQ(Heading(out.List(), 3), "B");
     const auto children = tree.ChildrenOf(NodeKind_IsoOutStreams);
     ASSERT_EQ(children.size(), 3u);
-    EXPECT_EQ(children[1].label, "");
+    EXPECT_EQ(children[1].label, "Stream 0");
 }
 
 TEST_F(PgIsoStreams, TheSelectedStreamIsRefilledEveryTickOnTheSingleStreamPage) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDateTime>
+#include <QThread>
 #include <QFile>
 #include <QFileDialog>
 #include <QJsonArray>
@@ -164,4 +166,30 @@ TEST(SnapshotFile, TheMenuSavesWhereTheUserSaysAndTellsAFailure) {
     const QString nowhere = p.dir.path() + "/no/such/dir/snapshot.json";
     EXPECT_FALSE(p.frame->SaveSnapshot(nowhere));
     EXPECT_TRUE(told.contains(nowhere)) << told.toStdString();
+}
+
+// A file saved a while after the last refresh carries the time its values were read, and the
+// time it was saved apart.
+TEST(SnapshotFile, CarriesTheTimeTheValuesWereReadAndTheTimeOfTheSave) {
+    PanelFixture p;
+    p.Start();
+    auto utc = [] { return QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")); };
+    const QString before = utc();
+    p.Tick(2);
+    const QString after = utc();
+    QThread::msleep(1100);
+    const QString saving = utc();
+    ASSERT_TRUE(p.frame->SaveSnapshot(p.dir.path() + "/s.json"));
+    ASSERT_TRUE(p.frame->SaveSnapshot(p.dir.path() + "/s.csv"));
+    const QJsonObject json = QJsonDocument::fromJson(Read(p.dir.path() + "/s.json")).object();
+    const QString csv = QString::fromUtf8(Read(p.dir.path() + "/s.csv"));
+    auto csvValue = [&](const char* row) {
+        return QRegularExpression(QStringLiteral("\r\nSnapshot,%1,Value,([^,]*),").arg(row)).match(csv).captured(1);
+    };
+    for (const auto& [read, saved] : {std::pair(json["time"].toString(), json["saved"].toString()),
+                                      std::pair(csvValue("Time"), csvValue("Saved"))}) {
+        EXPECT_GE(read, before);
+        EXPECT_LE(read, after);
+        EXPECT_GE(saved, saving);
+    }
 }
