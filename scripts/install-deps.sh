@@ -15,7 +15,7 @@
 set -euo pipefail
 
 # Debian 12's qt6-charts-dev lacks its dependency on the OpenGL module it needs to be found.
-build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev qt6-charts-dev libqt6opengl6-dev)
+build=(cmake ninja-build g++ pkg-config zlib1g-dev qt6-base-dev libgl-dev qt6-charts-dev libqt6opengl6-dev)
 tests=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils appstream groff-base)
 
 packages=()
@@ -25,7 +25,7 @@ for set in "$@"; do
     test) packages+=("${build[@]}" "${tests[@]}") ;;
     fuzz) packages+=("${build[@]}" libgtest-dev libgmock-dev clang libclang-rt-14-dev) ;;
     windows)
-      packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+      packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
                  wine64 wine xvfb xauth googletest) ;;
     measure) packages+=("${build[@]}" "${tests[@]}" xvfb xauth) ;;
     icons) packages+=(librsvg2-bin imagemagick) ;;

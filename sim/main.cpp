@@ -37,6 +37,9 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    if (!commandLine.Replay().path.empty())
+        return sim::ReplayPlayer(commandLine.Replay(), commandLine.SocketPath(), program).Run(stopSignals);
+
     auto simulator = std::make_unique<sim::DriverSimulator>(commandLine.Options());
     simulator->SetFaults(commandLine.Faults());
     sim::SimServer server(*simulator, commandLine.SocketPath());

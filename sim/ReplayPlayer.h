@@ -1,0 +1,34 @@
+#pragma once
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+namespace sim {
+
+// qorsimd --replay: serves a recording on the control device socket, tick by tick at the
+// recorded pace times `speed`, or one tick per SIGUSR1 while paused (SIGUSR2 pauses and
+// resumes). At the end the driver goes away and the player returns, unless it loops.
+class ReplayPlayer {
+public:
+    struct Options {
+        std::string path;
+        double speed = 1.0;
+        bool loop = false;
+        bool paused = false;
+    };
+
+    ReplayPlayer(Options options, std::string socketPath, const char* program)
+        : options_(std::move(options)), socketPath_(std::move(socketPath)), program_(program) {}
+
+    // Runs until the recording ends (not when looping) or a signal of `stopSignals` (blocked by
+    // the caller) comes. Returns the exit code: 0, or 1 when the file cannot be served.
+    int Run(const sigset_t& stopSignals);
+
+private:
+    Options options_;
+    std::string socketPath_;
+    const char* program_;
+};
+
+}  // namespace sim

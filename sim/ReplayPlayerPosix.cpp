@@ -1,0 +1,117 @@
+#include "sim/ReplayPlayer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <signal.h>
+
+#include "sim/ReplayDriver.h"
+#include "sim/SimServer.h"
+
+namespace sim {
+namespace {
+using Clock = std::chrono::steady_clock;
+
+std::string StartText(int64_t ms) {
+    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+    std::tm utc{};
+    char text[32] = "?";
+    if (gmtime_r(&seconds, &utc)) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    return text;
+}
+}  // namespace
+
+int ReplayPlayer::Run(const sigset_t& stopSignals) {
+    ReplayDriver driver(options_.path);
+    auto fail = [&] {
+        std::fprintf(stderr, "%s: %s: %s\n", program_, options_.path.c_str(), driver.Message().c_str());
+        return 1;
+    };
+    if (!driver.Open()) return fail();
+    const RecordHeader& h = driver.Reader().Header();
+
+    // The step and pause signals are waited for as the stop signals are, before the server thread starts.
+    sigset_t signals = stopSignals;
+    sigaddset(&signals, SIGUSR1);
+    sigaddset(&signals, SIGUSR2);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    driver.SetLoaded(driver.DriverPresent());
+    SimServer server(driver, socketPath_);
+    if (!server.Start()) {
+        std::fprintf(stderr, "%s: %s\n", program_, server.Error().c_str());
+        return 1;
+    }
+    std::printf("%s: replaying %s (recorded %s on %s by panel %u.%u.%u, every %u ms) on %s\n", program_,
+                options_.path.c_str(), StartText(h.startMs).c_str(), h.platform.c_str(), h.panel[0], h.panel[1],
+                h.panel[2], h.periodMs, server.Path().c_str());
+    std::fflush(stdout);
+
+    bool paused = options_.paused;
+    // The recording's time that the wall clock's `base` stands for.
+    Clock::time_point base = Clock::now();
+    int64_t baseMs = driver.CurrentMs();
+    auto step = [&] {
+        if (!driver.Step()) return false;
+        server.SetLoaded(driver.DriverPresent());
+        if (paused) {
+            std::printf("%s: tick %llu at %.1f s\n", program_, static_cast<unsigned long long>(driver.Tick()),
+                        double(driver.CurrentMs()) / 1000.0);
+            std::fflush(stdout);
+        }
+        return true;
+    };
+    int code = 0;
+    for (;;) {
+        const std::optional<int64_t> next = driver.NextMs();
+        if (!next) {
+            const std::string message = driver.Message();
+            const bool fault = driver.Reader().Ended() == RecordReader::End::Fault;
+            if (!message.empty())
+                std::fprintf(fault ? stderr : stdout, "%s: %s: %s\n", program_, options_.path.c_str(), message.c_str());
+            if (options_.loop && !fault) {
+                server.SetLoaded(false);
+                if (!driver.Rewind()) {
+                    code = fail();
+                    break;
+                }
+                server.SetLoaded(driver.DriverPresent());
+                base = Clock::now();
+                baseMs = driver.CurrentMs();
+                continue;
+            }
+            std::printf("%s: the recording ended after %llu ticks; the driver goes away\n", program_,
+                        static_cast<unsigned long long>(driver.Tick()));
+            std::fflush(stdout);
+            code = fault ? 1 : 0;
+            break;
+        }
+        long waitMs = 1000;
+        if (!paused) {
+            const double due = double(*next - baseMs) / options_.speed;
+            const double now = std::chrono::duration<double, std::milli>(Clock::now() - base).count();
+            if (due <= now) {
+                step();
+                continue;
+            }
+            waitMs = static_cast<long>(std::min(1000.0, due - now)) + 1;
+        }
+        const timespec wait{waitMs / 1000, (waitMs % 1000) * 1000 * 1000};
+        const int signal = sigtimedwait(&signals, nullptr, &wait);
+        if (signal == SIGINT || signal == SIGTERM) break;
+        if (signal == SIGUSR1 && paused) step();
+        if (signal == SIGUSR2) {
+            paused = !paused;
+            base = Clock::now();
+            baseMs = driver.CurrentMs();
+            std::printf("%s: %s at tick %llu\n", program_, paused ? "paused" : "playing",
+                        static_cast<unsigned long long>(driver.Tick()));
+            std::fflush(stdout);
+        }
+    }
+    server.SetLoaded(false);
+    server.Stop();
+    return code;
+}
+
+}  // namespace sim
