@@ -28,7 +28,7 @@ int ReplayPlayer::Run(const sigset_t& stopSignals) {
         return 1;
     };
     if (!driver.Open()) return fail();
-    const RecordHeader& h = driver.Reader().Header();
+    const RecordHeader h = driver.Reader().Header();  // a copy: a loop reads the file anew
 
     // The step and pause signals are waited for as the stop signals are, before the server thread starts.
     sigset_t signals = stopSignals;
@@ -51,8 +51,33 @@ int ReplayPlayer::Run(const sigset_t& stopSignals) {
     // The recording's time that the wall clock's `base` stands for.
     Clock::time_point base = Clock::now();
     int64_t baseMs = driver.CurrentMs();
+    int code = 0;
+    // At the end: true to go on from the start again, false to stop with `code`.
+    auto ended = [&] {
+        const std::string message = driver.Message();
+        const bool fault = driver.Reader().Ended() == RecordReader::End::Fault;
+        if (!message.empty())
+            std::fprintf(fault ? stderr : stdout, "%s: %s: %s\n", program_, options_.path.c_str(), message.c_str());
+        if (options_.loop && !fault) {
+            server.SetLoaded(false);
+            if (!driver.Rewind()) {
+                code = fail();
+                return false;
+            }
+            server.SetLoaded(driver.DriverPresent());
+            base = Clock::now();
+            baseMs = driver.CurrentMs();
+            return true;
+        }
+        std::printf("%s: the recording ended after %llu ticks; the driver goes away\n", program_,
+                    static_cast<unsigned long long>(driver.Tick()));
+        std::fflush(stdout);
+        code = fault ? 1 : 0;
+        return false;
+    };
+    // The next tick; at a fault in it, as at the end.
     auto step = [&] {
-        if (!driver.Step()) return false;
+        if (!driver.Step()) return ended();
         server.SetLoaded(driver.DriverPresent());
         if (paused) {
             std::printf("%s: tick %llu at %.1f s\n", program_, static_cast<unsigned long long>(driver.Tick()),
@@ -61,45 +86,24 @@ int ReplayPlayer::Run(const sigset_t& stopSignals) {
         }
         return true;
     };
-    int code = 0;
     for (;;) {
         const std::optional<int64_t> next = driver.NextMs();
-        if (!next) {
-            const std::string message = driver.Message();
-            const bool fault = driver.Reader().Ended() == RecordReader::End::Fault;
-            if (!message.empty())
-                std::fprintf(fault ? stderr : stdout, "%s: %s: %s\n", program_, options_.path.c_str(), message.c_str());
-            if (options_.loop && !fault) {
-                server.SetLoaded(false);
-                if (!driver.Rewind()) {
-                    code = fail();
-                    break;
-                }
-                server.SetLoaded(driver.DriverPresent());
-                base = Clock::now();
-                baseMs = driver.CurrentMs();
-                continue;
-            }
-            std::printf("%s: the recording ended after %llu ticks; the driver goes away\n", program_,
-                        static_cast<unsigned long long>(driver.Tick()));
-            std::fflush(stdout);
-            code = fault ? 1 : 0;
-            break;
-        }
+        // The last tick is served for a poll period, as the driver served it then.
+        const int64_t dueMs = next ? *next : driver.CurrentMs() + h.periodMs;
         long waitMs = 1000;
         if (!paused) {
-            const double due = double(*next - baseMs) / options_.speed;
+            const double due = double(dueMs - baseMs) / options_.speed;
             const double now = std::chrono::duration<double, std::milli>(Clock::now() - base).count();
             if (due <= now) {
-                step();
-                continue;
+                if (next ? step() : ended()) continue;
+                break;
             }
             waitMs = static_cast<long>(std::min(1000.0, due - now)) + 1;
         }
         const timespec wait{waitMs / 1000, (waitMs % 1000) * 1000 * 1000};
         const int signal = sigtimedwait(&signals, nullptr, &wait);
         if (signal == SIGINT || signal == SIGTERM) break;
-        if (signal == SIGUSR1 && paused) step();
+        if (signal == SIGUSR1 && paused && !(next ? step() : ended())) break;
         if (signal == SIGUSR2) {
             paused = !paused;
             base = Clock::now();

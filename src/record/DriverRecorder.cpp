@@ -24,6 +24,8 @@ bool DriverRecorder::Start(const std::filesystem::path& path, uint32_t periodMs,
         const int64_t start = clock_();
         clock = [this, start] { return clock_() - start; };
     }
+    // A device opened before (by a click between ticks) is the first session's, as if opened now.
+    if (dev_.Device().IsOpen()) writer_.BeginSession(clock(), 0);
     device_ = std::make_unique<RecordingControlDevice>(dev_.Device(), writer_, std::move(clock));
     dev_.RouteThrough(device_.get());
     path_ = path;

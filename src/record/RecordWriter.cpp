@@ -12,7 +12,9 @@ constexpr uint64_t DiskCheckEvery = 120;  // sessions: a minute of the panel's t
 // Runs of changed bytes closer than this are sent as one: a gap costs a byte or two.
 constexpr uint32_t RunJoin = 4;
 
-std::string Megabytes(uint64_t bytes) { return std::to_string(bytes / 1000000) + " MB"; }
+std::string SizeText(uint64_t bytes) {
+    return bytes >= 1000000 ? std::to_string(bytes / 1000000) + " MB" : std::to_string(bytes) + " bytes";
+}
 }  // namespace
 
 void RecordWriter::ZDeleter::operator()(z_stream_s* z) const {
@@ -84,16 +86,21 @@ bool RecordWriter::DiskShort() {
     const std::filesystem::path dir = path_.has_parent_path() ? path_.parent_path() : std::filesystem::path(".");
     const std::filesystem::space_info space = std::filesystem::space(dir, ec);
     if (ec || space.available >= limits_.minFreeDiskBytes) return false;
-    Stop("the disk has less than " + Megabytes(limits_.minFreeDiskBytes) + " free");
+    Stop("the disk has less than " + SizeText(limits_.minFreeDiskBytes) + " free");
     return true;
 }
 
 bool RecordWriter::Deflate(const uint8_t* data, size_t size, int flush) {
     z_stream_s& z = *z_;
-    // Checked before anything is packed, so the file stays whole and within its limit.
-    const uint64_t bound = deflateBound(&z, static_cast<uLong>(size)) + 16;
-    if (fileBytes_ + bound > limits_.maxFileBytes) {
-        Stop("the file reached its size limit of " + Megabytes(limits_.maxFileBytes));
+    // Checked before anything is packed, so the file stays whole and within its limit: a session
+    // leaves room for the end mark (an empty last block and the checksum) after it.
+    constexpr uint64_t EndRoom = 16;
+    const uint64_t bound = deflateBound(&z, static_cast<uLong>(size)) + 2 * EndRoom;
+    const uint64_t need = flush == Z_FINISH ? EndRoom : bound;
+    if (fileBytes_ + need > limits_.maxFileBytes) {
+        // What was written stays a whole recording: the end mark fits in the room always kept.
+        if (flush != Z_FINISH) Deflate(nullptr, 0, Z_FINISH);
+        Stop("the file reached its size limit of " + SizeText(limits_.maxFileBytes));
         return false;
     }
     packed_.resize(bound);
@@ -102,7 +109,7 @@ bool RecordWriter::Deflate(const uint8_t* data, size_t size, int flush) {
     z.next_out = packed_.data();
     z.avail_out = static_cast<uInt>(packed_.size());
     const int result = deflate(&z, flush);
-    if (result == Z_STREAM_ERROR || z.avail_in != 0) {
+    if (result == Z_STREAM_ERROR || z.avail_in != 0 || z.avail_out == 0) {
         Stop("the compressor failed");
         return false;
     }
