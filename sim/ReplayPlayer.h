@@ -1,8 +1,10 @@
 #pragma once
 
 #include <csignal>
-#include <cstdio>
 #include <string>
+#include <utility>
+
+#include "sim/ReplayOptions.h"
 
 namespace sim {
 
@@ -11,14 +13,7 @@ namespace sim {
 // resumes). At the end the driver goes away and the player returns, unless it loops.
 class ReplayPlayer {
 public:
-    struct Options {
-        std::string path;
-        double speed = 1.0;
-        bool loop = false;
-        bool paused = false;
-    };
-
-    ReplayPlayer(Options options, std::string socketPath, const char* program)
+    ReplayPlayer(ReplayOptions options, std::string socketPath, const char* program)
         : options_(std::move(options)), socketPath_(std::move(socketPath)), program_(program) {}
 
     // Runs until the recording ends (not when looping) or a signal of `stopSignals` (blocked by
@@ -26,7 +21,7 @@ public:
     int Run(const sigset_t& stopSignals);
 
 private:
-    Options options_;
+    ReplayOptions options_;
     std::string socketPath_;
     const char* program_;
 };

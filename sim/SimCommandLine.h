@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "sim/FaultPlan.h"
-#include "sim/ReplayPlayer.h"
+#include "sim/ReplayOptions.h"
 #include "sim/SimOptions.h"
 
 namespace sim {
@@ -28,7 +28,7 @@ public:
     const std::string& SocketPath() const { return socketPath_; }  // empty: the system's path
     const std::vector<RateChange>& RateSchedule() const { return rateSchedule_; }
     // Set with --replay: serve that recording instead of the simulator.
-    const ReplayPlayer::Options& Replay() const { return replay_; }
+    const ReplayOptions& Replay() const { return replay_; }
     bool HelpRequested() const { return help_; }
     bool VersionRequested() const { return version_; }
     const std::string& Error() const { return error_; }
@@ -44,7 +44,7 @@ private:
     FaultPlan faults_;
     std::string socketPath_;
     std::vector<RateChange> rateSchedule_;
-    ReplayPlayer::Options replay_;
+    ReplayOptions replay_;
     bool help_ = false;
     bool version_ = false;
     std::string error_;

@@ -10,6 +10,7 @@
 
 #include "res/StringTable.h"
 #include "sim/DriverSimulator.h"
+#include "sim/ReplayPlayer.h"
 #include "sim/SimCommandLine.h"
 #include "sim/SimServer.h"
 

@@ -13,18 +13,13 @@
 #include "record/ReplayControlDevice.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
+#include "support/ReadEverything.h"
 
 namespace {
 // One refresh as the panel reads it, as the snapshot file writes it.
 std::string Refresh(CDev& dev) {
     if (const uint32_t open = dev.Open(); open != 0) return "open failed " + std::to_string(open);
-    dev.ReadDriverVersion();
-    dev.ReadAsioStatistics();
-    dev.ReadAsioInfo();
-    dev.ReadDevices();
-    dev.ReadIsoStreamStatistics();
-    dev.ReadChannelBundles();
-    dev.ReadGlobalInfo();
+    ReadEverything(dev);
     for (uint32_t i = 0; i < dev.DeviceCount(); ++i) dev.GetDeviceName(dev.Snapshot().deviceList.Id(i));
     const std::string document = SnapshotDocument::Json(
         PageTextSources{PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0},
