@@ -67,6 +67,8 @@ private:
     std::vector<uint8_t> frame_;
     std::vector<uint8_t> packed_;
     std::vector<uint8_t> patch_;
+    std::vector<uint32_t> order_;          // the keys of this session's requests, in order
+    std::vector<uint32_t> previousOrder_;  // those of the last session that asked anything
     std::string error_;
     int64_t lastMs_ = 0;
     uint64_t fileBytes_ = 0;
