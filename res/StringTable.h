@@ -180,6 +180,17 @@ constexpr const char* CsvFilter = "CSV files (*.csv)";
 constexpr const char* SaveFailedCaption = "Snapshot not saved";
 constexpr const char* SaveFailedText = "The snapshot could not be saved to %1: %2";
 
+// Recordings of the driver's answers.
+constexpr const char* MenuRecord = "&Record to File...";
+constexpr const char* MenuStopRecording = "Stop &Recording";
+constexpr const char* RecordCaption = "Record to File";
+constexpr const char* RecordFilter = "Recordings (*.qorrec)";
+constexpr const char* RecordingPaneFormat = "Recording to %1: %2 KB";
+constexpr const char* RecordFailedCaption = "Recording";
+constexpr const char* RecordNotStartedText = "The recording to %1 could not start: %2";
+constexpr const char* RecordStoppedText = "The recording to %1 stopped: %2";
+constexpr int RecordKilobyte = 1000;
+
 // The lists' context menu and what the copy puts above the units.
 constexpr const char* MenuCopy = "Copy";
 constexpr const char* MenuCopyAll = "Copy All";

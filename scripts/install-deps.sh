@@ -15,7 +15,7 @@
 # missing, and does nothing when everything is there.
 set -euo pipefail
 
-build=(cmake ninja-build g++ pkg-config qt6-base-dev)
+build=(cmake ninja-build g++ pkg-config zlib1g-dev qt6-base-dev)
 tests=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils appstream groff-base)
 
 packages=()
@@ -25,7 +25,7 @@ for set in "$@"; do
     test) packages+=("${build[@]}" "${tests[@]}") ;;
     fuzz) packages+=("${build[@]}" libgtest-dev libgmock-dev clang libclang-rt-14-dev) ;;
     windows)
-      packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+      packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
                  wine64 wine xvfb xauth googletest nsis zip unzip xdotool imagemagick libcpp-httplib-dev) ;;
     windows-qt)
       packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64

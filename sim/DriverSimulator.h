@@ -9,6 +9,7 @@
 #include "driver/DriverRecords.h"
 #include "driver/IoctlCodes.h"
 #include "sim/FaultPlan.h"
+#include "sim/ServedDriver.h"
 #include "sim/SimOptions.h"
 
 namespace sim {
@@ -20,7 +21,7 @@ namespace sim {
 //
 // Values poked with the Set...Field members are stored state: counters move on from a poked
 // value when time advances, other fields keep it until a configuration change rebuilds them.
-class DriverSimulator {
+class DriverSimulator : public ServedDriver {
 public:
     static constexpr uint32_t InitialTraceMask = 0x00000003;  // fatal errors and warnings
     static constexpr uint32_t MaxDevices = SimOptions::MaxDevices;
@@ -38,7 +39,7 @@ public:
     uint32_t Handle(uint32_t code, const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize,
                     uint32_t& bytesReturned);
     uint32_t Handle(uint32_t code, const uint8_t* in, uint32_t inSize, uint8_t* out, uint32_t outSize,
-                    uint32_t& bytesReturned, bool& answered);
+                    uint32_t& bytesReturned, bool& answered) override;
 
     void Advance(uint32_t milliseconds);
     uint64_t ElapsedMs() const;
@@ -61,11 +62,9 @@ public:
     void SetFaults(const FaultPlan& plan);
     FaultPlan Faults() const;
 
-    // Unloading makes the control device disappear; every unload starts a new generation, so
-    // that connections opened before it can tell.
-    void SetLoaded(bool loaded);
-    bool Loaded() const;
-    uint32_t LoadGeneration() const;
+    void SetLoaded(bool loaded) override;
+    bool Loaded() const override;
+    uint32_t LoadGeneration() const override;
 
     // Pokes. They return false for positions outside the records.
     bool SetIsoInField(uint32_t stream, size_t offset, uint32_t value, size_t width = 4);

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "platform/WireProtocol.h"
-#include "sim/DriverSimulator.h"
+#include "sim/ServedDriver.h"
 
 namespace sim {
 
@@ -24,7 +24,7 @@ public:
     static constexpr size_t MaxConnections = 32;
 
     // An empty path serves the simulator's default pipe (DevicePath::SimulatorPipe).
-    explicit PipeServer(DriverSimulator& simulator, std::string path = {});
+    explicit PipeServer(ServedDriver& simulator, std::string path = {});
     ~PipeServer();
     PipeServer(const PipeServer&) = delete;
     PipeServer& operator=(const PipeServer&) = delete;
@@ -54,7 +54,7 @@ private:
     void StartRead(size_t i);
     void Serve(size_t i);
 
-    DriverSimulator& sim_;
+    ServedDriver& sim_;
     std::mutex lifeMutex_;
     std::string path_;
     std::string error_;

@@ -60,7 +60,7 @@ struct PipeServer::Instance {
     }
 };
 
-PipeServer::PipeServer(DriverSimulator& simulator, std::string path) : sim_(simulator), path_(std::move(path)) {}
+PipeServer::PipeServer(ServedDriver& simulator, std::string path) : sim_(simulator), path_(std::move(path)) {}
 
 PipeServer::~PipeServer() { Stop(); }
 

@@ -66,6 +66,7 @@ bool SimCommandLine::Parse(int argc, const char* const* argv) {
 
 bool SimCommandLine::Parse(const std::vector<std::string>& args) {
     *this = SimCommandLine{};
+    bool replaySet = false;  // an option that only a replay takes
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& flag = args[i];
         auto value = [&](std::string& out) {
@@ -154,6 +155,22 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args) {
                 (parts.size() > 2 && (!ParseU32(parts[2], 0xFFFFFFFFu, f.failError) || f.failError == 0)))
                 return Fail("--fail wants CODE[:N[:ERR]] with a known code and a nonzero error, not '" + text + "'");
             faults_ = f;
+        } else if (flag == "--replay") {
+            if (!value(replay_.path)) return false;
+            if (replay_.path.empty()) return Fail("--replay needs a file");
+        } else if (flag == "--speed") {
+            if (!value(text)) return false;
+            char* end = nullptr;
+            errno = 0;
+            const double speed = std::strtod(text.c_str(), &end);
+            if (text.empty() || errno != 0 || *end != '\0' || !(speed >= 0.01 && speed <= 1000.0))
+                return Fail("--speed wants a number from 0.01 to 1000, not '" + text + "'");
+            replay_.speed = speed;
+            replaySet = true;
+        } else if (flag == "--loop") {
+            replay_.loop = replaySet = true;
+        } else if (flag == "--paused") {
+            replay_.paused = replaySet = true;
         } else if (flag == "--overcount") {
             faults_.overcount = true;
         } else if (flag == "--no-nul") {
@@ -167,6 +184,7 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args) {
             return Fail("unknown option '" + flag + "'");
         }
     }
+    if (replaySet && replay_.path.empty()) return Fail("--speed, --loop and --paused go with --replay");
     return true;
 }
 
@@ -202,6 +220,11 @@ std::string SimCommandLine::Usage(const std::string& program) {
            "  --no-nul               names fill their fields without a terminating NUL\n"
            "  --short                answer with half of each record\n"
            "  --no-answer CODE       never answer requests of CODE\n"
+           "  --replay FILE          serve a recording (qorpoll --record, File > Record to File...)\n"
+           "                         instead of the simulator; the driver goes away at its end\n"
+           "  --speed X              replay X times as fast as recorded (default 1)\n"
+           "  --loop                 replay from the start again at the end\n"
+           "  --paused               start paused: SIGUSR1 serves the next tick, SIGUSR2 plays on\n"
            "  -h, --help             show this text and exit\n"
            "  -v, --version          show the version and exit\n"
            "\n"

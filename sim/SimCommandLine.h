@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/FaultPlan.h"
+#include "sim/ReplayOptions.h"
 #include "sim/SimOptions.h"
 
 namespace sim {
@@ -26,6 +27,8 @@ public:
     const FaultPlan& Faults() const { return faults_; }
     const std::string& DevicePath() const { return devicePath_; }  // empty: the system's path
     const std::vector<RateChange>& RateSchedule() const { return rateSchedule_; }
+    // Set with --replay: serve that recording instead of the simulator.
+    const ReplayOptions& Replay() const { return replay_; }
     bool HelpRequested() const { return help_; }
     bool VersionRequested() const { return version_; }
     const std::string& Error() const { return error_; }
@@ -41,6 +44,7 @@ private:
     FaultPlan faults_;
     std::string devicePath_;
     std::vector<RateChange> rateSchedule_;
+    ReplayOptions replay_;
     bool help_ = false;
     bool version_ = false;
     std::string error_;

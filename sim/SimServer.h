@@ -10,19 +10,20 @@
 #include <thread>
 
 #include "platform/WireProtocol.h"
-#include "sim/DriverSimulator.h"
+#include "sim/ServedDriver.h"
 
 namespace sim {
 
-// Serves the control device socket for a simulator: one thread polls the listening socket and
-// every connection, checks each request message and answers it from the simulator. While the
-// simulator is unloaded there is no socket at all, as there is no device without the driver.
+// Serves the control device socket for a driver stand-in (the simulator or a replay): one thread
+// polls the listening socket and every connection, checks each request message and answers it
+// from the stand-in. While it is unloaded there is no socket at all, as there is no device
+// without the driver.
 class SimServer {
 public:
     static constexpr size_t MaxConnections = 32;
 
     // An empty path serves the system's control device path, in a directory private to the user.
-    explicit SimServer(DriverSimulator& simulator, std::string path = {});
+    explicit SimServer(ServedDriver& driver, std::string path = {});
     ~SimServer();
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
@@ -52,7 +53,7 @@ private:
     void Serve(size_t i);
     void Wake();
 
-    DriverSimulator& sim_;
+    ServedDriver& sim_;
     std::mutex lifeMutex_;  // Start and Stop
     std::string path_;
     std::string error_;

@@ -39,7 +39,7 @@ bool SomeoneListens(const sockaddr_un& addr) {
 
 }  // namespace
 
-SimServer::SimServer(DriverSimulator& simulator, std::string path) : sim_(simulator), path_(std::move(path)) {
+SimServer::SimServer(ServedDriver& driver, std::string path) : sim_(driver), path_(std::move(path)) {
     connections_.fill(-1);
 }
 

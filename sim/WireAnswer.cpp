@@ -4,7 +4,7 @@
 
 namespace sim {
 
-bool AnswerWireRequest(DriverSimulator& simulator, const Wire::Request& request, uint8_t* answer, size_t& length) {
+bool AnswerWireRequest(ServedDriver& simulator, const Wire::Request& request, uint8_t* answer, size_t& length) {
     if (request.shape != Wire::Request::Shape::Valid) {
         length = Wire::PutAnswerHeader(answer, WinError::InvalidParameter, 0);
         return true;

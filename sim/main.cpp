@@ -9,6 +9,7 @@
 #include "res/StringTable.h"
 #include "sim/DeviceServer.h"
 #include "sim/DriverSimulator.h"
+#include "sim/ReplayPlayer.h"
 #include "sim/SimCommandLine.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,15 @@ int main(int argc, char** argv) {
     if (commandLine.VersionRequested()) {
         std::printf(Str::VersionLineFormat, program, Str::PanelVersion[0], Str::PanelVersion[1], Str::PanelVersion[2]);
         return 0;
+    }
+
+    if (!commandLine.Replay().path.empty()) {
+        if (commandLine.Replay().paused && !sim::ReplayInput::CanStep()) {
+            std::fprintf(stderr, "%s: --paused needs a way to step, which this system has not\n", program);
+            return 2;
+        }
+        sim::ReplayInput input;
+        return sim::ReplayPlayer(commandLine.Replay(), commandLine.DevicePath(), program).Run(input);
     }
 
     StopRequest stop;

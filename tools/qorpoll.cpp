@@ -17,6 +17,7 @@
 #include "export/SnapshotDocument.h"
 #include "platform/ReportingControlDevice.h"
 #include "platform/StopRequest.h"
+#include "record/DriverRecorder.h"
 #include "res/StringTable.h"
 #include "PollWatch.h"
 
@@ -96,6 +97,8 @@ void Usage() {
         "                    --socket PATH says the same\n"
 #endif
         "  --ticks N         stop after N ticks (default: run until interrupted)\n"
+        "  --record FILE     also write every request to the driver and its answer to FILE, for\n"
+        "                    qorsimd --replay FILE or a support desk (stops at 200 MB)\n"
         "  --period-ms N     milliseconds between ticks (default 500)\n"
         "  -h, --help        show this text and exit\n"
         "  -v, --version     show the version and exit\n"
@@ -126,6 +129,7 @@ struct Options {
     Mode mode = Mode::Status;
     long watchSeconds = 0;
     bool failOnErrors = false;
+    std::string record;
 };
 
 // 0 to go on, otherwise the exit code: -1 for --help and --version (exit 0), 2 for a mistake.
@@ -166,6 +170,8 @@ int ParseArguments(int argc, char** argv, Options& options) {
             return -1;
         } else if (arg == "--device" || arg == "--socket") {
             if (!value(options.path) || options.path.empty()) return fail(arg + " needs a path");
+        } else if (arg == "--record") {
+            if (!value(options.record) || options.record.empty()) return fail("--record needs a file");
         } else if (arg == "--ticks") {
             if (!value(text)) return fail("--ticks needs a number");
             if (!ParseNumber(text, 1, 1L << 30, options.ticks))
@@ -200,21 +206,39 @@ int main(int argc, char** argv) {
     ReportingControlDevice device(*system, Program, options.path, stderr);
     CDev dev(device);
     RestoreWindow restore;
-    ConsoleWindow window(dev, restore, options.mode != Mode::Status);
+    // A recording holds what the panel reads too, so that it replays into every page.
+    ConsoleWindow window(dev, restore, options.mode != Mode::Status || !options.record.empty());
     PollingCycle cycle(dev, restore, window, window, window);
     cycle.ResetView();
+    DriverRecorder recorder(dev);
+    if (!options.record.empty() && !recorder.Start(options.record, static_cast<uint32_t>(options.periodMs))) {
+        std::fprintf(stderr, "%s: cannot record: %s\n", Program, recorder.Error().c_str());
+        return ExitUsage;
+    }
+    auto recordingStopped = [&] {
+        if (recorder.Started() && !recorder.Recording()) {
+            std::fprintf(stderr, "%s: the recording stopped: %s\n", Program, recorder.Error().c_str());
+            recorder.Stop();
+        }
+    };
+    auto refresh = [&] {
+        cycle.OnRefreshTimer();
+        recordingStopped();
+    };
 
     if (options.mode == Mode::Watch) {
         PollWatch watch(dev, cycle, device);
         StopRequest stop;
         // The device reports a failed open on stderr, with the path it tried.
-        cycle.OnRefreshTimer();
+        refresh();
         if (device.LastOpenResult() != 0) return ExitUsage;
         const long ticks = std::max(1L, options.watchSeconds * 1000 / options.periodMs);
-        return watch.Run(ticks, options.periodMs, options.failOnErrors, stop, stdout, stderr);
+        const int code = watch.Run(ticks, options.periodMs, options.failOnErrors, stop, stdout, stderr);
+        recordingStopped();
+        return code;
     }
     if (options.mode != Mode::Status) {
-        cycle.OnRefreshTimer();
+        refresh();
         if (device.LastOpenResult() != 0) return ExitUsage;
         const std::string read = cycle.LastReadTime() ? SnapshotDocument::UtcTime(*cycle.LastReadTime()) : "";
         const std::string saved = SnapshotDocument::UtcTime(std::chrono::system_clock::now());
@@ -231,7 +255,7 @@ int main(int argc, char** argv) {
     for (long tick = 1; options.ticks < 0 || tick <= options.ticks; ++tick) {
         std::this_thread::sleep_for(std::chrono::milliseconds(options.periodMs));
         if (tick % ticksPerSecond == 0) cycle.OnElapsedTimer();
-        cycle.OnRefreshTimer();
+        refresh();
         window.Print(static_cast<int>(tick));
     }
     return device.LastOpenResult() == 0 ? ExitOk : ExitNoDriverStatus;

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QSaveFile>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -24,6 +26,7 @@
 #include "history/EventMarks.h"
 #include "history/HistorySampler.h"
 #include "plots/CHistoryPlots.h"
+#include "record/DriverRecorder.h"
 #include "export/SnapshotDocument.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
@@ -74,6 +77,7 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     cycle_->AddObserver(*detector_);
     cycle_->AddObserver(*view_);
     view_->SetCounterRecency(detector_.get());
+    recorder_ = std::make_unique<DriverRecorder>(dev_);
     sampler_ = std::make_unique<HistorySampler>(dev_.Published());
     cycle_->AddObserver(*sampler_);
     plots_ = std::make_unique<CHistoryPlots>(*sampler_, *marks_, this);
@@ -94,6 +98,7 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
 }
 
 CMainFrame::~CMainFrame() {
+    recorder_.reset();
     sampler_->SetListener(nullptr);
     plots_.reset();
     cycle_->RemoveObserver(*sampler_);
@@ -107,6 +112,8 @@ void CMainFrame::CreateMenu() {
     QAction* save = file->addAction(QString::fromLatin1(Str::MenuSaveSnapshot), this, &CMainFrame::OnSaveSnapshot);
     save->setObjectName("menuSaveSnapshot");
     save->setShortcut(QKeySequence::Save);
+    record_ = file->addAction(QString::fromLatin1(Str::MenuRecord), this, &CMainFrame::OnRecord);
+    record_->setObjectName("menuRecord");
     file->addSeparator();
     QAction* close = file->addAction(QString::fromLatin1(Str::MenuClose), this, &QWidget::close);
     close->setObjectName("closeApplication");
@@ -180,6 +187,10 @@ void CMainFrame::CreateStatusBar() {
     statusBar_->setObjectName("statusBar");
     statusBar_->setSizeGripEnabled(false);  // the frame has a fixed size
     setStatusBar(statusBar_);
+    recordingPane_ = new QLabel(statusBar_);
+    recordingPane_->setObjectName("recordingPane");
+    statusBar_->addPermanentWidget(recordingPane_);
+    recordingPane_->hide();
 }
 
 void CMainFrame::StartTimers() {
@@ -329,4 +340,58 @@ bool CMainFrame::SaveSnapshot(const QString& path) {
     QMessageBox::warning(this, QString::fromLatin1(Str::SaveFailedCaption),
                          QString::fromLatin1(Str::SaveFailedText).arg(path, file.errorString()));
     return false;
+}
+
+void CMainFrame::OnRefreshTimer() {
+    cycle_->OnRefreshTimer();
+    if (recorder_->Started()) ShowRecordingState();
+}
+
+bool CMainFrame::Recording() const { return recorder_->Recording(); }
+
+void CMainFrame::OnRecord() {
+    if (recorder_->Started()) return StopRecording();
+    QFileDialog dialog(this, QString::fromLatin1(Str::RecordCaption));
+    dialog.setObjectName("recordDialog");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QString::fromLatin1(Str::RecordFilter));
+    dialog.setDefaultSuffix(QStringLiteral("qorrec"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    StartRecording(dialog.selectedFiles().constFirst());
+}
+
+bool CMainFrame::StartRecording(const QString& path) {
+    const bool started = recorder_->Start(std::filesystem::path(path.toStdWString()), Res::RefreshPeriodMs);
+    ShowRecordingState();
+    if (!started)
+        QMessageBox::warning(this, QString::fromLatin1(Str::RecordFailedCaption),
+                             QString::fromLatin1(Str::RecordNotStartedText)
+                                 .arg(path, QString::fromStdString(recorder_->Error())));
+    return started;
+}
+
+void CMainFrame::StopRecording() {
+    recorder_->Stop();
+    ShowRecordingState();
+}
+
+// The menu names what its command does now, and the status bar tells while a recording runs.
+// A recording that stopped by itself is told once.
+void CMainFrame::ShowRecordingState() {
+    const QString path = QString::fromStdWString(recorder_->Path().wstring());
+    if (recorder_->Started() && !recorder_->Recording()) {
+        const QString reason = QString::fromStdString(recorder_->Error());
+        recorder_->Stop();
+        ShowRecordingState();
+        QMessageBox::warning(this, QString::fromLatin1(Str::RecordFailedCaption),
+                             QString::fromLatin1(Str::RecordStoppedText).arg(path, reason));
+        return;
+    }
+    const bool recording = recorder_->Recording();
+    record_->setText(QString::fromLatin1(recording ? Str::MenuStopRecording : Str::MenuRecord));
+    recordingPane_->setVisible(recording);
+    if (recording)
+        recordingPane_->setText(QString::fromLatin1(Str::RecordingPaneFormat)
+                                    .arg(QFileInfo(path).fileName())
+                                    .arg(recorder_->FileBytes() / Str::RecordKilobyte));
 }

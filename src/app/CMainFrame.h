@@ -11,6 +11,7 @@
 #include "view/IRefreshTimer.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QScrollArea;
 class QToolBar;
@@ -23,6 +24,7 @@ class EventLog;
 class CHistoryPlots;
 class HistorySampler;
 class CQorstatsView;
+class DriverRecorder;
 class SettingsStore;
 
 // The panel's one window: menu, toolbar, the statistics view and the coloured status bar.
@@ -50,9 +52,16 @@ public:
     // Every page with the time, the driver's version and the sample rate: CSV for a name
     // ending in ".csv", JSON otherwise. A failure is told in a message box; returns success.
     bool SaveSnapshot(const QString& path);
+    // Asks for a file name and records to it, or stops the recording that runs.
+    void OnRecord();
+    // Every request to the driver and its answer go to `path` until StopRecording, for a replay
+    // elsewhere. A failure, also a recording that stops by itself, is told in a message box.
+    bool StartRecording(const QString& path);
+    void StopRecording();
+    bool Recording() const;
 
     // Timer ticks.
-    void OnRefreshTimer() { cycle_->OnRefreshTimer(); }
+    void OnRefreshTimer();
     void OnElapsedTimer() { cycle_->OnElapsedTimer(); }
 
     // IStatusPanes, IToolbarImage
@@ -88,6 +97,7 @@ private:
     void FitToScreen(const QMargins& frameMargins);
     QMargins EstimatedFrameMargins() const;
     const QIcon& StartStopImage(int bitmapId) const;
+    void ShowRecordingState();
 
     CDev& dev_;
     PanelSettings settings_;
@@ -112,6 +122,9 @@ private:
     // Fed by the cycle; the plots go before the sampler they draw from.
     std::unique_ptr<HistorySampler> sampler_;
     std::unique_ptr<CHistoryPlots> plots_;
+    std::unique_ptr<DriverRecorder> recorder_;
+    QAction* record_ = nullptr;
+    QLabel* recordingPane_ = nullptr;
     QTimer refreshTimer_;
     QTimer elapsedTimer_;
     int refreshTimerId_ = 0;  // the running refresh timer's identifier, 0 when stopped

@@ -6,15 +6,16 @@
 #include "driver/IoctlCodes.h"
 #include "platform/WinError.h"
 
-CDev::CDev(ControlDevice& device) : device_(device), snapshot_(std::make_unique<StatisticsSnapshot>()) {}
+CDev::CDev(ControlDevice& device)
+    : device_(device), channel_(&device), snapshot_(std::make_unique<StatisticsSnapshot>()) {}
 
 CDev::~CDev() { Close(); }
 
 uint32_t CDev::Open() {
     Close();
-    uint32_t result = device_.Open();
-    if (result != 0 || !device_.IsOpen()) {
-        device_.Close();
+    uint32_t result = channel_->Open();
+    if (result != 0 || !channel_->IsOpen()) {
+        channel_->Close();
         deviceCount_ = 0;
         return result != 0 ? result : 2;
     }
@@ -22,15 +23,15 @@ uint32_t CDev::Open() {
 }
 
 void CDev::Close() {
-    if (device_.IsOpen()) device_.Close();
+    if (channel_->IsOpen()) channel_->Close();
 }
 
 int32_t CDev::Control(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                       uint32_t* bytesReturned) {
     if (bytesReturned) *bytesReturned = 0;
-    if (!device_.IsOpen()) return NotOpen;
+    if (!channel_->IsOpen()) return NotOpen;
     uint32_t returned = 0;
-    uint32_t result = device_.Control(code, in, inSize, out, outSize, returned);
+    uint32_t result = channel_->Control(code, in, inSize, out, outSize, returned);
     if (bytesReturned) *bytesReturned = std::min(returned, outSize);
     return static_cast<int32_t>(result);
 }

@@ -25,9 +25,13 @@ public:
 
     uint32_t Open();
     void Close();
-    bool IsOpen() const { return device_.IsOpen(); }
+    bool IsOpen() const { return channel_->IsOpen(); }
     int32_t Control(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                     uint32_t* bytesReturned = nullptr);
+
+    // Requests go through `decorator`, which passes them on to Device(), until it is given null.
+    void RouteThrough(ControlDevice* decorator) { channel_ = decorator ? decorator : &device_; }
+    ControlDevice& Device() { return device_; }
 
     int32_t ReadDriverVersion();
     void ReadDevices();
@@ -62,6 +66,7 @@ private:
     bool ReadBundleHalf(Dir d);
 
     ControlDevice& device_;
+    ControlDevice* channel_;
     uint32_t deviceCount_ = 0;
     std::unique_ptr<StatisticsSnapshot> snapshot_;  // ~6 MB: allocated once, with the CDev
     PublishedDriverVersion published_;

@@ -5,6 +5,7 @@
 
 #include "driver/CDev.h"
 #include "driver/IoctlCodes.h"
+#include "support/ReadEverything.h"
 #include "support/ScriptedControlDevice.h"
 
 namespace {
@@ -328,16 +329,6 @@ std::string Unanswered(const RecordValidity& v) {
     return out;
 }
 
-void ReadEverything(CDev& dev) {
-    dev.ClearReadFailed();
-    dev.ReadDriverVersion();
-    dev.ReadAsioStatistics();
-    dev.ReadAsioInfo();
-    dev.ReadDevices();
-    dev.ReadIsoStreamStatistics();
-    dev.ReadChannelBundles();
-    dev.ReadGlobalInfo();
-}
 }  // namespace
 
 TEST_F(CDevTest, EachRecordTellsWhetherItsLatestReadWasAnsweredInFull) {

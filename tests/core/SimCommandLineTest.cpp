@@ -57,6 +57,12 @@ TEST(SimCommandLine, EveryOptionReachesTheSetup) {
     EXPECT_TRUE(c.Faults().namesWithoutNul);
     EXPECT_TRUE(c.Faults().shortAnswers);
     EXPECT_EQ(c.Faults().shortCode, 0u);
+
+    ASSERT_TRUE(c.Parse(Args{"--replay", "a.qorrec", "--speed", "2.5", "--loop", "--paused"})) << c.Error();
+    EXPECT_EQ(c.Replay().path, "a.qorrec");
+    EXPECT_DOUBLE_EQ(c.Replay().speed, 2.5);
+    EXPECT_TRUE(c.Replay().loop);
+    EXPECT_TRUE(c.Replay().paused);
 }
 
 TEST(SimCommandLine, MaxLoadCanBeAdjustedByLaterFlags) {
@@ -123,6 +129,11 @@ TEST(SimCommandLine, MalformedCommandLinesAreRefusedWithAReason) {
         {"--fail", "GET_DEVICE_LIST:2:0"},
         {"--fail", "GET_DEVICE_LIST:2:5:9"},
         {"--no-answer"},
+        {"--replay", ""},
+        {"--replay", "a.qorrec", "--speed", "0"},
+        {"--replay", "a.qorrec", "--speed", "fast"},
+        {"--loop"},
+        {"--speed", "2"},
         {"--frobnicate"},
         {"devices"},
     };

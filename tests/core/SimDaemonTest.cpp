@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -115,6 +117,58 @@ TEST(SimDaemon, ServesTheControlDeviceUntilTerminated) {
         ASSERT_EQ(::kill(daemon.pid, SIGTERM), 0);
         EXPECT_EQ(daemon.Wait(), 0);
         EXPECT_FALSE(fs::exists(path)) << "the socket file goes with the daemon";
+    }
+    fs::remove_all(dir);
+}
+
+namespace {
+std::string Output(const std::string& command) {
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+    ::pclose(pipe);
+    return out;
+}
+
+// A snapshot document without its time, which is the reading's own.
+std::string WithoutTime(std::string json) {
+    const size_t at = json.find("\"time\"");
+    if (at != std::string::npos) json.erase(at, json.find('\n', at) - at);
+    return json;
+}
+}  // namespace
+
+// A tick recorded by qorpoll from one driver is served by qorsimd --replay as that driver: qorpoll
+// reads the same pages from it, and a step past the last tick ends the replay.
+TEST(SimDaemon, ReplaysARecordingAsTheDriverThatWasRecorded) {
+    char name[] = "/tmp/qorsimd-replay-XXXXXX";
+    ASSERT_NE(::mkdtemp(name), nullptr);
+    const std::string dir = name;
+    const std::string recording = dir + "/studio.qorrec";
+    const std::string poll = std::string(QOR_POLL_PATH) + " --json --socket ";
+    std::string recorded;
+    {
+        Daemon simulator({"--socket", dir + "/sim", "--error-rate", "20"});
+        ASSERT_NE(simulator.FirstLine().find("serving"), std::string::npos);
+        recorded = Output(poll + dir + "/sim --record " + recording);
+    }
+    ASSERT_NE(recorded.find("\"pages\""), std::string::npos) << recorded;
+    {
+        Daemon replay({"--socket", dir + "/replay", "--replay", recording, "--paused"});
+        EXPECT_NE(replay.FirstLine().find("replaying " + recording), std::string::npos);
+        EXPECT_EQ(WithoutTime(Output(poll + dir + "/replay")), WithoutTime(recorded));
+        ASSERT_EQ(::kill(replay.pid, SIGUSR1), 0);
+        EXPECT_NE(replay.FirstLine().find("the recording ended after 1 ticks"), std::string::npos);
+        EXPECT_EQ(replay.Wait(), 0);
+        EXPECT_FALSE(fs::exists(dir + "/replay")) << "the driver goes away at the end";
+    }
+    // A file that is not a recording is named with its fault, and nothing is served.
+    std::ofstream(dir + "/garbage.qorrec") << "not a recording at all";
+    for (const std::string& file : {dir + "/garbage.qorrec", dir + "/missing.qorrec"}) {
+        Daemon replay({"--socket", dir + "/replay", "--replay", file});
+        EXPECT_EQ(replay.Wait(), 1) << file;
     }
     fs::remove_all(dir);
 }

@@ -42,6 +42,9 @@ set(probes
   "qor_eventlog|view/CQorstatsView.h|no"
   "qor_eventlog|cycle/EventDetector.h|yes"
   "qor_history|plots/CHistoryChart.h|no"
+  "qor_driver|record/RecordReader.h|no"
+  "qor_record|rows/PageText.h|no"
+  "qor_record|driver/CDev.h|yes"
 )
 set(probe ${CMAKE_CURRENT_BINARY_DIR}/layering-probe.cpp)
 foreach(entry IN LISTS probes)

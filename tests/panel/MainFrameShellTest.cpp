@@ -47,8 +47,8 @@ TEST(MainFrameShell, MenusToolbarAndPromptsReadAsDesigned) {
         menus << entries.join(" | ");
     }
     EXPECT_EQ(menus.join('\n').toStdString(),
-              "File | Save Snapshot As... | Close Application\nDebug | Set qor_1394 Trace Mask | Clear Statistics | "
-              "Event Log...\n"
+              "File | Save Snapshot As... | Record to File... | Close Application\n"
+              "Debug | Set qor_1394 Trace Mask | Clear Statistics | Event Log...\n"
               "Help | About Statistics Panel...");
     ASSERT_GE(frame.menuBar()->actions().size(), 2);
     const QList<QAction*> debug = frame.menuBar()->actions().at(1)->menu()->actions();

@@ -1,0 +1,73 @@
+// What recording the driver's answers costs: one refresh at maximum load with and without the
+// recording device in between (the driver's counters moving 500 ms between refreshes, as between
+// ticks), and the file that an hour of the default studio makes.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+#include "driver/CDev.h"
+#include "record/DriverRecorder.h"
+#include "sim/DriverSimulator.h"
+#include "sim/SimControlDevice.h"
+#include "RefreshReads.h"
+
+namespace {
+std::filesystem::path BenchFile() {
+    return std::filesystem::temp_directory_path() / ("qor-record-bench-" + std::to_string(::getpid()) + ".qorrec");
+}
+
+// No limits: the benchmark measures the recording, not its stop.
+constexpr RecordWriter::Limits Unlimited{uint64_t(1) << 50, 0};
+
+void BM_RefreshAtMaxLoad(benchmark::State& state) {
+    const bool recording = state.range(0) != 0;
+    auto s = std::make_unique<sim::DriverSimulator>(sim::SimOptions::MaxLoad());
+    sim::SimControlDevice device(*s);
+    auto dev = std::make_unique<CDev>(device);
+    DriverRecorder recorder(*dev);
+    const std::filesystem::path file = BenchFile();
+    if (recording && !recorder.Start(file, 500, Unlimited)) {
+        state.SkipWithError(recorder.Error().c_str());
+        return;
+    }
+    RefreshReads(*dev);
+    for (auto _ : state) {
+        s->Advance(500);
+        const auto start = std::chrono::steady_clock::now();
+        RefreshReads(*dev);
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    if (recording) {
+        state.counters["file_bytes_per_refresh"] = double(recorder.FileBytes()) / double(state.iterations() + 1);
+        recorder.Stop();
+        std::filesystem::remove(file);
+    }
+}
+BENCHMARK(BM_RefreshAtMaxLoad)->ArgName("recording")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// 7,200 ticks of 500 ms.
+void BM_RecordedHourOfDefaultStudio(benchmark::State& state) {
+    const std::filesystem::path file = BenchFile();
+    for (auto _ : state) {
+        auto s = std::make_unique<sim::DriverSimulator>();
+        sim::SimControlDevice device(*s);
+        auto dev = std::make_unique<CDev>(device);
+        DriverRecorder recorder(*dev);
+        if (!recorder.Start(file, 500, Unlimited)) {
+            state.SkipWithError(recorder.Error().c_str());
+            return;
+        }
+        for (int tick = 0; tick < 7200; ++tick) {
+            s->Advance(500);
+            RefreshReads(*dev);
+        }
+        recorder.Stop();
+        state.counters["MB_per_hour"] = double(std::filesystem::file_size(file)) / 1e6;
+    }
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_RecordedHourOfDefaultStudio)->Iterations(1)->Unit(benchmark::kMillisecond);
+}  // namespace

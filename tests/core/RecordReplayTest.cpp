@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "driver/CDev.h"
+#include "export/SnapshotDocument.h"
+#include "platform/WinError.h"
+#include "record/DriverRecorder.h"
+#include "record/RecordReader.h"
+#include "record/ReplayControlDevice.h"
+#include "sim/DriverSimulator.h"
+#include "sim/SimControlDevice.h"
+#include "support/ReadEverything.h"
+
+namespace {
+// One refresh as the panel reads it, as the snapshot file writes it.
+std::string Refresh(CDev& dev) {
+    if (const uint32_t open = dev.Open(); open != 0) return "open failed " + std::to_string(open);
+    ReadEverything(dev);
+    for (uint32_t i = 0; i < dev.DeviceCount(); ++i) dev.GetDeviceName(dev.Snapshot().deviceList.Id(i));
+    const std::string document = SnapshotDocument::Json(
+        PageTextSources{PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0},
+                        dev.Published()},
+        "-");
+    dev.Close();
+    return document;
+}
+}  // namespace
+
+// What a CDev read through the recording device, a CDev reads again from the replay, tick by
+// tick, through a hot-plug, an unload, error bursts and a hung code; after the last tick the
+// driver is gone.
+TEST(RecordReplay, AReplayReadsTheSnapshotsThatWereRecordedTickByTick) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "qor-record-replay.qorrec";
+    sim::SimOptions options;
+    options.hotplugMs = 1500;
+    options.errorRate = 40;
+    sim::DriverSimulator simulator(options);
+    sim::SimControlDevice device(simulator);
+    CDev dev(device);
+    std::vector<std::string> recorded;
+    int64_t now = 0;
+    {
+        DriverRecorder recorder(dev, [&now] { return now; });
+        ASSERT_TRUE(recorder.Start(path, 500));
+        for (int tick = 1; tick <= 16; ++tick) {
+            if (tick == 5 || tick == 7) simulator.SetLoaded(tick == 7);
+            sim::FaultPlan faults;
+            faults.noAnswerCode = tick >= 10 && tick < 13 ? IOCTL_QOR_GET_ISO_STREAM_STATISTICS : 0;
+            simulator.SetFaults(faults);
+            simulator.Advance(500);
+            now += 500;
+            recorded.push_back(Refresh(dev));
+        }
+    }
+    std::ifstream file(path, std::ios::binary);
+    RecordReader reader(file);
+    ASSERT_TRUE(reader.Start()) << reader.Message();
+    ReplayControlDevice replay(reader);
+    CDev again(replay);
+    for (size_t tick = 0; tick < recorded.size(); ++tick) {
+        EXPECT_EQ(Refresh(again), recorded[tick]) << "tick " << tick + 1;
+        EXPECT_EQ(reader.Current().ms, int64_t(tick + 1) * 500);
+    }
+    EXPECT_EQ(recorded[5], "open failed 2");
+    EXPECT_NE(recorded[1], recorded[0]);
+    EXPECT_EQ(again.Open(), WinError::FileNotFound);
+    EXPECT_EQ(reader.Ended(), RecordReader::End::Complete);
+    file.close();
+    std::filesystem::remove(path);
+}
