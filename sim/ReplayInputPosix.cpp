@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <ctime>
+#include <initializer_list>
 #include <pthread.h>
 #include <signal.h>
 
