@@ -41,6 +41,9 @@ set(probes
   "qor_pages|cycle/EventDetector.h|no"
   "qor_eventlog|view/CQorstatsView.h|no"
   "qor_eventlog|cycle/EventDetector.h|yes"
+  "qor_problems|view/CQorstatsView.h|no"
+  "qor_problems|history/ErrorWatch.h|yes"
+  "qor_view|problems/CProblemsDlg.h|no"
   "qor_history|plots/CHistoryChart.h|no"
 )
 set(probe ${CMAKE_CURRENT_BINARY_DIR}/layering-probe.cpp)
