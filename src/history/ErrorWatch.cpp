@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "base/LittleEndian.h"
+#include "driver/IsoStreamEntryRef.h"
 #include "rows/AsioRows.h"
 #include "rows/IsoStreamRows.h"
 #include "rows/PageText.h"
@@ -13,17 +15,15 @@ constexpr uint32_t Streams = IsoStreamStatistics::Capacity;
 constexpr uint32_t Bundles = StatisticsSnapshot::BundleCapacity;
 constexpr uint32_t Channels = ChannelBundleInfo::EntryCapacity;
 constexpr int64_t CheckpointMs = 10000;
+constexpr uint32_t NotAvailable = 0xFFFFFFFF;  // what the pages show as "n/a"
 
-size_t IsoRowCount() { return std::max(IsoStreamRows(Dir::In).size(), IsoStreamRows(Dir::Out).size()); }
-size_t StreamBase() { return AsioRows().size(); }
-size_t ChannelBase() { return StreamBase() + 2 * Streams * IsoRowCount(); }
-
+constexpr size_t StreamRowsMax = 64;  // more than any stream table has
 NodeMark Stronger(NodeMark a, NodeMark b) { return std::max(a, b); }
 
 template <typename Rows>
 std::vector<uint16_t> ProblemRows(Rows rows, CounterGroup group, Dir d) {
     std::vector<uint16_t> out;
-    for (size_t r = 0; r < rows.size(); ++r)
+    for (size_t r = 0; r < rows.size() && r < 256; ++r)
         if (IsProblemCounter({group, d, 0, 0, static_cast<uint16_t>(r)})) out.push_back(static_cast<uint16_t>(r));
     return out;
 }
@@ -40,17 +40,35 @@ ErrorWatch::ErrorWatch(const PublishedDriverVersion& published, WallClockMs wall
     asioRows_ = ProblemRows(AsioRows(), CounterGroup::Asio, Dir::In);
     for (Dir d : {Dir::In, Dir::Out}) streamRows_[size_t(d)] = ProblemRows(IsoStreamRows(d), CounterGroup::IsoStream, d);
     channelRows_ = ProblemRows(SingleChannelRows(), CounterGroup::Channel, Dir::In);
-    indexOf_.assign(ChannelBase() + 2 * Bundles * Channels * SingleChannelRows().size(), -1);
+    // A row's place among its table's problem rows: the counters of a stream or channel lie together.
+    for (Dir d : {Dir::In, Dir::Out})
+        for (size_t i = 0; i < streamRows_[size_t(d)].size() && i < StreamRowsMax; ++i)
+            position_[size_t(d)][uint8_t(streamRows_[size_t(d)][i])] = static_cast<uint8_t>(i);
+    streamRows_[0].resize(std::min(streamRows_[0].size(), StreamRowsMax));
+    streamRows_[1].resize(std::min(streamRows_[1].size(), StreamRowsMax));
+    for (size_t i = 0; i < channelRows_.size(); ++i) {
+        position_[2][uint8_t(channelRows_[i])] = static_cast<uint8_t>(i);
+        channelFields_.push_back(SingleChannelRows()[channelRows_[i]].entryField);
+    }
+    indexOf_.assign(ChannelSlot(Dir::In, 2 * Bundles, 0), -1);
     problems_.reserve(64);
 }
 
 size_t ErrorWatch::SlotOf(const CounterRef& r) const {
-    const size_t d = static_cast<size_t>(r.dir);
+    const uint8_t row = static_cast<uint8_t>(r.row);
     switch (r.group) {
         case CounterGroup::Asio: return r.row;
-        case CounterGroup::IsoStream: return StreamBase() + (d * Streams + r.index) * IsoRowCount() + r.row;
-        default: return ChannelBase() + ((d * Bundles + r.index) * Channels + r.channel) * SingleChannelRows().size() + r.row;
+        case CounterGroup::IsoStream: return StreamSlot(r.dir, r.index) + position_[size_t(r.dir)][row];
+        default: return ChannelSlot(r.dir, r.index, r.channel) + position_[2][row];
     }
+}
+
+size_t ErrorWatch::StreamSlot(Dir d, uint32_t k) const {
+    return AsioRows().size() + (static_cast<size_t>(d) * Streams + k) * StreamRowsMax;
+}
+
+size_t ErrorWatch::ChannelSlot(Dir d, uint32_t b, uint32_t c) const {
+    return StreamSlot(Dir::In, 2 * Streams) + ((static_cast<size_t>(d) * Bundles + b) * Channels + c) * channelRows_.size();
 }
 
 void ErrorWatch::OnTick(const TickFacts& facts) {
@@ -63,21 +81,14 @@ void ErrorWatch::OnTick(const TickFacts& facts) {
     checkpoint_ = checkpoint;
     if (facts.refreshed && facts.snapshot != nullptr && facts.validity != nullptr) {
         const CounterSources src{*facts.snapshot, *facts.validity, published_.ExtendedStatistics != 0};
-        for (uint16_t row : asioRows_) Visit(src, {CounterGroup::Asio, Dir::In, 0, 0, row}, NodeKind_Asio);
+        for (uint16_t row : asioRows_) {
+            const CounterRef ref{CounterGroup::Asio, Dir::In, 0, 0, row};
+            if (const std::optional<int64_t> value = ReadCounter(src, ref))
+                Seen(src, ref, NodeKind_Asio, static_cast<uint32_t>(*value));
+        }
         for (Dir d : {Dir::In, Dir::Out}) {
-            const uint32_t streams = facts.validity->isoStreams ? facts.snapshot->isoStreamStatistics.Count(d) : 0;
-            const uint32_t kind = d == Dir::In ? NodeKind_IsoInStream : NodeKind_IsoOutStream;
-            for (uint32_t k = 0; k < std::min(streams, Streams); ++k)
-                for (uint16_t row : streamRows_[size_t(d)])
-                    Visit(src, {CounterGroup::IsoStream, d, k, 0, row}, MakeNodeCode(kind, k));
-            const uint32_t bundles = facts.validity->bundleList ? facts.snapshot->bundleList.Count(d) : 0;
-            const uint32_t bundleKind = d == Dir::In ? NodeKind_ChannelIn : NodeKind_ChannelOut;
-            for (uint32_t b = 0; b < std::min(bundles, Bundles); ++b) {
-                const uint32_t channels = std::min(facts.snapshot->Bundle(d, b).ChannelCount(), Channels);
-                for (uint32_t c = 0; c < channels; ++c)
-                    for (uint16_t row : channelRows_)
-                        Visit(src, {CounterGroup::Channel, d, b, c, row}, MakeNodeCode(bundleKind, b));
-            }
+            WalkStreams(src, d);
+            WalkBundles(src, d);
         }
         readBefore_ = true;
     }
@@ -104,14 +115,51 @@ void ErrorWatch::OnTick(const TickFacts& facts) {
     }
 }
 
-void ErrorWatch::Visit(const CounterSources& sources, const CounterRef& ref, NodeCode node) {
-    const size_t slot = SlotOf(ref);
-    const std::optional<int64_t> read = ReadCounter(sources, ref);
-    int32_t& index = indexOf_[slot];
-    if (!read) return;  // "n/a": left as it was, gone by the end of the tick
-    const auto value = static_cast<uint32_t>(*read);
+// Thousands of counters at maximum load: read in place from the records, as ReadCounter reads
+// them, rather than through it, which would check the record again for each.
+void ErrorWatch::WalkStreams(const CounterSources& src, Dir d) {
+    if (!src.validity.isoStreams) return;
+    const IsoStreamStatistics& stats = src.snapshot.isoStreamStatistics;
+    const uint32_t kind = d == Dir::In ? NodeKind_IsoInStream : NodeKind_IsoOutStream;
+    const auto rows = IsoStreamRows(d);
+    for (uint32_t k = 0; k < std::min(stats.Count(d), Streams); ++k) {
+        const IsoStreamEntryRef entry = IsoStreamEntryRef::At(stats, d, k);
+        for (uint16_t row : streamRows_[size_t(d)]) {
+            if (rows[row].ext && !src.extended) continue;
+            const uint32_t value = entry.U32(rows[row].field);
+            if (value != NotAvailable) Seen(src, {CounterGroup::IsoStream, d, k, 0, row}, MakeNodeCode(kind, k), value);
+        }
+    }
+}
+
+void ErrorWatch::WalkBundles(const CounterSources& src, Dir d) {
+    if (!src.validity.bundleList) return;
+    const StatisticsSnapshot& s = src.snapshot;
+    const uint32_t kind = d == Dir::In ? NodeKind_ChannelIn : NodeKind_ChannelOut;
+    const size_t rows = channelFields_.size();
+    const uint8_t* fields = channelFields_.data();
+    const uint32_t bundles = std::min(s.bundleList.Count(d), Bundles);
+    for (uint32_t b = 0; b < bundles; ++b) {
+        if (!src.validity.Bundle(d, b)) continue;
+        const ChannelBundleInfo& bundle = s.Bundle(d, b);
+        const uint8_t* entry = bundle.Data() + ChannelBundleInfo::EntriesOffset;
+        const int32_t* index = indexOf_.data() + ChannelSlot(d, b, 0);
+        const uint32_t channels = std::min(bundle.ChannelCount(), Channels);
+        for (uint32_t c = 0; c < channels; ++c, entry += BundleChannelEntry::Size)
+            for (size_t r = 0; r < rows; ++r, ++index) {
+                const uint32_t value = Le::U32(entry + fields[r]);
+                // Nothing counted and nothing followed: the usual case, kept short.
+                if ((value == 0 && *index < 0) || value == NotAvailable) continue;
+                Seen(src, {CounterGroup::Channel, d, b, c, channelRows_[r]}, MakeNodeCode(kind, b), value);
+            }
+    }
+}
+
+void ErrorWatch::Seen(const CounterSources& sources, const CounterRef& ref, NodeCode node, uint32_t value) {
+    int32_t& index = indexOf_[SlotOf(ref)];
+    if (index < 0 && value == 0) return;  // the usual case
     if (value == 0) {
-        if (index >= 0) Forget(static_cast<size_t>(index));
+        Forget(static_cast<size_t>(index));
         return;
     }
     if (index < 0) {
@@ -126,13 +174,11 @@ void ErrorWatch::Visit(const CounterSources& sources, const CounterRef& ref, Nod
         p.checkpoints.fill(p.value);
     }
     Problem& p = problems_[static_cast<size_t>(index)];
-    if (value != p.value) {
-        if (value > p.value) {
-            p.lastRiseMs = nowMs_;
-            p.lastRiseWallMs = wallClock_();
-        }
-        p.value = value;
+    if (value > p.value) {
+        p.lastRiseMs = nowMs_;
+        p.lastRiseWallMs = wallClock_();
     }
+    p.value = value;
     p.gone = false;
     p.seenTick = tick_;
 }

@@ -47,10 +47,15 @@ public:
     int64_t LatestTickMs() const { return nowMs_; }
 
 private:
-    void Visit(const CounterSources& sources, const CounterRef& ref, NodeCode node);
+    void WalkStreams(const CounterSources& src, Dir d);
+    void WalkBundles(const CounterSources& src, Dir d);
+    // The counter reads `value` this tick.
+    void Seen(const CounterSources& sources, const CounterRef& ref, NodeCode node, uint32_t value);
     void Forget(size_t i);
     void Mark(NodeCode node, NodeMark mark);
     size_t SlotOf(const CounterRef& ref) const;
+    size_t StreamSlot(Dir d, uint32_t stream) const;
+    size_t ChannelSlot(Dir d, uint32_t bundle, uint32_t channel) const;
 
     const PublishedDriverVersion& published_;
     WallClockMs wallClock_;
@@ -60,6 +65,9 @@ private:
     std::vector<uint16_t> asioRows_;
     std::array<std::vector<uint16_t>, 2> streamRows_;
     std::vector<uint16_t> channelRows_;
+    std::vector<uint8_t> channelFields_;     // each channel row's field in the bundle's entry
+    // A row's place among its table's problem rows: the streams' by direction, then the channels'.
+    std::array<std::array<uint8_t, 256>, 3> position_{};
     uint64_t tick_ = 0;
     bool readBefore_ = false;
     int64_t nowMs_ = 0;
