@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "cycle/EventDetector.h"
+#include "history/ErrorWatch.h"
 #include "driver/CDev.h"
 #include "driver/IoctlCodes.h"
 #include "platform/SocketControlDevice.h"
@@ -180,6 +181,40 @@ BENCHMARK(BM_RefreshSocketOneCodeHanging)
 // records in process (the cheapest a refresh gets), then the detector comparing it with the
 // one before, timed apart in the same iterations. Nothing changes between refreshes but the
 // simulator's time, as on a healthy system.
+// Refreshes in process at maximum load, each followed by `observer`'s tick timed apart;
+// counters `<name>_us`, `<name>_over_refresh` and `<name>_allocs_per_tick`.
+void ObserverAtMaxLoad(benchmark::State& state, sim::DriverSimulator& s, CDev& dev, ITickObserver& observer,
+                       const std::string& name) {
+    TickFacts facts;
+    facts.deviceOpen = facts.readingEnabled = facts.refreshed = true;
+    facts.snapshot = &dev.Snapshot();
+    facts.validity = &dev.Validity();
+    RefreshReads(dev);
+    observer.OnTick(facts);
+
+    double refreshSeconds = 0, observerSeconds = 0;
+    allocations = 0;
+    for (auto _ : state) {
+        s.Advance(500);
+        facts.monotonicMs += 500;
+        const auto start = Clock::now();
+        RefreshReads(dev);
+        const auto middle = Clock::now();
+        counting = true;
+        observer.OnTick(facts);
+        counting = false;
+        const auto end = Clock::now();
+        refreshSeconds += std::chrono::duration<double>(middle - start).count();
+        observerSeconds += std::chrono::duration<double>(end - middle).count();
+        state.SetIterationTime(std::chrono::duration<double>(end - middle).count());
+    }
+    const double n = double(state.iterations());
+    state.counters["refresh_us"] = refreshSeconds / n * 1e6;
+    state.counters[name + "_us"] = observerSeconds / n * 1e6;
+    state.counters[name + "_over_refresh"] = observerSeconds / refreshSeconds;
+    state.counters[name + "_allocs_per_tick"] = double(allocations) / n;
+}
+
 void BM_EventDetectorAtMaxLoad(benchmark::State& state) {
     auto s = std::make_unique<sim::DriverSimulator>(sim::SimOptions::MaxLoad());
     sim::SimControlDevice device(*s);
@@ -189,38 +224,25 @@ void BM_EventDetectorAtMaxLoad(benchmark::State& state) {
         void OnEvent(const DriverEvent&) override { ++events; }
     } sink;
     EventDetector detector(&sink);
-    TickFacts facts;
-    facts.deviceOpen = facts.readingEnabled = facts.refreshed = true;
-    facts.snapshot = &dev->Snapshot();
-    facts.validity = &dev->Validity();
-    RefreshReads(*dev);
-    detector.OnTick(facts);
-    sink.events = 0;
-
-    double refreshSeconds = 0, detectorSeconds = 0;
-    allocations = 0;
-    for (auto _ : state) {
-        s->Advance(500);
-        facts.monotonicMs += 500;
-        const auto start = Clock::now();
-        RefreshReads(*dev);
-        const auto middle = Clock::now();
-        counting = true;
-        detector.OnTick(facts);
-        counting = false;
-        const auto end = Clock::now();
-        refreshSeconds += std::chrono::duration<double>(middle - start).count();
-        detectorSeconds += std::chrono::duration<double>(end - middle).count();
-        state.SetIterationTime(std::chrono::duration<double>(end - middle).count());
-    }
-    const double n = double(state.iterations());
-    state.counters["refresh_us"] = refreshSeconds / n * 1e6;
-    state.counters["detector_us"] = detectorSeconds / n * 1e6;
-    state.counters["detector_over_refresh"] = detectorSeconds / refreshSeconds;
-    state.counters["detector_allocs_per_tick"] = double(allocations) / n;
-    state.counters["events_per_tick"] = double(sink.events) / n;
+    ObserverAtMaxLoad(state, *s, *dev, detector, "detector");
+    state.counters["events_per_tick"] = double(sink.events) / double(state.iterations());
 }
 BENCHMARK(BM_EventDetectorAtMaxLoad)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// The error watch that marks the tree and lists the problems, at maximum load: every error
+// counter read and compared on every tick. With errors (arg 1), thousands of counters count
+// and rise, as on the worst day.
+void BM_ErrorWatchAtMaxLoad(benchmark::State& state) {
+    sim::SimOptions options = sim::SimOptions::MaxLoad();
+    auto s = std::make_unique<sim::DriverSimulator>(options);
+    if (state.range(0)) s->SetErrorRate(20);
+    sim::SimControlDevice device(*s);
+    auto dev = std::make_unique<CDev>(device);
+    ErrorWatch watch(dev->Published());
+    ObserverAtMaxLoad(state, *s, *dev, watch, "watch");
+    state.counters["problems"] = double(watch.Problems().size());
+}
+BENCHMARK(BM_ErrorWatchAtMaxLoad)->ArgName("errors")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // The floor: one small request and its answer over the socket, connection kept open.
 void BM_SocketRoundTrip(benchmark::State& state) {

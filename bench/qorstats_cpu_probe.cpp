@@ -8,6 +8,7 @@
 //                             1 lets a minute reach every kind of page
 //   QOR_CPU_PROBE_PLOTS       history plots opened once the panel runs (default 0, at most 8):
 //                             the packet counters of the first streams, then ASIO counters
+//   QOR_CPU_PROBE_PROBLEMS    1 opens the problems window with the plots (default 0)
 
 #include <QApplication>
 #include <QTimer>
@@ -98,11 +99,13 @@ int main(int argc, char** argv) {
         walk.start(period);
     }
     const int plots = EnvNumber("QOR_CPU_PROBE_PLOTS", 0);
-    if (plots > 0) {
+    const bool problems = EnvNumber("QOR_CPU_PROBE_PROBLEMS", 0) == 1;
+    if (plots > 0 || problems) {
         // After the first ticks, as a user would open them.
-        QTimer::singleShot(1500, [&app, plots] {
+        QTimer::singleShot(1500, [&app, plots, problems] {
             for (const CounterRef& c : WatchedCounters(plots))
                 app.MainFrame()->HistoryPlots().Show(c, QString::fromLatin1(CounterName(c)));
+            if (problems) app.MainFrame()->OnProblems();
         });
     }
     return QApplication::exec();

@@ -136,6 +136,11 @@ constexpr const char* EventErrorFormat = "%s: %s +%llu, now %u.";
 constexpr const char* EventWrapFormat = "%s: %s +%llu (wrapped past 4294967295), now %u.";
 constexpr const char* EventErrorsNotListedFormat = "%u more error counters went up in this refresh.";
 constexpr const char* EventWentBackFormat = "%s: %s went back to %u (was %u).";
+constexpr const char* EventSnapshotSavedFormat = "Last snapshot before %s saved to %s";
+constexpr const char* SnapshotBeforeLoss = "the driver's loss";
+constexpr const char* SnapshotBeforeDeviceGone = "a device's removal";
+constexpr const char* SnapshotBeforeClear = "Clear Statistics";
+constexpr const char* EventSnapshotFailedFormat = "Last snapshot before %s could not be saved to %s.";
 // Where, as the tree and the page's heading name it.
 constexpr const char* EventStreamNodeFormat = "%s/%s";
 constexpr const char* EventChannelNodeFormat = "%s/%s/Channel %u";
@@ -158,6 +163,26 @@ constexpr const char* RecentIncreaseFormat = "Last increase: %1";
 constexpr const char* RecentIncreaseColumnFormat = "Last increase: %1 (%2)";
 constexpr const char* In = "IN";
 constexpr const char* Out = "OUT";
+
+// Problems window: every error counter that counts.
+constexpr const char* MenuProblems = "&Problems...";
+constexpr const char* PromptProblems = "Show every error counter that counts, where, and when it last rose\nProblems";
+constexpr const char* ProblemsTitle = "Problems";
+constexpr const char* ProblemsNone = "No errors counted.";
+constexpr const char* ProblemsWhere = "Where";
+constexpr const char* ProblemsCounter = "Counter";
+constexpr const char* ProblemsValue = "Value";
+constexpr const char* ProblemsPerMinute = "Rise per minute";
+constexpr const char* ProblemsLastRise = "Last rise";
+constexpr const char* ProblemsChannelFormat = "%1, channel %2";
+constexpr const char* ProblemsGoneFormat = "%1 (gone since %2)";
+constexpr const char* ProblemsMoreFormat = "The %1 newest of %2 are listed.";
+
+// Desktop notifications, while the panel's window is not in front.
+constexpr const char* MenuNotifications = "Desktop &Notifications";
+constexpr const char* PromptNotifications = "Tell a rise of an error counter or a loss of the driver on the desktop while the panel is not in front\nDesktop notifications";
+constexpr const char* NotifyErrorTitle = "Error counter rose";
+constexpr const char* NotifyDriverTitle = "Driver lost";
 
 // History plots. Titles: counter, node, and the column where the page has one per stream or channel.
 constexpr const char* ShowHistory = "Show History";

@@ -17,16 +17,20 @@
 #include <utility>
 
 #include "app/CAboutDlg.h"
+#include "app/CTrayNotifier.h"
 #include "app/ToolbarImages.h"
 #include "controls/CColoredStatusBarCtrl.h"
 #include "cycle/EventDetector.h"
 #include "cycle/EventFanOut.h"
 #include "eventlog/CEventLogDlg.h"
 #include "eventlog/EventLog.h"
+#include "eventlog/EvidenceKeeper.h"
+#include "history/ErrorWatch.h"
 #include "history/EventMarks.h"
 #include "history/HistorySampler.h"
 #include "plots/CHistoryPlots.h"
 #include "record/DriverRecorder.h"
+#include "problems/CProblemsDlg.h"
 #include "export/SnapshotDocument.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
@@ -73,13 +77,25 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     events_ = std::make_unique<EventFanOut>();
     events_->Add(*eventLog_);
     events_->Add(*marks_);
+    keeper_ = std::make_unique<EvidenceKeeper>(EventLog::DefaultFile().parent_path(), dev_.Published(), eventLog_.get());
+    events_->Add(*keeper_);
+    notifier_ = new CTrayNotifier(*this);
+    notifier_->SetEnabled(settings_.Notifications());
+    events_->Add(*notifier_);
+    connect(notifier_, &CTrayNotifier::showRequested, this, &CMainFrame::ShowFromNotification);
     detector_ = std::make_unique<EventDetector>(events_.get());
     cycle_->AddObserver(*detector_);
+    // The view marks its tree from what the watch has just seen: the watch goes first.
+    watch_ = std::make_unique<ErrorWatch>(dev_.Published());
+    cycle_->AddObserver(*watch_);
+    view_->SetNodeMarks(watch_.get());
     cycle_->AddObserver(*view_);
     view_->SetCounterRecency(detector_.get());
     recorder_ = std::make_unique<DriverRecorder>(dev_);
     sampler_ = std::make_unique<HistorySampler>(dev_.Published());
     cycle_->AddObserver(*sampler_);
+    // After the detector: the events of a tick find the copy of the refresh before.
+    cycle_->AddObserver(*keeper_);
     plots_ = std::make_unique<CHistoryPlots>(*sampler_, *marks_, this);
     sampler_->SetListener(plots_.get());
     connect(view_, &CQorstatsView::historyRequested, plots_.get(), &CHistoryPlots::Show);
@@ -102,8 +118,10 @@ CMainFrame::~CMainFrame() {
     sampler_->SetListener(nullptr);
     plots_.reset();
     cycle_->RemoveObserver(*sampler_);
-    // The window shows the log's lines: it goes before them.
+    cycle_->RemoveObserver(*keeper_);
+    // The windows show the log's lines and the watch's problems: they go before them.
     delete eventLogDlg_;
+    delete problemsDlg_;
     cycle_.reset();
 }
 
@@ -138,6 +156,19 @@ void CMainFrame::CreateMenu() {
     QAction* events = debug->addAction(QString::fromLatin1(Str::MenuEventLog), this, &CMainFrame::OnEventLog);
     events->setObjectName("menuEventLog");
     SetPrompt(events, Str::PromptEventLog);
+
+    QAction* problems = debug->addAction(QString::fromLatin1(Str::MenuProblems), this, &CMainFrame::OnProblems);
+    problems->setObjectName("menuProblems");
+    SetPrompt(problems, Str::PromptProblems);
+    QAction* notifications = debug->addAction(QString::fromLatin1(Str::MenuNotifications));
+    notifications->setObjectName("menuNotifications");
+    notifications->setCheckable(true);
+    notifications->setChecked(settings_.Notifications());
+    SetPrompt(notifications, Str::PromptNotifications);
+    connect(notifications, &QAction::toggled, this, [this](bool on) {
+        settings_.SetNotifications(on);
+        notifier_->SetEnabled(on);
+    });
 
     QMenu* help = menuBar()->addMenu(QString::fromLatin1(Str::MenuHelp));
     QAction* about = help->addAction(QString::fromLatin1(Str::MenuAbout), this, &CMainFrame::OnAbout);
@@ -300,6 +331,38 @@ void CMainFrame::OnEventLog() {
     eventLogDlg_->show();
     eventLogDlg_->raise();
     eventLogDlg_->activateWindow();
+}
+
+void CMainFrame::OnClearStatistics() {
+    keeper_->BeforeClear();
+    cycle_->ClearStatistics();
+}
+
+void CMainFrame::OnRefreshTimer() {
+    cycle_->OnRefreshTimer();
+    if (problemsDlg_) problemsDlg_->Refresh();
+}
+
+void CMainFrame::OnProblems() {
+    if (!problemsDlg_) {
+        problemsDlg_ = new CProblemsDlg(*watch_, this);
+        connect(problemsDlg_, &CProblemsDlg::problemActivated, this, [this](NodeCode node, const CounterRef& counter) {
+            view_->ShowCounter(node, counter);
+            raise();
+            activateWindow();
+        });
+    }
+    problemsDlg_->show();
+    problemsDlg_->raise();
+    problemsDlg_->activateWindow();
+}
+
+void CMainFrame::ShowFromNotification(NodeCode node, const CounterRef& counter) {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+    if (node != 0) view_->ShowCounter(node, counter);
 }
 
 void CMainFrame::OnAbout() {

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/NodeCode.h"
 #include "cycle/PollingCycle.h"
+#include "rows/CounterRef.h"
 #include "settings/PanelSettings.h"
 #include "view/IRefreshTimer.h"
 
@@ -20,6 +22,10 @@ class CEventLogDlg;
 class EventDetector;
 class EventFanOut;
 class EventMarks;
+class EvidenceKeeper;
+class ErrorWatch;
+class CProblemsDlg;
+class CTrayNotifier;
 class EventLog;
 class CHistoryPlots;
 class HistorySampler;
@@ -43,10 +49,15 @@ public:
     // Commands.
     void OnStartStop();
     void OnTraceMask();
-    void OnClearStatistics() { cycle_->ClearStatistics(); }
+    // The last snapshot read is saved beside the event log first: a clear loses the counts for good.
+    void OnClearStatistics();
     void OnAbout();
     // Shows the one event log window, made on first use.
     void OnEventLog();
+    // Shows the one problems window, made on first use.
+    void OnProblems();
+    // Brings the window to the front, on the counter's node and row when there is one.
+    void ShowFromNotification(NodeCode node, const CounterRef& counter);
     // Asks for a file name, then saves the snapshot there.
     void OnSaveSnapshot();
     // Every page with the time, the driver's version and the sample rate: CSV for a name
@@ -78,6 +89,7 @@ public:
     CHistoryPlots& HistoryPlots() { return *plots_; }
     PollingCycle& Cycle() { return *cycle_; }
     EventLog& Events() { return *eventLog_; }
+    const ErrorWatch& Watch() const { return *watch_; }
     int ToolbarBitmap() const { return toolbarBitmap_; }
 
     // The trace mask as edited and as the driver last accepted it.
@@ -115,9 +127,13 @@ private:
     // Declared before the cycle, which holds the detector as an observer until it goes.
     std::unique_ptr<EventLog> eventLog_;
     std::unique_ptr<EventMarks> marks_;
+    std::unique_ptr<EvidenceKeeper> keeper_;
     std::unique_ptr<EventFanOut> events_;
     std::unique_ptr<EventDetector> detector_;
     CEventLogDlg* eventLogDlg_ = nullptr;
+    std::unique_ptr<ErrorWatch> watch_;
+    CProblemsDlg* problemsDlg_ = nullptr;
+    CTrayNotifier* notifier_ = nullptr;
     std::unique_ptr<PollingCycle> cycle_;
     // Fed by the cycle; the plots go before the sampler they draw from.
     std::unique_ptr<HistorySampler> sampler_;

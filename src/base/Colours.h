@@ -17,6 +17,10 @@ constexpr Colour White = Rgb(255, 255, 255);
 constexpr Colour Highlight = 0x003200FA;
 // The cell of an error counter that went up within the last seconds, behind the red text.
 constexpr Colour RecentIncrease = Rgb(255, 222, 222);
+// The tree's quiet mark: a node whose error counters count but have not risen lately.
+constexpr Colour TreeMarkStanding = Rgb(235, 150, 150);
+// The problems window's rows of a device or stream that has gone.
+constexpr Colour ProblemGone = Rgb(150, 150, 150);
 // Status bar states.
 constexpr Colour StatusRed = Rgb(255, 0, 0);
 constexpr Colour StatusBlue = Rgb(0, 0, 255);

@@ -2,10 +2,33 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPainter>
 #include <QStyle>
 #include <QWidget>
 
+#include "base/Colours.h"
+#include "controls/QtColour.h"
+
 CTreeItemDelegate::CTreeItemDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+void CTreeItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    const int mark = index.data(MarkRole).toInt();
+    if (mark == 0) return;
+    // On the lower right corner of the icon, where the node's text is not.
+    QStyleOptionViewItem o = option;
+    initStyleOption(&o, index);
+    const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    const QRect icon = style->subElementRect(QStyle::SE_ItemViewItemDecoration, &o, option.widget);
+    const qreal r = mark == 2 ? 3.5 : 2.5;
+    const QPointF centre(icon.right() - r + 1, icon.bottom() - r + 1);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(QPen(Qt::white, 1));
+    painter->setBrush(ToQColor(mark == 2 ? Colours::Highlight : Colours::TreeMarkStanding));
+    painter->drawEllipse(centre, r, r);
+    painter->restore();
+}
 
 QSize CTreeItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     const QStyle* style = option.widget ? option.widget->style() : QApplication::style();

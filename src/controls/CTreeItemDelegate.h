@@ -17,8 +17,13 @@ class CTreeItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
+    // A node's mark beside its icon (its text stays as it is): 0 none, 1 a quiet dot for an
+    // error counter that counts, 2 a red dot for one that rose within the last seconds.
+    static constexpr int MarkRole = Qt::UserRole + 1;
+
     explicit CTreeItemDelegate(QObject* parent = nullptr);
 
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:

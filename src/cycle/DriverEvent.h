@@ -28,6 +28,7 @@ enum class EventKind : uint8_t {
     ErrorWrapped,      // went past 0xFFFFFFFF: counted as the increase it is
     ErrorWentBack,     // went down without a Clear Statistics and too far to be a wrap
     ErrorsNotListed,   // more counters went up in one refresh than are listed one by one
+    SnapshotSaved,     // the last snapshot read before a loss or a clear went to a file
 };
 
 // What the event log window filters by.

@@ -36,7 +36,7 @@ public:
     void TraceMaskChanged(uint32_t before, uint32_t after);
 
     // At most ObserverCapacity observers, told in the order they were added; false when full.
-    static constexpr size_t ObserverCapacity = 4;
+    static constexpr size_t ObserverCapacity = 6;
     bool AddObserver(ITickObserver& observer);
     void RemoveObserver(ITickObserver& observer);
 

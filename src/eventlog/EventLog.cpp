@@ -41,11 +41,13 @@ std::filesystem::path EventLog::DefaultFile() {
     return dir.empty() ? dir : dir / Str::EventLogFileName;
 }
 
+QString EventLog::Text(const DriverEvent& event) { return DecodedText(event.Text()); }
+
 void EventLog::OnEvent(const DriverEvent& event) {
     const QString time = QDateTime::fromMSecsSinceEpoch(event.wallMs).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
     const QString line = QStringLiteral("%1  %2  %3")
                              .arg(time, QString::fromLatin1(CategoryWord(event.Category())).leftJustified(7),
-                                  DecodedText(event.Text()));
+                                  Text(event));
     if (!file_.Failed()) file_.Write(line.toUtf8().toStdString());
     model_.Append(event.Category(), line);
     CheckFile();

@@ -22,6 +22,9 @@ public:
     // The event log file of the panel, in its state directory.
     static std::filesystem::path DefaultFile();
 
+    // An event's text as the log shows it: the driver's names decoded as the pages decode them.
+    static QString Text(const DriverEvent& event);
+
     void OnEvent(const DriverEvent& event) override;
     void OnEventsDone() override;
 

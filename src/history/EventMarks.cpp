@@ -20,8 +20,11 @@ std::optional<MarkKind> KindOf(EventKind kind) {
 }  // namespace
 
 void EventMarks::OnEvent(const DriverEvent& event) {
+    if (event.kind == EventKind::DriverOpened) openedAtMs_ = event.monotonicMs;
     const std::optional<MarkKind> kind = KindOf(event.kind);
     if (!kind) return;
+    // The devices found with the driver were there before: no hot-plug.
+    if (event.kind == EventKind::DeviceCame && event.monotonicMs == openedAtMs_) return;
     // The marks of one tick come together: look back over the few of this tick.
     for (size_t back = 0; back < std::min<size_t>(size_, 4); ++back) {
         EventMark& mark = marks_[(head_ + size_ - 1 - back) % Capacity];

@@ -38,4 +38,5 @@ private:
     std::array<EventMark, Capacity> marks_{};
     size_t head_ = 0;
     size_t size_ = 0;
+    int64_t openedAtMs_ = -1;  // the tick the driver was last found in
 };

@@ -83,7 +83,7 @@ void CHistoryChart::Layout() {
     const QFontMetrics fm = fontMetrics();
     const int line = fm.height();
     const int top = line + Gap;
-    const int bottom = 2 * line + 2 * Gap;
+    const int bottom = (1 + PlaceLegend()) * line + 2 * Gap;
     const int plotHeight = std::max(1, height() - top - bottom);
     const int maxTicks = std::max(2, plotHeight / (2 * line) + 1);
 
@@ -138,12 +138,14 @@ void CHistoryChart::Layout() {
     }
 }
 
+// The span's start on the plot's first column, its end (now) on the last.
 double CHistoryChart::X(double ms) const {
-    return plot_.left() + (ms - static_cast<double>(ViewStartMs())) * plot_.width() / static_cast<double>(spanMs_);
+    return plot_.left() + (ms - static_cast<double>(ViewStartMs())) * (plot_.width() - 1) / static_cast<double>(spanMs_);
 }
 
 double CHistoryChart::MsAt(double x) const {
-    return static_cast<double>(ViewStartMs()) + (x - plot_.left()) * static_cast<double>(spanMs_) / plot_.width();
+    return static_cast<double>(ViewStartMs()) +
+           (x - plot_.left()) * static_cast<double>(spanMs_) / std::max(1, plot_.width() - 1);
 }
 
 double CHistoryChart::Y(const Axis& axis, double value) const {
@@ -224,35 +226,52 @@ void CHistoryChart::DrawLine(QPainter& p, const Line& line, const Axis& axis, ui
     }
 }
 
-void CHistoryChart::DrawLegend(QPainter& p) const {
+int CHistoryChart::PlaceLegend() {
     const QFontMetrics fm = fontMetrics();
-    const int base = height() - Gap - fm.descent();
-    const int middle = base - fm.ascent() / 2 + 1;
-    int x = plot_.left();
-    auto entry = [&](Colour colour, Qt::PenStyle style, const QString& text, bool vertical) {
-        QPen pen(ToQColor(colour), 2);
-        pen.setStyle(style);
-        p.setPen(pen);
-        if (vertical)
-            p.drawLine(x + 4, middle - fm.ascent() / 2, x + 4, middle + fm.ascent() / 2);
-        else
-            p.drawLine(x, middle, x + 16, middle);
-        x += vertical ? 12 : 22;
-        p.setPen(ToQColor(Colours::Black));
-        p.drawText(x, base, text);
-        x += fm.horizontalAdvance(text) + 3 * Gap;
-    };
-    entry(Colours::HistoryValue, Qt::SolidLine, QString::fromLatin1(Str::HistoryValue), false);
-    entry(Colours::HistoryRate, Qt::SolidLine, QString::fromLatin1(Str::HistoryRate), false);
+    legend_.clear();
+    legend_.push_back({Colours::HistoryValue, Qt::SolidLine, QString::fromLatin1(Str::HistoryValue), false, 0, 0});
+    legend_.push_back({Colours::HistoryRate, Qt::SolidLine, QString::fromLatin1(Str::HistoryRate), false, 0, 0});
     // Only the kinds of mark that the span holds.
     for (const MarkStyle& style : MarkStyles)
         if (std::any_of(marks_.begin(), marks_.end(), [&](const EventMark& m) { return m.kind == style.kind; }))
-            entry(style.colour, Qt::SolidLine, QString::fromLatin1(style.name), true);
-    const QString hint = QString::fromLatin1(Str::HistoryZoomHint);
-    const int hintWidth = fm.horizontalAdvance(hint);
-    if (x + hintWidth <= width() - Gap) {
+            legend_.push_back({style.colour, style.pen, QString::fromLatin1(style.name), true, 0, 0});
+    int x = Gap;
+    int row = 0;
+    for (LegendEntry& e : legend_) {
+        const int w = (e.mark ? 12 : 22) + fm.horizontalAdvance(e.text);
+        if (x > Gap && x + w > width() - Gap) {
+            ++row;
+            x = Gap;
+        }
+        e.x = x;
+        e.row = row;
+        x += w + 3 * Gap;
+    }
+    hintFits_ = x + fm.horizontalAdvance(QString::fromLatin1(Str::HistoryZoomHint)) <= width() - Gap;
+    legendRows_ = row + 1;
+    return legendRows_;
+}
+
+void CHistoryChart::DrawLegend(QPainter& p) const {
+    const QFontMetrics fm = fontMetrics();
+    int base = 0;
+    for (const LegendEntry& e : legend_) {
+        base = height() - Gap - fm.descent() - (legendRows_ - 1 - e.row) * fm.height();
+        const int middle = base - fm.ascent() / 2 + 1;
+        QPen pen(ToQColor(e.colour), 2);
+        pen.setStyle(e.mark ? Qt::SolidLine : e.style);
+        p.setPen(pen);
+        if (e.mark)
+            p.drawLine(e.x + 4, middle - fm.ascent() / 2, e.x + 4, middle + fm.ascent() / 2);
+        else
+            p.drawLine(e.x, middle, e.x + 16, middle);
+        p.setPen(ToQColor(Colours::Black));
+        p.drawText(e.x + (e.mark ? 12 : 22), base, e.text);
+    }
+    if (hintFits_) {
+        const QString hint = QString::fromLatin1(Str::HistoryZoomHint);
         p.setPen(ToQColor(Colours::HistoryFrame));
-        p.drawText(width() - Gap - hintWidth, base, hint);
+        p.drawText(width() - Gap - fm.horizontalAdvance(hint), base, hint);
     }
 }
 
@@ -328,7 +347,7 @@ void CHistoryChart::wheelEvent(QWheelEvent* event) {
     const double x = std::clamp<double>(event->position().x(), plot_.left(), plot_.right());
     const double at = MsAt(x);
     const auto span = static_cast<int64_t>(std::llround(spanMs_ * std::pow(ZoomPerNotch, notches)));
-    const double share = (x - plot_.left()) / plot_.width();
+    const double share = (x - plot_.left()) / std::max(1, plot_.width() - 1);
     const auto spanKept = std::clamp<int64_t>(span, MinSpanMs, SpanMs);
     // The time under the pointer stays under it.
     SetView(static_cast<int64_t>(std::llround(at + (1 - share) * static_cast<double>(spanKept))), spanKept);
@@ -346,7 +365,7 @@ void CHistoryChart::mousePressEvent(QMouseEvent* event) {
 void CHistoryChart::mouseMoveEvent(QMouseEvent* event) {
     hoverX_ = event->position().toPoint().x();
     if (dragX_ >= 0 && (event->buttons() & Qt::LeftButton)) {
-        const double moved = (hoverX_ - dragX_) * static_cast<double>(spanMs_) / plot_.width();
+        const double moved = (hoverX_ - dragX_) * static_cast<double>(spanMs_) / std::max(1, plot_.width() - 1);
         SetView(dragEndMs_ - static_cast<int64_t>(std::llround(moved)), spanMs_);
         emit viewChanged();
         return;

@@ -82,6 +82,17 @@ private:
         double at;  // pixel position along its axis
         QString text;
     };
+    // An entry of the legend where it goes: rows count from the top of the legend.
+    struct LegendEntry {
+        uint32_t colour;
+        Qt::PenStyle style;
+        QString text;
+        bool mark;  // a mark's entry shows a short upright line, a line's a short level one
+        int x;
+        int row;
+    };
+    // Places the legend's entries in as many rows as the width needs; returns the rows.
+    int PlaceLegend();
     void Layout();
     void SetView(int64_t endMs, int64_t spanMs);
     double X(double ms) const;
@@ -111,6 +122,9 @@ private:
     std::vector<Label> timeLabels_;
     std::vector<Label> valueLabels_;
     std::vector<Label> rateLabels_;
+    std::vector<LegendEntry> legend_;
+    int legendRows_ = 1;
+    bool hintFits_ = false;
     std::vector<QPointF> scratch_;  // a piece in pixels, while drawing
     int hoverX_ = -1;
     int dragX_ = -1;

@@ -67,6 +67,11 @@ bool IsErrorCounter(const CounterRef& ref) {
     return false;
 }
 
+bool IsProblemCounter(const CounterRef& ref) {
+    if (const AsioRow* a = Asio(ref)) return a->source == AsioSource::BufferCounters;
+    return IsErrorCounter(ref);
+}
+
 const char* CounterName(const CounterRef& ref) {
     if (const AsioRow* a = Asio(ref)) return a->name;
     if (const IsoStreamRow* i = Iso(ref)) return i->name;

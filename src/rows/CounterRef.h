@@ -39,6 +39,9 @@ struct CounterSources {
 bool IsNumericCounter(const CounterRef& ref);
 // The row is an error counter: the pages show it in red once it counts.
 bool IsErrorCounter(const CounterRef& ref);
+// An error counter, or one of the ASIO page's buffer overruns and underruns: the dropouts
+// themselves, though that page draws them black.
+bool IsProblemCounter(const CounterRef& ref);
 // The row's name and unit as the pages show them; nullptr for a row that does not exist or has no unit.
 const char* CounterName(const CounterRef& ref);
 const char* CounterUnit(const CounterRef& ref);

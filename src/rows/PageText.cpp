@@ -214,11 +214,27 @@ std::vector<NodeCode> PageNodes(const PageSources& s) {
     return nodes;
 }
 
+std::string NodePath(const PageSources& s, NodeCode node) {
+    std::string path = PanelTextUtf8(RootLabel(KindOf(node)));
+    const uint32_t index = IndexOf(node);
+    switch (KindOf(node)) {
+        case NodeKind_IsoInStream:
+        case NodeKind_IsoOutStream: {
+            const Dir d = KindOf(node) == NodeKind_IsoInStream ? Dir::In : Dir::Out;
+            return path.append("/").append(StreamLabel(s, d, index));
+        }
+        case NodeKind_ChannelIn:
+        case NodeKind_ChannelOut:
+            return path.append("/").append(BundleLabel(s, KindOf(node) == NodeKind_ChannelIn ? Dir::In : Dir::Out, index));
+        default: return path;
+    }
+}
+
 PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
     const PageSources& s = sources.cells;
     PageTable t;
     t.node = node;
-    t.path = PanelTextUtf8(RootLabel(KindOf(node)));
+    t.path = NodePath(s, node);
     const uint32_t index = IndexOf(node);
     switch (KindOf(node)) {
         case NodeKind_Info: InfoPage(sources, t); break;
@@ -229,7 +245,6 @@ PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
         case NodeKind_IsoInStream:
         case NodeKind_IsoOutStream: {
             const Dir d = KindOf(node) == NodeKind_IsoInStream ? Dir::In : Dir::Out;
-            t.path.append("/").append(StreamLabel(s, d, index));
             SingleStreamPage(s, d, index, t);
             break;
         }
@@ -238,7 +253,6 @@ PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
         case NodeKind_ChannelIn:
         case NodeKind_ChannelOut: {
             const Dir d = KindOf(node) == NodeKind_ChannelIn ? Dir::In : Dir::Out;
-            t.path.append("/").append(BundleLabel(s, d, index));
             SingleChannelPage(s, d, index, t);
             break;
         }

@@ -41,6 +41,8 @@ struct PageTextSources {
 
 // Every node of the tree the snapshot makes, in tree order.
 std::vector<NodeCode> PageNodes(const PageSources& sources);
+// The node's label under its root's label, as PageTable::path.
+std::string NodePath(const PageSources& sources, NodeCode node);
 PageTable PageTableOf(const PageTextSources& sources, NodeCode node);
 std::vector<PageTable> PageTables(const PageTextSources& sources);
 

@@ -9,6 +9,7 @@ constexpr const char* Parent = "Software";
 constexpr const char* KeyName = "Quandrel\\QOR_Stats";
 constexpr const char* KeyPath = "Software\\Quandrel\\QOR_Stats";
 constexpr const char* LastSelItemValue = "LastSelItem";
+constexpr const char* NotificationsValue = "Notifications";
 }  // namespace
 
 void PanelSettings::CreateKey() {
@@ -21,3 +22,13 @@ uint32_t PanelSettings::LastSelItem() const {
 }
 
 bool PanelSettings::SetLastSelItem(uint32_t code) { return store_.WriteDword(Root, KeyPath, LastSelItemValue, code) == 0; }
+
+bool PanelSettings::Notifications() const {
+    uint32_t value = 1;
+    // Only a 0 that was written turns them off; anything else the store holds leaves them on.
+    return store_.ReadDword(Root, KeyPath, NotificationsValue, value) != 0 || value != 0;
+}
+
+bool PanelSettings::SetNotifications(bool on) {
+    return store_.WriteDword(Root, KeyPath, NotificationsValue, on ? 1 : 0) == 0;
+}

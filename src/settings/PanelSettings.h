@@ -4,9 +4,10 @@
 
 class SettingsStore;
 
-// The panel's one remembered setting: the code of the tree node the user selected last, kept as
-// the REG_DWORD "LastSelItem" of HKEY_LOCAL_MACHINE\Software\Quandrel\QOR_Stats. Failures are
-// silent: what cannot be read reads as 0, which no node carries.
+// The panel's remembered settings: the code of the tree node the user selected last, kept as
+// the REG_DWORD "LastSelItem" of HKEY_LOCAL_MACHINE\Software\Quandrel\QOR_Stats, and beside it
+// whether desktop notifications are on ("Notifications", 0 or 1). Failures are silent: what
+// cannot be read reads as 0 for the node, which no node carries, and as on for notifications.
 class PanelSettings {
 public:
     explicit PanelSettings(SettingsStore& store) : store_(store) {}
@@ -16,6 +17,8 @@ public:
     uint32_t LastSelItem() const;
     // Whether the store took it.
     bool SetLastSelItem(uint32_t code);
+    bool Notifications() const;
+    bool SetNotifications(bool on);
 
 private:
     SettingsStore& store_;

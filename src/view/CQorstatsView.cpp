@@ -10,6 +10,7 @@
 
 #include "controls/CListColorCtrlEx.h"
 #include "controls/CTreeCtrlEx.h"
+#include "controls/CTreeItemDelegate.h"
 #include "controls/DialogUnits.h"
 #include "controls/DriverTextAssign.h"
 #include "pages/CDlgPgAsio.h"
@@ -293,7 +294,46 @@ void CQorstatsView::ShowRowDescription(int row) {
 
 // ---- Recent increases of error counters ----
 
-void CQorstatsView::OnTick(const TickFacts&) { MarkRecentIncreases(); }
+void CQorstatsView::OnTick(const TickFacts&) {
+    MarkRecentIncreases();
+    MarkNodes();
+}
+
+void CQorstatsView::ShowCounter(NodeCode node, const CounterRef& counter) {
+    QTreeWidgetItem* item = nullptr;
+    for (const Root& root : roots_) {
+        if (root.item == nullptr) continue;
+        if (CodeOf(root.item) == node) item = root.item;
+        for (int i = 0; i < root.item->childCount() && !item; ++i)
+            if (CodeOf(root.item->child(i)) == node) item = root.item->child(i);
+    }
+    if (item == nullptr) return;
+    tree_->setCurrentItem(item);
+    CListColorCtrlEx* list = ListOf(KindOf(node));
+    if (list == nullptr) return;
+    // The cell the one page description names for the counter.
+    for (int row = 0; row < list->RowCount(); ++row)
+        for (int column = 1; column < list->ColumnCount(); ++column)
+            if (CounterAtCell(node, row, column) == counter) {
+                list->setCurrentIndex(list->model()->index(row, column));
+                ShowRowDescription(row);
+                return;
+            }
+}
+
+void CQorstatsView::MarkNodes() {
+    if (nodeMarks_ == nullptr) return;
+    // Set only where it changes: an unchanged mark costs no repaint of the tree.
+    auto mark = [this](QTreeWidgetItem* item) {
+        const int now = static_cast<int>(nodeMarks_->MarkOf(CodeOf(item)));
+        if (item->data(0, CTreeItemDelegate::MarkRole).toInt() != now) item->setData(0, CTreeItemDelegate::MarkRole, now);
+    };
+    for (const Root& root : roots_) {
+        if (root.item == nullptr) continue;
+        mark(root.item);
+        for (int i = 0; i < root.item->childCount(); ++i) mark(root.item->child(i));
+    }
+}
 
 CListColorCtrlEx* CQorstatsView::ListOf(uint32_t kind) const {
     // A cast rather than a search by name: this runs on every tick and must not allocate.

@@ -12,6 +12,7 @@
 #include "pages/PageContext.h"
 #include "rows/CounterRef.h"
 #include "rows/ICounterRecency.h"
+#include "rows/INodeMarks.h"
 #include "settings/PanelSettings.h"
 
 class QLabel;
@@ -60,8 +61,14 @@ public:
     // and the description pane tells when a row's counter last went up.
     static constexpr int64_t RecentIncreaseMs = 10000;
     void SetCounterRecency(const ICounterRecency* recency) { recency_ = recency; }
+    // Marks the tree's nodes on every tick, as `marks` tells them; it is told before the view.
+    void SetNodeMarks(const INodeMarks* marks) { nodeMarks_ = marks; }
     // ITickObserver: told after whoever keeps the counters' history has seen the tick.
     void OnTick(const TickFacts& facts) override;
+
+    // Selects the node, as a click would, and on its page the counter's row and cell; nothing
+    // when the tree has no such node (its device has gone).
+    void ShowCounter(NodeCode node, const CounterRef& counter);
 
     QTreeWidgetItem* RootItem(uint32_t kind) const;
     QString DescriptionText() const;
@@ -87,6 +94,7 @@ private:
     void SelectByPanel(QTreeWidgetItem* item);
     void SetDescription(const char* text);
     void MarkRecentIncreases();
+    void MarkNodes();
     QString LastIncreaseText(NodeCode code, int row) const;
     CListColorCtrlEx* ListOf(uint32_t kind) const;
     // The page that shows nodes of `kind`; null for a kind without one (0: nothing selected).
@@ -126,5 +134,6 @@ private:
     NodeCode chosenCode_ = 0;
     bool panelSelects_ = false;
     const ICounterRecency* recency_ = nullptr;
+    const INodeMarks* nodeMarks_ = nullptr;
     bool initialised_ = false;
 };

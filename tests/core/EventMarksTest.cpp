@@ -30,6 +30,7 @@ TEST(EventMarks, TheEventsThePlotsMarkAreKeptOnePerKindAndTick) {
     ASSERT_TRUE(fanOut.Add(marks));
     const DriverEvent events[] = {
         Event(EventKind::DriverOpened, 0),  // not marked
+        Event(EventKind::DeviceCame, 0, "Device present: A (ID 0x00000001)."),  // found with the driver
         Event(EventKind::ErrorIncreased, 500, "ISO IN stream 0: MissingPacket +1, now 1."),
         Event(EventKind::ErrorWrapped, 500, "second"),
         Event(EventKind::DeviceWent, 500, "Device removed: A (ID 0x00000001)."),

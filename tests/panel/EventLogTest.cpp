@@ -80,7 +80,9 @@ TEST(EventLogWindow, ShowsWhatTheTicksFoundOldestFirstWithLocalTimeToTheMillisec
     const QRegularExpression shape(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}  (Errors |Devices|Driver )  \S.*$)");
     for (const QString& line : lines) EXPECT_TRUE(shape.match(line).hasMatch()) << line.toStdString();
     EXPECT_TRUE(lines.first().endsWith("Driver   Driver opened.")) << lines.first().toStdString();
-    EXPECT_TRUE(lines.last().endsWith("Driver   Driver lost.")) << lines.last().toStdString();
+    // The loss, then the file that keeps what was read before it.
+    EXPECT_TRUE(lines[lines.size() - 2].endsWith("Driver   Driver lost.")) << lines[lines.size() - 2].toStdString();
+    EXPECT_TRUE(lines.last().contains("Driver   Last snapshot before the driver's loss saved to ")) << lines.last().toStdString();
     EXPECT_TRUE(lines.filter("Device present:").size() >= 1);
     EXPECT_EQ(Child<QListView>(*window, "eventList").model()->rowCount(), lines.size());
 }

@@ -73,7 +73,7 @@ struct HistoryFixture : ::testing::Test {
     // The chart's x of a time on the cycle's clock, as it draws it.
     static double XOf(const CHistoryChart& c, double ms) {
         const QRect plot = c.PlotRect();
-        return plot.left() + (ms - double(c.ViewStartMs())) * plot.width() / double(c.ViewEndMs() - c.ViewStartMs());
+        return plot.left() + (ms - double(c.ViewStartMs())) * (plot.width() - 1) / double(c.ViewEndMs() - c.ViewStartMs());
     }
     static void Mouse(CHistoryChart& c, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
         QMouseEvent event(type, at, c.mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
@@ -336,13 +336,14 @@ TEST_F(HistoryFixture, DriverLossHotPlugClearAndErrorRisesAreMarkedAndReadOut) {
     Mouse(chart, QEvent::MouseMove, QPointF(XOf(chart, double(lost->monotonicMs)), chart.PlotRect().center().y()),
           Qt::NoButton);
     const QStringList readout = chart.Readout();
-    const QStringList lost = readout.filter(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d  Driver lost\\.$"));
-    EXPECT_EQ(lost.size(), 1) << readout.join('|').toStdString();
+    const QStringList told = readout.filter(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d  Driver lost\\.$"));
+    EXPECT_EQ(told.size(), 1) << readout.join('|').toStdString();
 
     // On the latest sample: its clock time and the value the page shows.
     Mouse(chart, QEvent::MouseMove, QPointF(chart.PlotRect().right(), chart.PlotRect().center().y()), Qt::NoButton);
     const QString cell = list.CellText(RowNamed(list, "TotalPacketsReceived"), 1);
-    EXPECT_TRUE(chart.Readout().value(0).contains("   Value: " + cell + "   Per second: ")) << chart.Readout().value(0).toStdString();
+    EXPECT_TRUE(chart.Readout().value(0).contains("   Value: " + cell + "   Per second: "))
+        << chart.Readout().value(0).toStdString() << " / " << cell.toStdString();
 }
 
 TEST_F(HistoryFixture, TheWheelZoomsADragMovesBackAndADoubleClickReturnsToNow) {
@@ -375,7 +376,7 @@ TEST_F(HistoryFixture, TheWheelZoomsADragMovesBackAndADoubleClickReturnsToNow) {
     Mouse(chart, QEvent::MouseButtonPress, middle, Qt::LeftButton);
     Mouse(chart, QEvent::MouseMove, middle + QPointF(100, 0), Qt::LeftButton);
     Mouse(chart, QEvent::MouseButtonRelease, middle + QPointF(100, 0), Qt::NoButton);
-    EXPECT_NEAR(double(end - chart.ViewEndMs()), 100.0 * double(span) / chart.PlotRect().width(), 1000);
+    EXPECT_NEAR(double(end - chart.ViewEndMs()), 100.0 * double(span) / (chart.PlotRect().width() - 1), 1000);
     // ... but never before the ten minutes kept.
     Mouse(chart, QEvent::MouseButtonPress, middle, Qt::LeftButton);
     Mouse(chart, QEvent::MouseMove, middle + QPointF(5000, 0), Qt::LeftButton);
