@@ -1,6 +1,6 @@
 // A headless panel: runs the polling cycle against the control device and prints what the
 // status bar would show after every tick, or every page as the panel shows it (text, JSON,
-// CSV), or the counters that changed while it watched. The pages come from the panel's own
+// CSV), or the counters that changed while it watched, or serves every counter to Prometheus. The pages come from the panel's own
 // row tables, so the tool and the panel cannot disagree.
 
 #include <algorithm>
@@ -8,7 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,7 +18,12 @@
 #include "cycle/PollingCycle.h"
 #include "driver/CDev.h"
 #include "export/SnapshotDocument.h"
+#include "metrics/LatestMetrics.h"
+#include "metrics/MetricFamilies.h"
+#include "metrics/MetricsServer.h"
+#include "platform/FileReplace.h"
 #include "rows/CounterRef.h"
+#include "rows/ShownCounters.h"
 #include "platform/ReportingControlDevice.h"
 #include "res/StringTable.h"
 #ifndef _WIN32
@@ -73,7 +78,9 @@ constexpr int ExitNoDriverStatus = 1;  // the status ticks found no driver on th
 constexpr int ExitUsage = 2;           // a bad command line, or no driver for a dump or a watch
 constexpr int ExitErrorsCounted = 3;   // --watch --fail-on-errors: an error counter went up
 
-enum class Mode { Status, Dump, Json, Csv, Watch };
+enum class Mode { Status, Dump, Json, Csv, Watch, Metrics };
+
+constexpr const char* TextFileName = "qorstats.prom";
 
 void Usage() {
     std::printf(
@@ -90,6 +97,11 @@ void Usage() {
         "                    tabs between: where, name, first value, last value, difference, unit,\n"
         "                    and 'error' for an error counter\n"
         "  --fail-on-errors  with --watch: exit 3 when an error counter (the panel's red rows) went up\n"
+        "  --listen [ADDR:]PORT  serve every counter to Prometheus at http://ADDR:PORT/metrics after\n"
+        "                    every tick (ADDR 127.0.0.1 when left out; PORT 0 takes a free one)\n"
+        "  --textfile DIR    write the same metrics to DIR/qorstats.prom after every tick, for the\n"
+        "                    textfile collectors of node_exporter and windows_exporter\n"
+        "                    (--listen and --textfile go together; both run until interrupted)\n"
         "\n"
         "Options:\n"
 #ifndef _WIN32
@@ -128,6 +140,8 @@ struct Options {
     Mode mode = Mode::Status;
     long watchSeconds = 0;
     bool failOnErrors = false;
+    std::optional<ListenAddress> listen;
+    std::string textFileDir;
 };
 
 // 0 to go on, otherwise the exit code: -1 for --help and --version (exit 0), 2 for a mistake.
@@ -149,7 +163,7 @@ int ParseArguments(int argc, char** argv, Options& options) {
             options.mode = m;
             return true;
         };
-        const char* const oneMode = "choose one of --dump, --json, --csv and --watch";
+        const char* const oneMode = "choose one of --dump, --json, --csv, --watch and --listen/--textfile";
         if (arg == "--dump" || arg == "--json" || arg == "--csv") {
             if (!mode(arg == "--dump" ? Mode::Dump : arg == "--json" ? Mode::Json : Mode::Csv)) return fail(oneMode);
         } else if (arg == "--watch") {
@@ -157,6 +171,15 @@ int ParseArguments(int argc, char** argv, Options& options) {
             if (!value(text)) return fail("--watch needs a number of seconds");
             if (!ParseNumber(text, 1, MaxWatchSeconds, options.watchSeconds))
                 return fail("--watch wants a whole number of seconds from 1 to 604800, not '" + text + "'");
+        } else if (arg == "--listen") {
+            if (!mode(Mode::Metrics)) return fail(oneMode);
+            if (!value(text)) return fail("--listen needs an address and port");
+            options.listen = ListenAddress::Parse(text);
+            if (!options.listen)
+                return fail("--listen wants [ADDR:]PORT, such as 127.0.0.1:9469 or [::1]:9469, not '" + text + "'");
+        } else if (arg == "--textfile") {
+            if (!mode(Mode::Metrics)) return fail(oneMode);
+            if (!value(options.textFileDir) || options.textFileDir.empty()) return fail("--textfile needs a folder");
         } else if (arg == "--fail-on-errors") {
             options.failOnErrors = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -184,7 +207,8 @@ int ParseArguments(int argc, char** argv, Options& options) {
         }
     }
     if (options.failOnErrors && options.mode != Mode::Watch) return fail("--fail-on-errors needs --watch");
-    if (options.mode != Mode::Status && options.ticks > 0) return fail("--ticks goes with the status ticks only");
+    if (options.mode != Mode::Status && options.mode != Mode::Metrics && options.ticks > 0)
+        return fail("--ticks goes with the status ticks, --listen and --textfile only");
     return 0;
 }
 
@@ -203,49 +227,76 @@ struct Watched {
     std::optional<int64_t> last;
 };
 
-uint64_t Key(const CounterRef& r) {
-    return (uint64_t(r.group) << 62) | (uint64_t(r.dir) << 61) | (uint64_t(r.index & 0xFFFFFF) << 32) |
-           (uint64_t(r.channel & 0xFFFF) << 16) | r.row;
-}
-
 // Every counter of every page, each once, under the name of the page that shows it alone.
-std::map<uint64_t, std::pair<CounterRef, Watched>> Counters(const CDev& dev) {
-    std::map<uint64_t, std::pair<CounterRef, Watched>> counters;
-    const PageTextSources sources = Sources(dev);
-    for (const PageTable& page : PageTables(sources)) {
-        const uint32_t kind = KindOf(page.node);
-        // The columns of these pages are streams or channels of their own.
-        const bool columnsApart =
-            kind == NodeKind_IsoInStreams || kind == NodeKind_IsoOutStreams || kind == NodeKind_ChannelIn ||
-            kind == NodeKind_ChannelOut;
-        for (std::size_t r = 0; r < page.rows.size(); ++r) {
-            for (std::size_t c = 1; c < page.rows[r].size(); ++c) {
-                const std::optional<CounterRef> ref = CounterAtCell(page.node, int(r), int(c));
-                if (!ref) continue;
-                auto [it, added] = counters.try_emplace(Key(*ref));
-                if (!added) continue;
-                Watched& w = it->second.second;
-                it->second.first = *ref;
-                w.where = page.path;
-                if (columnsApart && c < page.headings.size()) w.where.append("/").append(page.headings[c]);
-                w.name = page.rows[r][0].text;
-                w.unit = PanelTextUtf8(TrimmedUnit(CounterUnit(*ref)));
-                w.error = IsErrorCounter(*ref);
-            }
-        }
+std::vector<std::pair<CounterRef, Watched>> Counters(const CDev& dev) {
+    std::vector<std::pair<CounterRef, Watched>> counters;
+    for (const ShownCounter& shown : ShownCounters(PageTables(Sources(dev)))) {
+        Watched w;
+        w.where = shown.where;
+        w.name = shown.name;
+        w.unit = PanelTextUtf8(TrimmedUnit(CounterUnit(shown.ref)));
+        w.error = IsErrorCounter(shown.ref);
+        counters.emplace_back(shown.ref, std::move(w));
     }
     return counters;
 }
 
-void ReadValues(const CDev& dev, std::map<uint64_t, std::pair<CounterRef, Watched>>& counters, bool first) {
+void ReadValues(const CDev& dev, std::vector<std::pair<CounterRef, Watched>>& counters, bool first) {
     const CounterSources sources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0};
-    for (auto& [key, entry] : counters) {
-        const std::optional<int64_t> value = ReadCounter(sources, entry.first);
+    for (auto& [ref, watched] : counters) {
+        const std::optional<int64_t> value = ReadCounter(sources, ref);
         if (first)
-            entry.second.first = value;
+            watched.first = value;
         else if (value)
-            entry.second.last = value;
+            watched.last = value;
     }
+}
+// Polls every period and hands each poll's metrics to the endpoint and the text file; a
+// scrape only ever reads the latest of them.
+int ServeMetrics(const Options& options, PollingCycle& cycle, const ReportingControlDevice& device, const CDev& dev) {
+    LatestMetrics latest;
+    auto poll = [&] {
+        const auto start = std::chrono::steady_clock::now();
+        cycle.OnRefreshTimer();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        const PageTextSources pages = Sources(dev);
+        latest.Publish(MetricFamilies(MetricsSources{pages, device.LastOpenResult() == 0, took.count()}));
+    };
+    const std::filesystem::path textFile =
+        options.textFileDir.empty() ? std::filesystem::path() : std::filesystem::path(options.textFileDir) / TextFileName;
+    std::string lastError;
+    auto writeTextFile = [&] {
+        if (textFile.empty()) return;
+        std::string error;
+        if (!FileReplace::Write(textFile, *latest.Text(MetricsText::Format::Prometheus), error)) {
+            // Said once for each new reason, not on every tick.
+            if (error != lastError) std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
+        }
+        lastError = error;
+    };
+    std::error_code ec;
+    if (!textFile.empty() && !std::filesystem::is_directory(options.textFileDir, ec)) {
+        std::fprintf(stderr, "%s: --textfile: '%s' is not a folder\n", Program, options.textFileDir.c_str());
+        return ExitUsage;
+    }
+    poll();
+    writeTextFile();
+    MetricsServer server(latest);
+    if (options.listen) {
+        std::string error;
+        if (!server.Start(*options.listen, error)) {
+            std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
+            return ExitUsage;
+        }
+        std::fprintf(stderr, "%s: serving http://%s/metrics\n", Program, options.listen->Text(server.Port()).c_str());
+    }
+    for (long tick = 2; options.ticks < 0 || tick <= options.ticks; ++tick) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(options.periodMs));
+        poll();
+        writeTextFile();
+    }
+    server.Stop();
+    return device.LastOpenResult() == 0 ? ExitOk : ExitNoDriverStatus;
 }
 }  // namespace
 
@@ -265,6 +316,7 @@ int main(int argc, char** argv) {
     PollingCycle cycle(dev, restore, window, window, window);
     cycle.ResetView();
 
+    if (options.mode == Mode::Metrics) return ServeMetrics(options, cycle, device, dev);
     if (options.mode != Mode::Status) {
         // The device reports a failed open on stderr, with the path it tried.
         cycle.OnRefreshTimer();
@@ -291,8 +343,7 @@ int main(int argc, char** argv) {
             if (device.LastOpenResult() == 0) ReadValues(dev, counters, false);
         }
         bool errorsCounted = false;
-        for (const auto& [key, entry] : counters) {
-            const Watched& w = entry.second;
+        for (const auto& [ref, w] : counters) {
             if (!w.first || !w.last || *w.first == *w.last) continue;
             const int64_t delta = *w.last - *w.first;
             std::printf("%s\t%s\t%lld\t%lld\t%+lld\t%s%s\n", w.where.c_str(), w.name.c_str(),

@@ -39,9 +39,13 @@ struct CounterSources {
 bool IsNumericCounter(const CounterRef& ref);
 // The row is an error counter: the pages show it in red once it counts.
 bool IsErrorCounter(const CounterRef& ref);
-// The row's name and unit as the pages show them; nullptr for a row that does not exist or has no unit.
+// The row is a total that only goes up (until a Clear Statistics or a wrap), not a level.
+bool IsTotalCounter(const CounterRef& ref);
+// The row's name, unit and description as the pages show them; nullptr for a row that does not
+// exist or has none.
 const char* CounterName(const CounterRef& ref);
 const char* CounterUnit(const CounterRef& ref);
+const char* CounterDescription(const CounterRef& ref);
 
 // The value the pages show for the counter, signed rows as signed; nothing where they show
 // "n/a" or text, or the counter is not there (a stream or channel beyond the driver's counts).
