@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <string_view>
 #include <thread>
 
 #include <httplib.h>
@@ -17,6 +18,11 @@ constexpr const char* IndexPage =
     "<!DOCTYPE html>\n<html><head><title>qorpoll</title></head>\n"
     "<body><h1>qorpoll</h1><p>The driver's statistics for Prometheus: <a href=\"/metrics\">/metrics</a></p></body>"
     "</html>\n";
+
+constexpr std::string_view RequestTooLarge =
+    "HTTP/1.1 400 Bad Request\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
+constexpr std::string_view RequestTimeout =
+    "HTTP/1.1 408 Request Timeout\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
 
 int MsLeft(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -56,6 +62,10 @@ public:
     }
     socket_t socket() const override { return socket_; }
 
+    // The request ran out of bytes or of time.
+    bool OverBudget() const { return bytesLeft_ == 0 || MsLeft(readDeadline_) <= 0; }
+    bool OutOfTime() const { return MsLeft(readDeadline_) <= 0; }
+
 private:
     socket_t socket_;
     std::size_t bytesLeft_;
@@ -75,6 +85,11 @@ protected:
             // Never compressed: every scrape costs the same few copies, whatever it asks.
             req.headers.erase("Accept-Encoding");
         });
+        // The library leaves a request line it could not finish unanswered.
+        if (!ok && stream.OverBudget()) {
+            const std::string_view answer = stream.OutOfTime() ? RequestTimeout : RequestTooLarge;
+            stream.write(answer.data(), answer.size());
+        }
         SocketIo::ShutdownAndClose(static_cast<std::intptr_t>(sock));
         return ok;
     }
@@ -117,7 +132,12 @@ public:
             return false;
         }
         thread_ = std::thread([this] { server_.listen_after_bind(); });
-        return true;
+        // A stop that came before the loop runs would be lost.
+        for (int i = 0; i < 5000 && !server_.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (server_.is_running()) return true;
+        thread_.join();
+        error = "cannot serve on " + address.Text(port_);
+        return false;
     }
 
     void Stop() {
