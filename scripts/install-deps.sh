@@ -15,8 +15,10 @@
 set -euo pipefail
 
 # Debian 12's qt6-charts-dev lacks its dependency on the OpenGL module it needs to be found.
-build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev qt6-charts-dev libqt6opengl6-dev)
-tests=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils appstream groff-base)
+# qorpoll's metrics endpoint is served by cpp-httplib.
+build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev qt6-charts-dev libqt6opengl6-dev libcpp-httplib-dev)
+# prometheus (with promtool), curl and jq: the metrics end to end (tests/metrics).
+tests=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils appstream groff-base prometheus curl jq)
 
 packages=()
 for set in "$@"; do

@@ -101,6 +101,20 @@ std::vector<std::string> WhereLabels(const ShownCounter& c) {
     return labels;
 }
 
+// The error counters once more in one family, named by a label, so that one query (a rate, an
+// alert) covers them all: names that differ only by the family would collide there.
+std::vector<std::string> ErrorLabels(const ShownCounter& c) {
+    const CounterRef& r = c.ref;
+    std::vector<std::string> labels{Label("counter", c.name), Label("device", c.device),
+                                    Label("direction", DirectionWord(r.dir))};
+    if (r.group == CounterGroup::IsoStream) labels.push_back(Label("stream", std::to_string(r.index)));
+    if (r.group == CounterGroup::Channel) {
+        labels.push_back(Label("bundle", std::to_string(r.index)));
+        labels.push_back(Label("channel", std::to_string(r.channel)));
+    }
+    return labels;
+}
+
 // Families in the order they are first met, samples in the order they are added.
 class Families {
 public:
@@ -245,6 +259,9 @@ std::vector<MetricFamily> MetricFamilies(const MetricsSources& sources) {
         const bool counter = IsTotalCounter(shown.ref);
         families.Add(FamilyName(shown.ref), counter, description ? PanelTextUtf8(description) : shown.name,
                      Labels(WhereLabels(shown)), Decimal(shown.cell.number, Divisor(shown.ref)));
+        if (counter && IsErrorCounter(shown.ref))
+            families.Add("qor_errors", true, "Every error counter of the pages (their red rows), named by `counter`.",
+                         Labels(ErrorLabels(shown)), std::to_string(shown.cell.number));
     }
     return families.Take();
 }

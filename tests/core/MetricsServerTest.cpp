@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <chrono>
-#include <netinet/in.h>
 #include <string>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "metrics/MetricsServer.h"
+#include "support/LoopbackHttp.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -18,35 +15,6 @@ std::vector<MetricFamily> Families(const std::string& value) {
     return {MetricFamily{"qor_driver_up", false, "Up.", {MetricSample{"", value}}},
             MetricFamily{"qor_iso_in_missing_packet", true, "Missing \"packets\".",
                          {MetricSample{"{device=\"A\",stream=\"0\",error=\"true\"}", "3"}}}};
-}
-
-// Sends the bytes (in pieces `pauseMs` apart when asked) and reads until the server closes.
-std::string Exchange(int port, const std::string& request, int pauseMs = 0) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-        ::close(fd);
-        return "no connection";
-    }
-    const timeval timeout{10, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
-    const std::size_t piece = pauseMs > 0 ? 1 : request.size();
-    for (std::size_t at = 0; at < request.size(); at += piece) {
-        if (::send(fd, request.data() + at, std::min(piece, request.size() - at), MSG_NOSIGNAL) < 0) break;
-        if (pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
-    }
-    std::string answer;
-    char buffer[4096];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof(buffer), 0)) > 0;) answer.append(buffer, static_cast<std::size_t>(n));
-    ::close(fd);
-    return answer;
-}
-
-std::string Get(const std::string& target, const std::string& extra = "") {
-    return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extra + "\r\n";
 }
 
 class MetricsServerTest : public ::testing::Test {
@@ -74,31 +42,31 @@ TEST_F(MetricsServerTest, AnswersEveryRequestAsHttpWants) {
         std::string contains;
     };
     const Case cases[] = {
-        {Get("/metrics"), "HTTP/1.1 200", "text/plain; version=0.0.4; charset=utf-8"},
-        {Get("/metrics?x=1"), "HTTP/1.1 200", "qor_iso_in_missing_packet_total{device=\"A\",stream=\"0\",error=\"true\"} 3"},
-        {Get("/metrics", "Accept: application/openmetrics-text;version=1.0.0\r\n"), "HTTP/1.1 200", "# EOF"},
-        {Get("/"), "HTTP/1.1 200", "<a href=\"/metrics\">"},
-        {Get("/metrics", "Accept-Encoding: gzip\r\n"), "HTTP/1.1 200", "qor_driver_up 1"},
-        {Get("/metrics/"), "HTTP/1.1 404", ""},
-        {Get("/../etc/passwd"), "HTTP/1.1 40", ""},
+        {LoopbackGet("/metrics"), "HTTP/1.1 200", "text/plain; version=0.0.4; charset=utf-8"},
+        {LoopbackGet("/metrics?x=1"), "HTTP/1.1 200", "qor_iso_in_missing_packet_total{device=\"A\",stream=\"0\",error=\"true\"} 3"},
+        {LoopbackGet("/metrics", "Accept: application/openmetrics-text;version=1.0.0\r\n"), "HTTP/1.1 200", "# EOF"},
+        {LoopbackGet("/"), "HTTP/1.1 200", "<a href=\"/metrics\">"},
+        {LoopbackGet("/metrics", "Accept-Encoding: gzip\r\n"), "HTTP/1.1 200", "qor_driver_up 1"},
+        {LoopbackGet("/metrics/"), "HTTP/1.1 404", ""},
+        {LoopbackGet("/../etc/passwd"), "HTTP/1.1 40", ""},
         {"POST /metrics HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc", "HTTP/1.1 405", "Allow: GET"},
         {"DELETE / HTTP/1.1\r\n\r\n", "HTTP/1.1 405", ""},
         {"HEAD /metrics HTTP/1.1\r\n\r\n", "HTTP/1.1 405", ""},
         {"BREW /metrics HTTP/1.1\r\n\r\n", "HTTP/1.1 400", ""},
         {"this is no request\r\n\r\n", "HTTP/1.1 400", ""},
-        {Get("/metrics", "X-Big: " + std::string(4000, 'a') + "\r\n"), "HTTP/1.1 400", ""},
-        {Get("/metrics", manyHeaders), "HTTP/1.1 431", ""},
+        {LoopbackGet("/metrics", "X-Big: " + std::string(4000, 'a') + "\r\n"), "HTTP/1.1 400", ""},
+        {LoopbackGet("/metrics", manyHeaders), "HTTP/1.1 431", ""},
         {"GET /" + std::string(3000, 'm') + " HTTP/1.1\r\n\r\n", "HTTP/1.1 400", ""},
         {"", "HTTP/1.1 408", ""},
     };
     for (const Case& c : cases) {
-        const std::string answer = Exchange(port, c.request);
+        const std::string answer = LoopbackExchange(port, c.request);
         EXPECT_TRUE(answer.starts_with(c.status))
             << c.request.substr(0, 80) << "\n" << answer.substr(0, 200);
         EXPECT_NE(answer.find(c.contains), std::string::npos) << c.request.substr(0, 80) << "\n" << answer;
     }
     EXPECT_EQ(server.Scrapes(), 4u);
-    EXPECT_TRUE(Exchange(port, Get("/metrics")).starts_with("HTTP/1.1 200"));
+    EXPECT_TRUE(LoopbackExchange(port, LoopbackGet("/metrics")).starts_with("HTTP/1.1 200"));
 }
 
 // A client that trickles its request is cut off at the time limit, and its neighbours are
@@ -106,9 +74,9 @@ TEST_F(MetricsServerTest, AnswersEveryRequestAsHttpWants) {
 TEST_F(MetricsServerTest, ASlowClientIsCutOffAndOthersAreServedMeanwhile) {
     const auto start = Clock::now();
     std::string slow;
-    std::thread trickle([&] { slow = Exchange(port, Get("/metrics", "X-Slow: 1\r\n"), 40); });
+    std::thread trickle([&] { slow = LoopbackExchange(port, LoopbackGet("/metrics", "X-Slow: 1\r\n"), 40); });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_TRUE(Exchange(port, Get("/metrics")).starts_with("HTTP/1.1 200"));
+    EXPECT_TRUE(LoopbackExchange(port, LoopbackGet("/metrics")).starts_with("HTTP/1.1 200"));
     trickle.join();
     EXPECT_TRUE(slow.starts_with("HTTP/1.1 408")) << slow;
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
@@ -120,14 +88,14 @@ TEST_F(MetricsServerTest, ConcurrentScrapesShareOneTextPerPublication) {
     std::vector<std::thread> scrapers;
     std::vector<std::string> answers(20);
     for (std::size_t i = 0; i < answers.size(); ++i)
-        scrapers.emplace_back([&, i] { answers[i] = Exchange(port, Get("/metrics")); });
+        scrapers.emplace_back([&, i] { answers[i] = LoopbackExchange(port, LoopbackGet("/metrics")); });
     for (std::thread& t : scrapers) t.join();
     for (const std::string& a : answers) EXPECT_NE(a.find("qor_driver_up 1\n"), std::string::npos) << a;
     EXPECT_EQ(latest.Publications(), 1u);
     EXPECT_EQ(latest.TextsWritten(), 1u);
 
     latest.Publish(Families("0"));
-    EXPECT_NE(Exchange(port, Get("/metrics")).find("qor_driver_up 0\n"), std::string::npos);
+    EXPECT_NE(LoopbackExchange(port, LoopbackGet("/metrics")).find("qor_driver_up 0\n"), std::string::npos);
     EXPECT_EQ(latest.TextsWritten(), 2u);
 }
 

@@ -77,6 +77,11 @@ TEST(MetricsText, StudioExpositionCarriesThePagesValuesUnderTheRowTablesNames) {
          "error=\"true\"} 3",
          true},
         {"# TYPE qor_channel_asio_clients gauge", true},
+        {"qor_errors_total{counter=\"MissingPacket\",device=\"Velmoric Studio 8\",direction=\"in\",stream=\"0\"} 7",
+         true},
+        {"qor_errors_total{counter=\"NoBuffer\",device=\"Velmoric Studio 8\",direction=\"out\",bundle=\"0\","
+         "channel=\"1\"} 3",
+         true},
         {"# TYPE qor_iso_in_is_sample_clock_master gauge", false},
         {"# HELP qor_asio_current_switch_interval_samples Currently selected buffer switch interval.\\nThe value is "
          "determined by the most recent open by an ASIO instance in terms of samples.",
@@ -108,7 +113,7 @@ TEST(MetricsText, EveryNumberOfEveryPageIsOneSampleOfOneDeclaredFamily) {
         const std::regex sample(R"(^([a-zA-Z_:][a-zA-Z0-9_:]*)(\{[^}]*\})? -?[0-9.]+$)");
         const std::set<std::string> own{"qor_driver_up",  "qor_scrape_duration_seconds", "qor_driver_info",
                                         "qor_devices",    "qor_iso_streams",             "qor_channel_bundles",
-                                        "qor_device_info"};
+                                        "qor_device_info", "qor_errors_total"};
         std::set<std::string> declared, seen;
         std::size_t samples = 0;
         std::string current;
