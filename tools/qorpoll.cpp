@@ -230,10 +230,11 @@ struct Watched {
 // Every counter of every page, each once, under the name of the page that shows it alone.
 std::vector<std::pair<CounterRef, Watched>> Counters(const CDev& dev) {
     std::vector<std::pair<CounterRef, Watched>> counters;
-    for (const ShownCounter& shown : ShownCounters(PageTables(Sources(dev)))) {
+    const std::vector<PageTable> tables = PageTables(Sources(dev));
+    for (const ShownCounter& shown : ShownCounters(tables)) {
         Watched w;
-        w.where = shown.where;
-        w.name = shown.name;
+        w.where = shown.Where();
+        w.name = shown.Name();
         w.unit = PanelTextUtf8(TrimmedUnit(CounterUnit(shown.ref)));
         w.error = IsErrorCounter(shown.ref);
         counters.emplace_back(shown.ref, std::move(w));
@@ -254,13 +255,16 @@ void ReadValues(const CDev& dev, std::vector<std::pair<CounterRef, Watched>>& co
 // Polls every period and hands each poll's metrics to the endpoint and the text file; a
 // scrape only ever reads the latest of them.
 int ServeMetrics(const Options& options, PollingCycle& cycle, const ReportingControlDevice& device, const CDev& dev) {
-    LatestMetrics latest;
+    double took = 0;
+    LatestMetrics latest([&] {
+        return MetricFamilies(MetricsSources{Sources(dev), device.LastOpenResult() == 0, took});
+    });
     auto poll = [&] {
-        const auto start = std::chrono::steady_clock::now();
-        cycle.OnRefreshTimer();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        const PageTextSources pages = Sources(dev);
-        latest.Publish(MetricFamilies(MetricsSources{pages, device.LastOpenResult() == 0, took.count()}));
+        latest.Update([&] {
+            const auto start = std::chrono::steady_clock::now();
+            cycle.OnRefreshTimer();
+            took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        });
     };
     const std::filesystem::path textFile =
         options.textFileDir.empty() ? std::filesystem::path() : std::filesystem::path(options.textFileDir) / TextFileName;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -9,22 +10,31 @@
 
 #include "metrics/MetricsText.h"
 
-// The metrics of the latest poll, shared between the poll loop, which publishes once per
-// period, and any number of scrapers, which only read: a scrape never reaches the driver. Each
-// format is written at most once per publication, by the first scraper that wants it; the text
-// is shared, never copied per scrape. Safe to call from any thread.
+// The metrics of the latest poll, shared between the poll loop and any number of scrapers. The
+// poll loop runs each tick through Update; the first scraper after it that wants a format has
+// the families made from what the tick read and written out, once, and every other scraper of
+// that tick gets the same text, never a copy. A scrape never reaches the driver, and a tick
+// nobody scrapes costs no metrics. Safe to call from any thread.
 class LatestMetrics {
 public:
-    void Publish(std::vector<MetricFamily> families);
-    // Empty until the first publication.
+    // Makes the families of what the latest tick read; called with the lock held.
+    using Maker = std::function<std::vector<MetricFamily>()>;
+
+    explicit LatestMetrics(Maker make);
+
+    // Runs one tick of the poll loop; scrapes wait for it.
+    void Update(const std::function<void()>& tick);
+    // Empty until the first update.
     std::shared_ptr<const std::string> Text(MetricsText::Format format);
-    uint64_t Publications() const;
+    uint64_t Updates() const;
     uint64_t TextsWritten() const;
 
 private:
     mutable std::mutex mutex_;
+    Maker make_;
     std::vector<MetricFamily> families_;
+    bool made_ = false;
     std::array<std::shared_ptr<const std::string>, 2> texts_;
-    uint64_t publications_ = 0;
+    uint64_t updates_ = 0;
     uint64_t written_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "rows/CounterRef.h"
@@ -43,7 +44,9 @@ std::string Decimal(int64_t number, int64_t divisor) {
     std::string fraction = std::to_string(magnitude % static_cast<uint64_t>(divisor));
     const std::size_t digits = std::to_string(divisor).size() - 1;
     fraction.insert(0, digits - fraction.size(), '0');
-    return (number < 0 ? "-" : "") + std::to_string(magnitude / static_cast<uint64_t>(divisor)) + "." + fraction;
+    std::string out = number < 0 ? "-" : "";
+    out.append(std::to_string(magnitude / static_cast<uint64_t>(divisor))).append(".").append(fraction);
+    return out;
 }
 
 bool Upper(char c) { return c >= 'A' && c <= 'Z'; }
@@ -72,59 +75,61 @@ std::string FamilyName(const CounterRef& ref) {
     return name;
 }
 
-std::string Label(std::string_view name, std::string_view utf8Value) {
-    std::string label(name);
-    label.append("=\"").append(LabelValue(utf8Value)).append("\"");
-    return label;
-}
+// A label set written as it grows: `{a="1",b="2"}`, empty while it has none.
+class LabelSet {
+public:
+    LabelSet& Put(std::string_view name, std::string_view utf8Value) {
+        text_.append(text_.empty() ? "{" : ",").append(name).append("=\"");
+        AppendLabelValue(text_, utf8Value);
+        text_ += '"';
+        return *this;
+    }
+    LabelSet& Put(std::string_view name, uint32_t number) { return Put(name, std::to_string(number)); }
+    std::string Take() {
+        if (!text_.empty()) text_ += '}';
+        return std::move(text_);
+    }
 
-std::string Labels(const std::vector<std::string>& labels) {
-    if (labels.empty()) return {};
-    std::string out = "{";
-    for (std::size_t i = 0; i < labels.size(); ++i) out.append(i ? "," : "").append(labels[i]);
-    return out + "}";
-}
+private:
+    std::string text_;
+};
 
 std::string_view DirectionWord(Dir d) { return d == Dir::In ? "in" : "out"; }
 
-std::vector<std::string> WhereLabels(const ShownCounter& c) {
-    std::vector<std::string> labels;
+std::string WhereLabels(const ShownCounter& c, bool error) {
+    LabelSet labels;
     const CounterRef& r = c.ref;
-    if (r.group != CounterGroup::Asio) labels.push_back(Label("device", c.device));
-    if (r.group == CounterGroup::IsoStream) labels.push_back(Label("stream", std::to_string(r.index)));
-    if (r.group == CounterGroup::Channel) {
-        labels.push_back(Label("direction", DirectionWord(r.dir)));
-        labels.push_back(Label("bundle", std::to_string(r.index)));
-        labels.push_back(Label("channel", std::to_string(r.channel)));
-    }
-    if (IsErrorCounter(r)) labels.push_back(Label("error", "true"));
-    return labels;
+    if (r.group != CounterGroup::Asio) labels.Put("device", c.device);
+    if (r.group == CounterGroup::IsoStream) labels.Put("stream", r.index);
+    if (r.group == CounterGroup::Channel) labels.Put("direction", DirectionWord(r.dir)).Put("bundle", r.index).Put("channel", r.channel);
+    if (error) labels.Put("error", "true");
+    return labels.Take();
 }
 
 // The error counters once more in one family, named by a label, so that one query (a rate, an
 // alert) covers them all: names that differ only by the family would collide there.
-std::vector<std::string> ErrorLabels(const ShownCounter& c) {
+std::string ErrorLabels(const ShownCounter& c) {
     const CounterRef& r = c.ref;
-    std::vector<std::string> labels{Label("counter", c.name), Label("device", c.device),
-                                    Label("direction", DirectionWord(r.dir))};
-    if (r.group == CounterGroup::IsoStream) labels.push_back(Label("stream", std::to_string(r.index)));
-    if (r.group == CounterGroup::Channel) {
-        labels.push_back(Label("bundle", std::to_string(r.index)));
-        labels.push_back(Label("channel", std::to_string(r.channel)));
-    }
-    return labels;
+    LabelSet labels;
+    labels.Put("counter", c.Name()).Put("device", c.device).Put("direction", DirectionWord(r.dir));
+    if (r.group == CounterGroup::IsoStream) labels.Put("stream", r.index);
+    if (r.group == CounterGroup::Channel) labels.Put("bundle", r.index).Put("channel", r.channel);
+    return labels.Take();
 }
 
 // Families in the order they are first met, samples in the order they are added.
 class Families {
 public:
-    MetricFamily& Get(const std::string& name, bool counter, std::string_view help) {
+    std::size_t Index(const std::string& name, bool counter, std::string_view help) {
         auto [it, added] = index_.try_emplace(name, families_.size());
         if (added) families_.push_back(MetricFamily{name, counter, std::string(help), {}});
-        return families_[it->second];
+        return it->second;
+    }
+    void AddAt(std::size_t family, std::string labels, std::string value) {
+        families_[family].samples.push_back(MetricSample{std::move(labels), std::move(value)});
     }
     void Add(const std::string& name, bool counter, std::string_view help, std::string labels, std::string value) {
-        Get(name, counter, help).samples.push_back(MetricSample{std::move(labels), std::move(value)});
+        AddAt(Index(name, counter, help), std::move(labels), std::move(value));
     }
     std::vector<MetricFamily> Take() { return std::move(families_); }
 
@@ -155,14 +160,17 @@ void DriverFamilies(const MetricsSources& s, const std::vector<PageTable>& table
     out.Add("qor_driver_up", false, "1 when the latest poll opened the driver's control device, 0 when not.", {},
             s.driverUp ? "1" : "0");
     out.Add("qor_scrape_duration_seconds", false,
-            "Seconds the latest poll took: reading the driver and making these metrics.", {},
+            "Seconds the latest poll took to read the driver.", {},
             Seconds(s.refreshSeconds));
     if (!s.driverUp) return;
     const PageTable* info = Page(tables, NodeKind_Info);
     if (info && Shown(*info, 0, 1) && Shown(*info, 1, 1) && Shown(*info, 2, 1))
         out.Add("qor_driver_info", false, "The driver's release, interface and build, as the General page shows them.",
-                Labels({Label("release", info->rows[0][1].text), Label("interface", info->rows[1][1].text),
-                        Label("build", info->rows[2][1].text)}),
+                LabelSet()
+                    .Put("release", info->rows[0][1].text)
+                    .Put("interface", info->rows[1][1].text)
+                    .Put("build", info->rows[2][1].text)
+                    .Take(),
                 "1");
     const PageSources& cells = s.pages.cells;
     if (cells.validity.deviceList)
@@ -171,13 +179,13 @@ void DriverFamilies(const MetricsSources& s, const std::vector<PageTable>& table
     for (Dir d : {Dir::In, Dir::Out}) {
         if (cells.validity.isoStreams)
             out.Add("qor_iso_streams", false, "ISO streams the driver reports, by direction.",
-                    Labels({Label("direction", DirectionWord(d))}),
+                    LabelSet().Put("direction", DirectionWord(d)).Take(),
                     std::to_string(cells.snapshot.isoStreamStatistics.Count(d)));
     }
     for (Dir d : {Dir::In, Dir::Out}) {
         if (cells.validity.bundleList)
             out.Add("qor_channel_bundles", false, "Channel bundles the driver reports, by direction.",
-                    Labels({Label("direction", DirectionWord(d))}), std::to_string(cells.snapshot.bundleList.Count(d)));
+                    LabelSet().Put("direction", DirectionWord(d)).Take(), std::to_string(cells.snapshot.bundleList.Count(d)));
     }
 }
 
@@ -193,12 +201,12 @@ void DeviceFamily(const std::vector<PageTable>& tables, Families& out) {
     // `device` is the hardware name, as the stream and channel metrics name their device.
     for (std::size_t c = 1; c < page->headings.size(); ++c) {
         const TableCell* name = Shown(*page, rowOf(DeviceValue::HardwareName), c);
-        std::vector<std::string> labels{Label("device", name ? name->text : ""), Label("column", page->headings[c])};
+        LabelSet labels;
+        labels.Put("device", name ? name->text : "").Put("column", page->headings[c]);
         const std::pair<const char*, DeviceValue> texts[] = {{"id", DeviceValue::Id}, {"nick_name", DeviceValue::NickName}};
         for (const auto& [label, value] : texts)
-            if (const TableCell* cell = Shown(*page, rowOf(value), c)) labels.push_back(Label(label, cell->text));
-        out.Add("qor_device_info", false, "A device the driver reports, with its id and nick name.", Labels(labels),
-                "1");
+            if (const TableCell* cell = Shown(*page, rowOf(value), c)) labels.Put(label, cell->text);
+        out.Add("qor_device_info", false, "A device the driver reports, with its id and nick name.", labels.Take(), "1");
     }
 }
 
@@ -235,7 +243,11 @@ std::string UnitWord(std::string_view utf8Unit) {
 
 std::string LabelValue(std::string_view utf8) {
     std::string out;
-    out.reserve(utf8.size());
+    AppendLabelValue(out, utf8);
+    return out;
+}
+
+void AppendLabelValue(std::string& out, std::string_view utf8) {
     for (char c : utf8) {
         switch (c) {
             case '\\': out += "\\\\"; break;
@@ -244,7 +256,6 @@ std::string LabelValue(std::string_view utf8) {
             default: out += c;
         }
     }
-    return out;
 }
 
 std::vector<MetricFamily> MetricFamilies(const MetricsSources& sources) {
@@ -253,15 +264,35 @@ std::vector<MetricFamily> MetricFamilies(const MetricsSources& sources) {
     DriverFamilies(sources, tables, families);
     if (!sources.driverUp) return families.Take();
     DeviceFamily(tables, families);
+    // What a row's family is, worked out once per row rather than once per stream or channel.
+    struct Row {
+        std::size_t family;
+        int64_t divisor;
+        bool counter;
+        bool error;
+    };
+    std::map<uint32_t, Row> rows;
+    std::optional<std::size_t> errors;
     for (const ShownCounter& shown : ShownCounters(tables)) {
-        if (shown.cell.kind != CellKind::Number) continue;
-        const char* description = CounterDescription(shown.ref);
-        const bool counter = IsTotalCounter(shown.ref);
-        families.Add(FamilyName(shown.ref), counter, description ? PanelTextUtf8(description) : shown.name,
-                     Labels(WhereLabels(shown)), Decimal(shown.cell.number, Divisor(shown.ref)));
-        if (counter && IsErrorCounter(shown.ref))
-            families.Add("qor_errors", true, "Every error counter of the pages (their red rows), named by `counter`.",
-                         Labels(ErrorLabels(shown)), std::to_string(shown.cell.number));
+        const TableCell& cell = shown.Cell();
+        if (cell.kind != CellKind::Number) continue;
+        const CounterRef& ref = shown.ref;
+        const uint32_t key = (uint32_t(ref.group) << 17) | (uint32_t(ref.dir) << 16) | ref.row;
+        auto row = rows.find(key);
+        if (row == rows.end()) {
+            const char* description = CounterDescription(ref);
+            const bool counter = IsTotalCounter(ref);
+            const std::size_t family =
+                families.Index(FamilyName(ref), counter, description ? PanelTextUtf8(description) : std::string(shown.Name()));
+            row = rows.emplace(key, Row{family, Divisor(ref), counter, IsErrorCounter(ref)}).first;
+        }
+        const Row& r = row->second;
+        families.AddAt(r.family, WhereLabels(shown, r.error), Decimal(cell.number, r.divisor));
+        if (!r.counter || !r.error) continue;
+        if (!errors)
+            errors = families.Index("qor_errors", true,
+                                    "Every error counter of the pages (their red rows), named by `counter`.");
+        families.AddAt(*errors, ErrorLabels(shown), std::to_string(cell.number));
     }
     return families.Take();
 }

@@ -26,7 +26,7 @@ struct MetricFamily {
 struct MetricsSources {
     const PageTextSources& pages;
     bool driverUp;          // the latest tick opened the control device
-    double refreshSeconds;  // what the latest refresh cost: the reads and these families
+    double refreshSeconds;  // what the latest refresh cost
 };
 
 std::vector<MetricFamily> MetricFamilies(const MetricsSources& sources);
@@ -37,3 +37,4 @@ std::string MetricWord(std::string_view text);
 std::string UnitWord(std::string_view utf8Unit);
 // A label value between quotes: backslash, quote and line break escaped.
 std::string LabelValue(std::string_view utf8);
+void AppendLabelValue(std::string& out, std::string_view utf8);

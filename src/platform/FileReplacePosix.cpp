@@ -7,8 +7,9 @@
 #include <unistd.h>
 
 bool FileReplace::Write(const std::filesystem::path& target, std::string_view bytes, std::string& error) {
-    const std::filesystem::path temp =
-        target.parent_path() / ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".tmp");
+    std::string name = ".";
+    name.append(target.filename().string()).append(".").append(std::to_string(::getpid())).append(".tmp");
+    const std::filesystem::path temp = target.parent_path() / name;
     auto fail = [&](const char* what) {
         error = std::string(what) + " " + temp.string() + ": " + std::strerror(errno);
         return false;

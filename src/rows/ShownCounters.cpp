@@ -1,7 +1,7 @@
 #include "rows/ShownCounters.h"
 
 #include <algorithm>
-#include <map>
+#include <unordered_set>
 
 #include "rows/SingleChannelRows.h"
 
@@ -11,6 +11,9 @@ uint64_t Key(const CounterRef& r) {
     return (uint64_t(r.group) << 62) | (uint64_t(r.dir) << 61) | (uint64_t(r.index & 0xFFFFFF) << 32) |
            (uint64_t(r.channel & 0xFFFF) << 16) | r.row;
 }
+
+bool StreamColumns(uint32_t kind) { return kind == NodeKind_IsoInStreams || kind == NodeKind_IsoOutStreams; }
+bool ChannelColumns(uint32_t kind) { return kind == NodeKind_ChannelIn || kind == NodeKind_ChannelOut; }
 
 // The row of a bundle's page that names each channel's device.
 std::size_t ChannelDeviceRow() {
@@ -22,29 +25,33 @@ std::size_t ChannelDeviceRow() {
 
 }  // namespace
 
+std::string ShownCounter::Where() const {
+    std::string where = page->path;
+    const uint32_t kind = KindOf(page->node);
+    if ((StreamColumns(kind) || ChannelColumns(kind)) && column < page->headings.size())
+        where.append("/").append(page->headings[column]);
+    return where;
+}
+
 std::vector<ShownCounter> ShownCounters(const std::vector<PageTable>& tables) {
-    std::map<uint64_t, ShownCounter> counters;
+    std::vector<ShownCounter> counters;
+    std::unordered_set<uint64_t> seen;
+    const std::size_t deviceRow = ChannelDeviceRow();
     for (const PageTable& page : tables) {
         const uint32_t kind = KindOf(page.node);
-        const bool streamColumns = kind == NodeKind_IsoInStreams || kind == NodeKind_IsoOutStreams;
-        const bool channelColumns = kind == NodeKind_ChannelIn || kind == NodeKind_ChannelOut;
         for (std::size_t r = 0; r < page.rows.size(); ++r) {
             for (std::size_t c = 1; c < page.rows[r].size(); ++c) {
                 const std::optional<CounterRef> ref = CounterAtCell(page.node, int(r), int(c));
-                if (!ref || counters.contains(Key(*ref))) continue;
-                ShownCounter shown{*ref, page.path, {}, page.rows[r][0].text, page.rows[r][c]};
-                const std::string heading = c < page.headings.size() ? page.headings[c] : std::string();
-                if (streamColumns || channelColumns) shown.where.append("/").append(heading);
-                if (streamColumns) shown.device = heading;
-                const std::size_t deviceRow = ChannelDeviceRow();
-                if (channelColumns && deviceRow < page.rows.size() && c < page.rows[deviceRow].size())
+                if (!ref || !seen.insert(Key(*ref)).second) continue;
+                ShownCounter shown{*ref, &page, r, c, {}};
+                if (StreamColumns(kind) && c < page.headings.size()) shown.device = page.headings[c];
+                if (ChannelColumns(kind) && deviceRow < page.rows.size() && c < page.rows[deviceRow].size())
                     shown.device = page.rows[deviceRow][c].text;
-                counters.emplace(Key(*ref), std::move(shown));
+                counters.push_back(shown);
             }
         }
     }
-    std::vector<ShownCounter> ordered;
-    ordered.reserve(counters.size());
-    for (auto& [key, shown] : counters) ordered.push_back(std::move(shown));
-    return ordered;
+    std::sort(counters.begin(), counters.end(),
+              [](const ShownCounter& a, const ShownCounter& b) { return Key(a.ref) < Key(b.ref); });
+    return counters;
 }

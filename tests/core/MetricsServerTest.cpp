@@ -20,12 +20,17 @@ std::vector<MetricFamily> Families(const std::string& value) {
 class MetricsServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        latest.Publish(Families("1"));
+        latest.Update([] {});
         std::string error;
         ASSERT_TRUE(server.Start(ListenAddress{"127.0.0.1", 0}, error)) << error;
         port = server.Port();
     }
-    LatestMetrics latest;
+    std::string up = "1";
+    int made = 0;
+    LatestMetrics latest{[this] {
+        ++made;
+        return Families(up);
+    }};
     MetricsServer::Limits limits{2048, 16, 400, 2000, 4};
     MetricsServer server{latest, limits};
     int port = 0;
@@ -82,21 +87,24 @@ TEST_F(MetricsServerTest, ASlowClientIsCutOffAndOthersAreServedMeanwhile) {
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
 }
 
-// However many scrapers come at once, each publication is written out once per format, and
-// only the poll loop publishes: scrapes never reach the driver.
-TEST_F(MetricsServerTest, ConcurrentScrapesShareOneTextPerPublication) {
+// However many scrapers come at once, each tick's metrics are made and written out once per
+// format, and only the poll loop ticks: scrapes never reach the driver.
+TEST_F(MetricsServerTest, ConcurrentScrapesShareOneTextPerTick) {
     std::vector<std::thread> scrapers;
     std::vector<std::string> answers(20);
     for (std::size_t i = 0; i < answers.size(); ++i)
         scrapers.emplace_back([&, i] { answers[i] = LoopbackExchange(port, LoopbackGet("/metrics")); });
     for (std::thread& t : scrapers) t.join();
     for (const std::string& a : answers) EXPECT_NE(a.find("qor_driver_up 1\n"), std::string::npos) << a;
-    EXPECT_EQ(latest.Publications(), 1u);
+    EXPECT_EQ(latest.Updates(), 1u);
     EXPECT_EQ(latest.TextsWritten(), 1u);
 
-    latest.Publish(Families("0"));
+    // Ticks nobody scrapes make no metrics.
+    for (int i = 0; i < 3; ++i) latest.Update([this] { up = "0"; });
+    EXPECT_EQ(made, 1);
     EXPECT_NE(LoopbackExchange(port, LoopbackGet("/metrics")).find("qor_driver_up 0\n"), std::string::npos);
     EXPECT_EQ(latest.TextsWritten(), 2u);
+    EXPECT_EQ(made, 2);
 }
 
 TEST(MetricsServer, ListensOnLoopbackUnlessToldAndRefusesABusyPort) {
@@ -122,7 +130,7 @@ TEST(MetricsServer, ListensOnLoopbackUnlessToldAndRefusesABusyPort) {
         EXPECT_EQ(a->port, c.port) << c.text;
     }
 
-    LatestMetrics latest;
+    LatestMetrics latest([] { return Families("1"); });
     MetricsServer first(latest), second(latest);
     std::string error;
     ASSERT_TRUE(first.Start(ListenAddress{"127.0.0.1", 0}, error)) << error;

@@ -108,7 +108,8 @@ TEST(MetricsText, EveryNumberOfEveryPageIsOneSampleOfOneDeclaredFamily) {
         const PageTextSources pages{PageSources{studio.dev.Snapshot(), studio.dev.Validity(), extended},
                                     studio.dev.Published()};
         std::size_t numbers = 0;
-        for (const ShownCounter& c : ShownCounters(PageTables(pages))) numbers += c.cell.kind == CellKind::Number;
+        const std::vector<PageTable> tables = PageTables(pages);
+        for (const ShownCounter& c : ShownCounters(tables)) numbers += c.Cell().kind == CellKind::Number;
 
         const std::regex sample(R"(^([a-zA-Z_:][a-zA-Z0-9_:]*)(\{[^}]*\})? -?[0-9.]+$)");
         const std::set<std::string> own{"qor_driver_up",  "qor_scrape_duration_seconds", "qor_driver_info",
