@@ -112,7 +112,10 @@ public:
     bool Start(const ListenAddress& address, std::string& error) {
         const std::size_t workers = static_cast<std::size_t>(std::max(1, limits_.workers));
         server_.new_task_queue = [workers] { return new httplib::ThreadPool(workers); };
-        server_.set_socket_options([](socket_t s) { SocketIo::ListenAlone(static_cast<std::intptr_t>(s)); });
+        server_.set_socket_options([this](socket_t s) {
+            SocketIo::ListenAlone(static_cast<std::intptr_t>(s));
+            listening_ = static_cast<std::intptr_t>(s);
+        });
         server_.set_keep_alive_max_count(1);
         server_.set_payload_max_length(0);
         server_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
@@ -131,6 +134,9 @@ public:
             error = "cannot listen on " + address.Text(address.port) + " (address in use, or not one of this machine)";
             return false;
         }
+        // The library listens with a backlog of 5: a few scrapers at once would wait a second
+        // for the connections that did not fit.
+        SocketIo::Backlog(listening_, 64);
         thread_ = std::thread([this] { server_.listen_after_bind(); });
         // A stop that came before the loop runs would be lost.
         for (int i = 0; i < 5000 && !server_.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -180,6 +186,7 @@ private:
     BoundedServer server_;
     std::thread thread_;
     int port_ = -1;
+    std::intptr_t listening_ = -1;
     std::atomic<uint64_t> scrapes_{0};
 };
 

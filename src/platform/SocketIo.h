@@ -20,4 +20,6 @@ void ShutdownAndClose(std::intptr_t socket);
 // For a listening socket: a restart may bind again at once, and no other process may bind the
 // same port beside it.
 void ListenAlone(std::intptr_t socket);
+// For a listening socket: how many connections may wait to be accepted.
+void Backlog(std::intptr_t socket, int connections);
 }  // namespace SocketIo

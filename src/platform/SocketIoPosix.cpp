@@ -63,6 +63,8 @@ void SocketIo::ListenAlone(std::intptr_t socket) {
     ::setsockopt(static_cast<int>(socket), SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
 }
 
+void SocketIo::Backlog(std::intptr_t socket, int connections) { ::listen(static_cast<int>(socket), connections); }
+
 void SocketIo::ShutdownAndClose(std::intptr_t socket) {
     const int fd = static_cast<int>(socket);
     ::shutdown(fd, SHUT_RDWR);

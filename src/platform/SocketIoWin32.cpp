@@ -50,6 +50,8 @@ void SocketIo::ListenAlone(std::intptr_t socket) {
                  sizeof(on));
 }
 
+void SocketIo::Backlog(std::intptr_t socket, int connections) { ::listen(static_cast<SOCKET>(socket), connections); }
+
 void SocketIo::ShutdownAndClose(std::intptr_t socket) {
     const auto s = static_cast<SOCKET>(socket);
     ::shutdown(s, SD_BOTH);
