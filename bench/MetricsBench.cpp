@@ -19,7 +19,7 @@
 #include "sim/DriverSimulator.h"
 #include "platform/SocketControlDevice.h"
 #include "support/LoopbackHttp.h"
-#include "RefreshReads.h"
+#include "support/RefreshReads.h"
 #include "SocketRig.h"
 
 namespace {

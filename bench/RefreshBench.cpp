@@ -21,7 +21,7 @@
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
 #include "sim/SimServer.h"
-#include "RefreshReads.h"
+#include "support/RefreshReads.h"
 #include "SocketRig.h"
 
 namespace {

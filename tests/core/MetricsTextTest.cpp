@@ -10,6 +10,7 @@
 #include "rows/ShownCounters.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
+#include "support/RefreshReads.h"
 
 namespace {
 using Format = MetricsText::Format;
@@ -18,14 +19,7 @@ using Format = MetricsText::Format;
 struct Studio {
     explicit Studio(const sim::SimOptions& options = {}) : simulator(options), device(simulator), dev(device) {}
     std::string Text(Format format = Format::Prometheus, bool up = true) {
-        dev.Open();
-        dev.ReadDriverVersion();
-        dev.ReadAsioStatistics();
-        dev.ReadAsioInfo();
-        dev.ReadDevices();
-        dev.ReadIsoStreamStatistics();
-        dev.ReadChannelBundles();
-        dev.Close();
+        RefreshReads(dev);
         const PageTextSources pages{
             PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
         return MetricsText::Write(MetricFamilies(MetricsSources{pages, up, 0.0125}), format);
