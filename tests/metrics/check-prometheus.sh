@@ -48,7 +48,7 @@ within 10 test -S "$work/sim.sock" || fail "qorsimd did not start"
 # A long period against a short scrape interval: the latest scrape and the endpoint agree most of the time.
 "$poll" --socket "$work/sim.sock" --listen 127.0.0.1:0 --period-ms 3000 2>"$work/poll.log" &
 pids+=("$!")
-within 10 grep -q 'serving http://127.0.0.1:[0-9]*/metrics' "$work/poll.log" || fail "qorpoll does not listen"
+within 10 grep -qs 'serving http://127.0.0.1:[0-9]*/metrics' "$work/poll.log" || fail "qorpoll does not listen"
 port=$(sed -n 's|.*serving http://127.0.0.1:\([0-9]*\)/metrics.*|\1|p' "$work/poll.log")
 endpoint=http://127.0.0.1:$port/metrics
 
