@@ -10,7 +10,7 @@
 #include "export/SnapshotDocument.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
-#include "RefreshReads.h"
+#include "support/RefreshReads.h"
 
 namespace {
 

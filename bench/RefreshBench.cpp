@@ -22,7 +22,8 @@
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
 #include "sim/SimServer.h"
-#include "RefreshReads.h"
+#include "support/RefreshReads.h"
+#include "SocketRig.h"
 
 namespace {
 std::atomic<bool> counting{false};
@@ -50,23 +51,6 @@ using Clock = std::chrono::steady_clock;
 sim::SimOptions Setup(int64_t maxLoad) { return maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{}; }
 
 // A control device socket in a private temporary directory, served from the process.
-struct SocketRig {
-    std::string dir;
-    std::unique_ptr<sim::DriverSimulator> sim;
-    std::unique_ptr<sim::SimServer> server;
-
-    explicit SocketRig(const sim::SimOptions& options) : sim(std::make_unique<sim::DriverSimulator>(options)) {
-        char name[] = "/tmp/qorbench-XXXXXX";
-        if (::mkdtemp(name)) dir = name;
-        server = std::make_unique<sim::SimServer>(*sim, dir + "/control");
-    }
-    ~SocketRig() {
-        server.reset();
-        if (!dir.empty()) std::filesystem::remove_all(dir);
-    }
-    std::string Path() const { return server->Path(); }
-};
-
 double SecondsPerVersionRequest(ControlDevice& device, int count) {
     DriverVersion v;
     uint32_t returned = 0;

@@ -15,8 +15,10 @@
 # missing, and does nothing when everything is there.
 set -euo pipefail
 
-build=(cmake ninja-build g++ pkg-config zlib1g-dev qt6-base-dev)
-tests=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils appstream groff-base)
+# qorpoll's metrics endpoint is served by cpp-httplib.
+build=(cmake ninja-build g++ pkg-config zlib1g-dev qt6-base-dev libcpp-httplib-dev)
+# prometheus (with promtool), curl and jq: the metrics end to end (tests/metrics).
+tests=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils appstream groff-base prometheus curl jq)
 
 packages=()
 for set in "$@"; do

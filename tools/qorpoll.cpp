@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -20,6 +21,10 @@
 #include "record/DriverRecorder.h"
 #include "res/StringTable.h"
 #include "PollWatch.h"
+#include "metrics/LatestMetrics.h"
+#include "metrics/MetricFamilies.h"
+#include "metrics/MetricsServer.h"
+#include "platform/FileReplace.h"
 
 namespace {
 class ConsoleWindow : public IStatusPanes, public IToolbarImage, public IPollingView {
@@ -60,6 +65,7 @@ private:
 };
 
 constexpr const char* Program = "qorpoll";
+constexpr const char* TextFileName = "qorstats.prom";
 constexpr long MaxPeriodMs = 3600 * 1000;
 constexpr long MaxWatchSeconds = 7 * 24 * 3600;  // 604800, as --watch says
 
@@ -68,7 +74,7 @@ constexpr int ExitOk = 0;
 constexpr int ExitNoDriverStatus = 1;  // the status ticks found no driver on the last tick
 constexpr int ExitUsage = 2;           // a bad command line, or no driver for a dump or a watch
 
-enum class Mode { Status, Dump, Json, Csv, Watch };
+enum class Mode { Status, Dump, Json, Csv, Watch, Metrics };
 
 void Usage() {
     std::printf(
@@ -88,6 +94,11 @@ void Usage() {
         "                    each error counter that went back. Ctrl+C prints what was gathered\n"
         "  --fail-on-errors  with --watch: exit 3 when an error counter (the panel's red rows) went\n"
         "                    up, a device left or a counter went back\n"
+        "  --listen [ADDR:]PORT  serve every counter to Prometheus at http://ADDR:PORT/metrics after\n"
+        "                    every tick (ADDR 127.0.0.1 when left out; PORT 0 takes a free one)\n"
+        "  --textfile DIR    write the same metrics to DIR/qorstats.prom after every tick, for the\n"
+        "                    textfile collectors of node_exporter and windows_exporter\n"
+        "                    (--listen and --textfile go together; both run until interrupted)\n"
         "\n"
         "Options:\n"
         "  --device PATH     read the control device at PATH (default %s);\n"
@@ -130,6 +141,8 @@ struct Options {
     long watchSeconds = 0;
     bool failOnErrors = false;
     std::string record;
+    std::optional<ListenAddress> listen;
+    std::string textFileDir;
 };
 
 // 0 to go on, otherwise the exit code: -1 for --help and --version (exit 0), 2 for a mistake.
@@ -151,7 +164,7 @@ int ParseArguments(int argc, char** argv, Options& options) {
             options.mode = m;
             return true;
         };
-        const char* const oneMode = "choose one of --dump, --json, --csv and --watch";
+        const char* const oneMode = "choose one of --dump, --json, --csv, --watch and --listen/--textfile";
         if (arg == "--dump" || arg == "--json" || arg == "--csv") {
             if (!mode(arg == "--dump" ? Mode::Dump : arg == "--json" ? Mode::Json : Mode::Csv)) return fail(oneMode);
         } else if (arg == "--watch") {
@@ -159,6 +172,15 @@ int ParseArguments(int argc, char** argv, Options& options) {
             if (!value(text)) return fail("--watch needs a number of seconds");
             if (!ParseNumber(text, 1, MaxWatchSeconds, options.watchSeconds))
                 return fail("--watch wants a whole number of seconds from 1 to 604800, not '" + text + "'");
+        } else if (arg == "--listen") {
+            if (!mode(Mode::Metrics)) return fail(oneMode);
+            if (!value(text)) return fail("--listen needs an address and port");
+            options.listen = ListenAddress::Parse(text);
+            if (!options.listen)
+                return fail("--listen wants [ADDR:]PORT, such as 127.0.0.1:9469 or [::1]:9469, not '" + text + "'");
+        } else if (arg == "--textfile") {
+            if (!mode(Mode::Metrics)) return fail(oneMode);
+            if (!value(options.textFileDir) || options.textFileDir.empty()) return fail("--textfile needs a folder");
         } else if (arg == "--fail-on-errors") {
             options.failOnErrors = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -186,7 +208,8 @@ int ParseArguments(int argc, char** argv, Options& options) {
         }
     }
     if (options.failOnErrors && options.mode != Mode::Watch) return fail("--fail-on-errors needs --watch");
-    if (options.mode != Mode::Status && options.ticks > 0) return fail("--ticks goes with the status ticks only");
+    if (options.mode != Mode::Status && options.mode != Mode::Metrics && options.ticks > 0)
+        return fail("--ticks goes with the status ticks, --listen and --textfile only");
     return 0;
 }
 
@@ -195,6 +218,56 @@ PageTextSources Sources(const CDev& dev) {
         PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
 }
 
+// Polls every period and hands each poll's metrics to the endpoint and the text file; a
+// scrape only ever reads the latest of them.
+int ServeMetrics(const Options& options, PollingCycle& cycle, const ReportingControlDevice& device, const CDev& dev) {
+    double took = 0;
+    LatestMetrics latest([&] {
+        return MetricFamilies(MetricsSources{Sources(dev), device.LastOpenResult() == 0, took});
+    });
+    auto poll = [&] {
+        latest.Update([&] {
+            const auto start = std::chrono::steady_clock::now();
+            cycle.OnRefreshTimer();
+            took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        });
+    };
+    const std::filesystem::path textFile =
+        options.textFileDir.empty() ? std::filesystem::path() : std::filesystem::path(options.textFileDir) / TextFileName;
+    std::string lastError;
+    auto writeTextFile = [&] {
+        if (textFile.empty()) return;
+        std::string error;
+        if (!FileReplace::Write(textFile, *latest.Text(MetricsText::Format::Prometheus), error)) {
+            // Said once for each new reason, not on every tick.
+            if (error != lastError) std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
+        }
+        lastError = error;
+    };
+    std::error_code ec;
+    if (!textFile.empty() && !std::filesystem::is_directory(options.textFileDir, ec)) {
+        std::fprintf(stderr, "%s: --textfile: '%s' is not a folder\n", Program, options.textFileDir.c_str());
+        return ExitUsage;
+    }
+    poll();
+    writeTextFile();
+    MetricsServer server(latest);
+    if (options.listen) {
+        std::string error;
+        if (!server.Start(*options.listen, error)) {
+            std::fprintf(stderr, "%s: %s\n", Program, error.c_str());
+            return ExitUsage;
+        }
+        std::fprintf(stderr, "%s: serving http://%s/metrics\n", Program, options.listen->Text(server.Port()).c_str());
+    }
+    for (long tick = 2; options.ticks < 0 || tick <= options.ticks; ++tick) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(options.periodMs));
+        poll();
+        writeTextFile();
+    }
+    server.Stop();
+    return device.LastOpenResult() == 0 ? ExitOk : ExitNoDriverStatus;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -226,6 +299,7 @@ int main(int argc, char** argv) {
         recordingStopped();
     };
 
+    if (options.mode == Mode::Metrics) return ServeMetrics(options, cycle, device, dev);
     if (options.mode == Mode::Watch) {
         PollWatch watch(dev, cycle, device);
         StopRequest stop;

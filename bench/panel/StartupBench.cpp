@@ -11,7 +11,7 @@
 #include <chrono>
 #include <memory>
 
-#include "../RefreshReads.h"
+#include "support/RefreshReads.h"
 #include "app/CMainFrame.h"
 #include "controls/CTreeCtrlEx.h"
 #include "platform/SettingsStore.h"

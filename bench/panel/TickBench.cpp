@@ -9,7 +9,7 @@
 
 #include "AllocationCounter.h"
 #include "PanelRig.h"
-#include "../RefreshReads.h"
+#include "support/RefreshReads.h"
 
 namespace {
 

@@ -46,6 +46,7 @@ struct EvidenceKeeper::Copy {
     StatisticsSnapshot snapshot;
     RecordValidity validity;
     PublishedDriverVersion published;
+    int64_t readWallMs = 0;  // when these values were read
 };
 
 EvidenceKeeper::EvidenceKeeper(std::filesystem::path directory, const PublishedDriverVersion& published,
@@ -67,6 +68,7 @@ void EvidenceKeeper::OnTick(const TickFacts& facts) {
     CopyUsed(*facts.snapshot, copy_->snapshot);
     copy_->validity = *facts.validity;
     copy_->published = published_;
+    copy_->readWallMs = wallClock_();
     haveCopy_ = true;
 }
 
@@ -98,7 +100,9 @@ void EvidenceKeeper::Save(const char* before, const char* tag, int64_t monotonic
     PublishedDriverVersion published = copy_->published;
     const PageTextSources sources{
         PageSources{copy_->snapshot, copy_->validity, published.ExtendedStatistics != 0}, published};
-    const std::string document = SnapshotDocument::Json(sources, utc);
+    const std::string read = SnapshotDocument::UtcTime(
+        std::chrono::system_clock::time_point(std::chrono::milliseconds(copy_->readWallMs)));
+    const std::string document = SnapshotDocument::Json(sources, read, utc);
     std::error_code error;
     std::filesystem::create_directories(directory_, error);
     bool written = false;

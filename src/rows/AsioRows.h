@@ -17,6 +17,7 @@ struct AsioRow {
     AsioSource source;
     uint8_t field;            // AsioStatisticsField or AsioInfoField, by the source
     const char* unit;         // nullptr: none
+    bool counts;              // a total that only goes up, not a level
     const char* description;  // nullptr: none
 };
 

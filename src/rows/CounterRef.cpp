@@ -72,6 +72,20 @@ bool IsProblemCounter(const CounterRef& ref) {
     return IsErrorCounter(ref);
 }
 
+bool IsTotalCounter(const CounterRef& ref) {
+    if (const AsioRow* a = Asio(ref)) return a->counts;
+    if (const IsoStreamRow* i = Iso(ref)) return i->counts;
+    if (const SingleChannelRow* c = Channel(ref)) return c->counts;
+    return false;
+}
+
+const char* CounterDescription(const CounterRef& ref) {
+    if (const AsioRow* a = Asio(ref)) return a->description;
+    if (const IsoStreamRow* i = Iso(ref)) return i->description;
+    if (const SingleChannelRow* c = Channel(ref)) return c->description;
+    return nullptr;
+}
+
 const char* CounterName(const CounterRef& ref) {
     if (const AsioRow* a = Asio(ref)) return a->name;
     if (const IsoStreamRow* i = Iso(ref)) return i->name;

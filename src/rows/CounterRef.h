@@ -42,9 +42,13 @@ bool IsErrorCounter(const CounterRef& ref);
 // An error counter, or one of the ASIO page's buffer overruns and underruns: the dropouts
 // themselves, though that page draws them black.
 bool IsProblemCounter(const CounterRef& ref);
-// The row's name and unit as the pages show them; nullptr for a row that does not exist or has no unit.
+// The row is a total that only goes up (until a Clear Statistics or a wrap), not a level.
+bool IsTotalCounter(const CounterRef& ref);
+// The row's name, unit and description as the pages show them; nullptr for a row that does not
+// exist or has none.
 const char* CounterName(const CounterRef& ref);
 const char* CounterUnit(const CounterRef& ref);
+const char* CounterDescription(const CounterRef& ref);
 
 // The value the pages show for the counter, signed rows as signed; nothing where they show
 // "n/a" or text, or the counter is not there (a stream or channel beyond the driver's counts).

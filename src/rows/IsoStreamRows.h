@@ -21,6 +21,7 @@ struct IsoStreamRow {
     const char* unit;  // nullptr: none
     bool red;          // error counter: red once it counts
     bool ext;          // only filled while the driver publishes extended statistics
+    bool counts;       // a total that only goes up, not a level
     const char* description;
 };
 

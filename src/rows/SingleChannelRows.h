@@ -27,6 +27,7 @@ struct SingleChannelRow {
     const char* name;
     ChannelValue value;
     uint8_t entryField;  // BundleChannelEntryField, for the rows read from the bundle's entry
+    bool counts;         // a total that only goes up, not a level
     const char* description;
 };
 

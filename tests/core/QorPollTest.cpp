@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <fcntl.h>
@@ -238,13 +239,40 @@ TEST(QorPollExit, NoDriverAndBadCommandLinesEndWithTwo) {
         EXPECT_NE(run.out.find(none), std::string::npos) << mode << ": " << run.out;
     }
     for (const char* wrong : {"--watch", "--watch 0", "--watch x", "--dump --json", "--fail-on-errors",
-                              "--json --ticks 2", "--bogus"}) {
+                              "--json --ticks 2", "--bogus", "--listen", "--listen ::1:80", "--listen 127.0.0.1:70000",
+                              "--listen 0 --json", "--textfile", "--textfile . --watch 1"}) {
         const PollRun run = RunPoll(std::string("--socket ") + none + " " + wrong);
         EXPECT_EQ(run.exit, 2) << wrong;
         EXPECT_NE(run.out.find("Try 'qorpoll --help'"), std::string::npos) << wrong << ": " << run.out;
     }
     const PollRun help = RunPoll("--help");
     EXPECT_EQ(help.exit, 0);
-    for (const char* option : {"--dump", "--json", "--csv", "--watch SECONDS", "--fail-on-errors", "Exit status"})
+    for (const char* option : {"--dump", "--json", "--csv", "--watch SECONDS", "--fail-on-errors", "--listen [ADDR:]PORT",
+                               "--textfile DIR", "Exit status"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
+}
+
+// The text file holds the metrics of the latest tick, whole, under its one name; no temporary
+// file stays behind. A folder that is not there is a mistake on the command line.
+TEST_F(PollDumpTest, TextFileHoldsTheLatestMetricsAndNothingElse) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("qorpoll-prom-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directory(dir);
+    std::filesystem::create_directory(dir / "qorstats.prom");  // a file that cannot be replaced
+    PollRun run = RunPoll("--socket " + path + " --textfile " + dir.string() + " --ticks 2 --period-ms 20");
+    EXPECT_EQ(run.exit, 0) << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << "said once, not on every tick: " << run.out;
+    std::filesystem::remove(dir / "qorstats.prom");
+
+    run = RunPoll("--socket " + path + " --textfile " + dir.string() + " --ticks 3 --period-ms 20");
+    EXPECT_EQ(run.exit, 0) << run.out;
+    const std::string text = RunCommand("cat " + (dir / "qorstats.prom").string());
+    EXPECT_NE(text.find("\nqor_driver_up 1\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nqor_iso_in_packets_received_total{device=\"Velmoric Studio 8\",stream=\"0\"} "),
+              std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+
+    run = RunPoll("--socket " + path + " --textfile " + (dir / "missing").string() + " --ticks 1");
+    EXPECT_EQ(run.exit, 2) << run.out;
+    std::filesystem::remove_all(dir);
 }

@@ -24,7 +24,7 @@ std::string Refresh(CDev& dev) {
     const std::string document = SnapshotDocument::Json(
         PageTextSources{PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0},
                         dev.Published()},
-        "-");
+        "-", "-");
     dev.Close();
     return document;
 }
