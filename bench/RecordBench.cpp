@@ -12,7 +12,7 @@
 #include "record/DriverRecorder.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
-#include "RefreshReads.h"
+#include "support/RefreshReads.h"
 
 namespace {
 std::filesystem::path BenchFile() {

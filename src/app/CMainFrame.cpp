@@ -341,6 +341,7 @@ void CMainFrame::OnClearStatistics() {
 void CMainFrame::OnRefreshTimer() {
     cycle_->OnRefreshTimer();
     if (problemsDlg_) problemsDlg_->Refresh();
+    if (recorder_->Started()) ShowRecordingState();
 }
 
 void CMainFrame::OnProblems() {
@@ -403,11 +404,6 @@ bool CMainFrame::SaveSnapshot(const QString& path) {
     QMessageBox::warning(this, QString::fromLatin1(Str::SaveFailedCaption),
                          QString::fromLatin1(Str::SaveFailedText).arg(path, file.errorString()));
     return false;
-}
-
-void CMainFrame::OnRefreshTimer() {
-    cycle_->OnRefreshTimer();
-    if (recorder_->Started()) ShowRecordingState();
 }
 
 bool CMainFrame::Recording() const { return recorder_->Recording(); }

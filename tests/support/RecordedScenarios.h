@@ -69,11 +69,15 @@ inline std::vector<std::string> CapturedTick(PanelFixture& f, int tick, int& eve
     std::vector<std::string> lines;
     lines.push_back("tick " + std::to_string(tick) + " | " + f.StatusBar().PaneText(0).toStdString() + " | " +
                     f.StatusBar().PaneText(2).toStdString() + " | tree " + Digest(tree) + " | pages " +
-                    Digest(SnapshotDocument::Text(sources)) + " | json " +
-                    Digest(SnapshotDocument::Json(sources, "2026-12-01T00:00:00Z")));
+                    Digest(SnapshotDocument::Text(sources, "")) + " | json " +
+                    Digest(SnapshotDocument::Json(sources, "2026-12-01T00:00:00Z", "2026-12-01T00:00:00Z")));
     const EventLogModel& events = f.frame->Events().Model();
     constexpr int TimeWidth = 25;  // "yyyy-MM-dd HH:mm:ss.zzz  "
-    for (; eventsSeen < events.rowCount(); ++eventsSeen)
-        lines.push_back("  " + events.Line(eventsSeen).mid(TimeWidth).toStdString());
+    for (; eventsSeen < events.rowCount(); ++eventsSeen) {
+        std::string line = events.Line(eventsSeen).mid(TimeWidth).toStdString();
+        // A kept snapshot's file is named after the clock and lives in the run's own folder.
+        if (const size_t at = line.find(" saved to "); at != std::string::npos) line.resize(at + 9);
+        lines.push_back("  " + line);
+    }
     return lines;
 }
