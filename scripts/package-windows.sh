@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-build=${1:-$root/build/mingw}
+build=$(realpath -m "${1:-$root/build/mingw}")
 
 scripts/install-deps.sh windows
 if [ ! -f "$build/qorstats.exe" ]; then

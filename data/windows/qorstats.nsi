@@ -51,9 +51,9 @@ FunctionEnd
 
 Section "Install"
   SetOutPath "$INSTDIR"
-  File "${QOR_BIN}\qorstats.exe"
-  File "${QOR_BIN}\qorpoll.exe"
-  File "${QOR_BIN}\qorsimd.exe"
+  File "${QOR_BIN}/qorstats.exe"
+  File "${QOR_BIN}/qorpoll.exe"
+  File "${QOR_BIN}/qorsimd.exe"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   CreateDirectory "${START_FOLDER}"
