@@ -4,9 +4,9 @@
 ;   QOR_BIN      the folder with qorstats.exe, qorpoll.exe and qorsimd.exe
 ;   QOR_ICON     the application icon
 ;   QOR_OUT      the installer to write
-Unicode true
+; A 64-bit installer for 64-bit programs: it starts only where they can run.
+Target amd64-unicode
 SetCompressor /SOLID lzma
-!include "x64.nsh"
 
 !define APP_NAME "Velmoric 1394 Driver Statistics Panel"
 !define PUBLISHER "Velmoric"
@@ -36,10 +36,6 @@ UninstPage uninstConfirm
 UninstPage instfiles
 
 Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "${APP_NAME} needs 64-bit Windows."
-    Abort
-  ${EndIf}
   SetRegView 64
   SetShellVarContext all
 FunctionEnd
