@@ -17,22 +17,23 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     std::snprintf(version, sizeof version, Str::AboutVersionFormat, Str::PanelVersion[0], Str::PanelVersion[1],
                   Str::PanelVersion[2]);
 
-    setFixedSize(DialogUnits::X(250), DialogUnits::Y(55));
+    const DialogUnits du(font());
+    setFixedSize(du.X(250), du.Y(55));
     auto* icon = new QLabel(this);
     icon->setObjectName("icon");
     icon->setPixmap(CQorstatsApp::AppIcon().pixmap(32, 32));
-    icon->setGeometry(DialogUnits::Rect(11, 17, 21, 20));
+    icon->setGeometry(du.Rect(11, 17, 21, 20));
     auto* versionLabel = new QLabel(QString::fromLatin1(version), this);
     versionLabel->setObjectName("version");
-    versionLabel->setGeometry(DialogUnits::Rect(40, 10, 119, 8));
+    versionLabel->setGeometry(du.Rect(40, 10, 119, 8));
     versionLabel->adjustSize();
     auto* copyrightLabel = new QLabel(QString::fromLatin1(Str::Copyright), this);
     copyrightLabel->setObjectName("copyright");
-    copyrightLabel->setGeometry(DialogUnits::Rect(40, 25, 150, 8));
+    copyrightLabel->setGeometry(du.Rect(40, 25, 150, 8));
     copyrightLabel->adjustSize();
     auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName("ok");
     ok->setDefault(true);
-    ok->setGeometry(DialogUnits::Rect(193, 34, 50, 14));
+    ok->setGeometry(du.Rect(193, 34, 50, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }

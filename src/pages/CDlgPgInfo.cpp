@@ -9,9 +9,10 @@
 
 CDlgPgInfo::CDlgPgInfo(PageContext& context, QWidget* parent)
     : CDlgPgBase("infoPage", context, parent), label_(new QLabel(this)) {
-    resize(DialogUnits::X(302), DialogUnits::Y(292));
+    const DialogUnits du(font());
+    resize(du.X(302), du.Y(292));
     label_->setObjectName("infoText");
-    label_->setGeometry(DialogUnits::Rect(26, 37, 260, 177));
+    label_->setGeometry(du.Rect(26, 37, 260, 177));
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label_->setTextFormat(Qt::RichText);
 }

@@ -9,9 +9,10 @@
 
 CDlgPgListBase::CDlgPgListBase(const char* objectName, PageContext& context, QWidget* parent)
     : CDlgPgBase(objectName, context, parent), list_(this) {
-    resize(DialogUnits::X(277), DialogUnits::Y(292));
+    const DialogUnits du(font());
+    resize(du.X(277), du.Y(292));
     list_.setObjectName("list");
-    list_.setGeometry(DialogUnits::Rect(7, 7, 263, 278));
+    list_.setGeometry(du.Rect(7, 7, 263, 278));
 }
 
 void CDlgPgListBase::ShowPlaceholder(std::string_view heading) {

@@ -74,17 +74,18 @@ CDbgMaskDlg::CDbgMaskDlg(CDev& dev, uint32_t& traceMask, uint32_t& appliedTraceM
       appliedTraceMask_(appliedTraceMask) {
     setObjectName("traceMaskDialog");
     setWindowTitle(QString::fromLatin1(Str::TraceDialogTitle));
-    setFixedSize(DialogUnits::X(331), DialogUnits::Y(391));
+    const DialogUnits du(font());
+    setFixedSize(du.X(331), du.Y(391));
 
     close_ = new QPushButton(QStringLiteral("Close"), this);
     close_->setObjectName("close");
     close_->setDefault(true);
-    close_->setGeometry(DialogUnits::Rect(286, 369, 38, 14));
+    close_->setGeometry(du.Rect(286, 369, 38, 14));
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
 
     list_ = new QTableWidget(this);
     list_->setObjectName("traceBits");
-    list_->setGeometry(DialogUnits::Rect(7, 7, 317, 352));
+    list_->setGeometry(du.Rect(7, 7, 317, 352));
     list_->verticalHeader()->hide();
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list_->verticalHeader()->setMinimumSectionSize(1);
@@ -105,12 +106,12 @@ CDbgMaskDlg::CDbgMaskDlg(CDev& dev, uint32_t& traceMask, uint32_t& appliedTraceM
 
     maskLabel_ = new QLabel(QStringLiteral("Static"), this);
     maskLabel_->setObjectName("maskLabel");
-    maskLabel_->setGeometry(DialogUnits::Rect(11, 371, 193, 8));
+    maskLabel_->setGeometry(du.Rect(11, 371, 193, 8));
 
     setAsDefault_ = new QPushButton(QStringLiteral("Set as Default"), this);
     setAsDefault_->setObjectName("setAsDefault");
     // Fonts wider than the template's grow the button to the left, over free space.
-    QRect defaultRect = DialogUnits::Rect(218, 369, 54, 14);
+    QRect defaultRect = du.Rect(218, 369, 54, 14);
     defaultRect.setLeft(defaultRect.right() + 1 - std::max(defaultRect.width(), setAsDefault_->sizeHint().width()));
     setAsDefault_->setGeometry(defaultRect);
     connect(setAsDefault_, &QPushButton::clicked, this, &CDbgMaskDlg::OnSetAsDefault);

@@ -45,7 +45,7 @@ constexpr std::array<SkeletonNode, 7> Skeleton{{
     {Str::NodeChannelsOut, NodeKind_ChannelsOut, TreeImage::Channels, PageId::ChannelsOut},
 }};
 
-// Where the pages sit in the view, in pixels.
+// Where the pages sit in the view, in pixels of the template font.
 const QRect PageArea(280, 10, 420, 480);
 
 NodeCode CodeOf(const QTreeWidgetItem* item) { return item ? item->data(0, Qt::UserRole).toUInt() : 0; }
@@ -56,11 +56,12 @@ CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& s
     : QWidget(parent), dev_(dev), restore_(restore), settings_(settings), timer_(timer),
       context_{dev, restore, *this} {
     setObjectName("view");
-    setFixedSize(DialogUnits::X(474), DialogUnits::Y(341));
+    const DialogUnits du(font());
+    setFixedSize(du.X(474), du.Y(341));
 
     tree_ = new CTreeCtrlEx(this);
     tree_->setObjectName("tree");
-    tree_->setGeometry(DialogUnits::Rect(7, 7, 161, 327));
+    tree_->setGeometry(du.Rect(7, 7, 161, 327));
     // Long bundle labels scroll sideways rather than being cut.
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->header()->setStretchLastSection(false);
@@ -69,14 +70,14 @@ CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& s
     auto* separator = new QFrame(this);
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(DialogUnits::Rect(176, 7, 1, 327).adjusted(0, 0, 1, 0));
+    separator->setGeometry(du.Rect(176, 7, 1, 327).adjusted(0, 0, 1, 0));
 
     description_ = new QLabel(this);
     description_->setObjectName("description");
     description_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     description_->setWordWrap(true);
-    description_->setGeometry(DialogUnits::Rect(185, 305, 281, 29));
+    description_->setGeometry(du.Rect(185, 305, 281, 29));
 
     info_ = new CDlgPgInfo(context_);
     auto* asio = new CDlgPgAsio(context_);
@@ -145,7 +146,7 @@ void CQorstatsView::OnInitialUpdate() {
     initialised_ = true;
     for (CDlgPgBase* page : pages_) {
         page->Create(this);
-        page->setGeometry(PageArea);
+        page->setGeometry(DialogUnits(font()).Pixels(PageArea));
         page->hide();
     }
 }
