@@ -181,6 +181,8 @@ constexpr const char* ProblemsMoreFormat = "The %1 newest of %2 are listed.";
 // Desktop notifications, while the panel's window is not in front.
 constexpr const char* MenuNotifications = "Desktop &Notifications";
 constexpr const char* PromptNotifications = "Tell a rise of an error counter or a loss of the driver on the desktop while the panel is not in front\nDesktop notifications";
+constexpr const char* MenuResizable = "&Resizable Window";
+constexpr const char* PromptResizable = "Let the window be enlarged and maximized; the tree, the page and the description grow with it\nResizable window";
 constexpr const char* NotifyErrorTitle = "Error counter rose";
 constexpr const char* NotifyDriverTitle = "Driver lost";
 

@@ -110,7 +110,7 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     view_->OnInitialUpdate();
     cycle_->ResetView();
 
-    FitToScreen(EstimatedFrameMargins());
+    SetResizable(settings_.ResizableWindow());
 }
 
 CMainFrame::~CMainFrame() {
@@ -168,6 +168,15 @@ void CMainFrame::CreateMenu() {
     connect(notifications, &QAction::toggled, this, [this](bool on) {
         settings_.SetNotifications(on);
         notifier_->SetEnabled(on);
+    });
+    QAction* resizable = debug->addAction(QString::fromLatin1(Str::MenuResizable));
+    resizable->setObjectName("menuResizable");
+    resizable->setCheckable(true);
+    resizable->setChecked(settings_.ResizableWindow());
+    SetPrompt(resizable, Str::PromptResizable);
+    connect(resizable, &QAction::toggled, this, [this](bool on) {
+        settings_.SetResizableWindow(on);
+        SetResizable(on);
     });
 
     QMenu* help = menuBar()->addMenu(QString::fromLatin1(Str::MenuHelp));
@@ -233,6 +242,7 @@ void CMainFrame::StartTimers() {
 // the frame takes what there is and the view scrolls inside it, so that the menu, the toolbar
 // and the status bar stay in reach.
 void CMainFrame::FitToScreen(const QMargins& frameMargins) {
+    frameMargins_ = frameMargins;
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     scroller_->setMinimumSize(view_->size());
@@ -240,7 +250,28 @@ void CMainFrame::FitToScreen(const QMargins& frameMargins) {
     scroller_->setMinimumSize(0, 0);
     QSize room = design;
     if (const QScreen* s = screen()) room = s->availableGeometry().size().shrunkBy(frameMargins);
-    setFixedSize(design.boundedTo(room));
+    if (!resizable_) {
+        setFixedSize(design.boundedTo(room));
+        return;
+    }
+    // Enlarged, the view takes the room and its parts grow; smaller than the design, it scrolls.
+    setMinimumSize(design.boundedTo(room));
+    if (width() < minimumWidth() || height() < minimumHeight()) resize(size().expandedTo(minimumSize()));
+}
+
+void CMainFrame::SetResizable(bool on) {
+    const bool shown = isVisible();
+    if (!on && (isMaximized() || isFullScreen())) showNormal();
+    resizable_ = on;
+    view_->SetGrowable(on);
+    scroller_->setWidgetResizable(on);
+    const Qt::WindowFlags flags = on ? windowFlags() | Qt::WindowMaximizeButtonHint
+                                     : windowFlags() & ~Qt::WindowMaximizeButtonHint;
+    if (flags != windowFlags()) {
+        setWindowFlags(flags);  // hides the window
+        if (shown) show();
+    }
+    FitToScreen(frameMargins_.isNull() ? EstimatedFrameMargins() : frameMargins_);
 }
 
 // Before the window system has framed the window, a title bar and borders as the style draws them.

@@ -107,6 +107,8 @@ private:
     void CreateStatusBar();
     void StartTimers();
     void FitToScreen(const QMargins& frameMargins);
+    // Whether the user may enlarge and maximize the window (the design's is fixed).
+    void SetResizable(bool on);
     QMargins EstimatedFrameMargins() const;
     const QIcon& StartStopImage(int bitmapId) const;
     void ShowRecordingState();
@@ -123,6 +125,8 @@ private:
     QIcon readingImage1_;
     QIcon readingImage2_;
     QScrollArea* scroller_ = nullptr;
+    bool resizable_ = false;
+    QMargins frameMargins_;
     CQorstatsView* view_ = nullptr;
     // Declared before the cycle, which holds the detector as an observer until it goes.
     std::unique_ptr<EventLog> eventLog_;

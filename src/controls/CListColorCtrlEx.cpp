@@ -11,6 +11,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -98,6 +101,8 @@ void CListColorCtrlEx::Clear() {
         if (row < ListRowCapacity) keptRows_.set(static_cast<std::size_t>(row));
     keptCurrent_ = currentIndex().isValid() ? currentIndex().row() : -1;
     lastCheck_ = {};
+    longest_ = {};
+    fitted_ = {};
     layoutWaits_ = true;
     model_.RemoveAll();
     layoutWaits_ = false;
@@ -290,7 +295,8 @@ int CListColorCtrlEx::ComputeValueColumnWidth() {
 }
 
 void CListColorCtrlEx::SpreadValueColumns(int width) {
-    for (int c = 1; c < model_.Columns(); ++c) SetColumnWidthClamped(c, width);
+    for (int c = 1; c < model_.Columns(); ++c)
+        SetColumnWidthClamped(c, readable_ ? std::max(width, fitted_[static_cast<std::size_t>(c)]) : width);
     viewport()->update();
 }
 
@@ -433,7 +439,65 @@ bool CListColorCtrlEx::WriteCell(int row, int column, std::string_view text, Col
     cell.Background = background;
     // The panel rewrites every cell on every tick: only a real change may cost a repaint.
     if (changed) model_.CellChanged(row, column);
+    if (readable_ && changed && cell.Text.size() > longest_[static_cast<std::size_t>(column)]) {
+        longest_[static_cast<std::size_t>(column)] = int(cell.Text.size());
+        QueueFit();
+    }
     return row < model_.Rows() && column < model_.Columns();
+}
+
+void CListColorCtrlEx::SetReadableColumns(bool on) {
+    if (readable_ == on) return;
+    readable_ = on;
+    longest_ = {};
+    fitted_ = {};
+    if (on) {
+        QueueFit();
+    } else if (autoFit_) {
+        SpreadValueColumns(ComputeValueColumnWidth());
+    }
+}
+
+void CListColorCtrlEx::QueueFit() {
+    if (fitQueued_) return;
+    fitQueued_ = true;
+    QTimer::singleShot(0, this, [this] { Fit(); });
+}
+
+void CListColorCtrlEx::Fit() {
+    fitQueued_ = false;
+    if (!readable_) return;
+    const QFontMetrics cells = fontMetrics();
+    const QFontMetrics headings = horizontalHeader()->fontMetrics();
+    // Room for the grid line, the cell's margins and the heading's sort-free padding.
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 8;
+    for (int c = 0; c < model_.Columns(); ++c) {
+        int widest = headings.horizontalAdvance(model_.Heading(c));
+        for (int r = 0; r < model_.Rows(); ++r) widest = std::max(widest, cells.horizontalAdvance(CellText(r, c)));
+        fitted_[static_cast<std::size_t>(c)] = widest + padding;
+    }
+    // The row names too, where a list has them beside its values.
+    if (model_.Columns() > 1 && ColumnWidth(0) < fitted_[0]) SetColumnWidthClamped(0, fitted_[0]);
+    if (autoFit_) SpreadValueColumns(ComputeValueColumnWidth());
+}
+
+void CListColorCtrlEx::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    if (readable_) QueueFit();
+}
+
+// A text cut by its column shows whole in a tooltip.
+bool CListColorCtrlEx::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QTableView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString text = index.isValid() ? CellText(index.row(), index.column()) : QString();
+    const QRect cell = index.isValid() ? visualRect(index) : QRect();
+    if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) + 6 > cell.width())
+        QToolTip::showText(help->globalPos(), text, viewport(), cell);
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 void CListColorCtrlEx::SetColumnWidthClamped(int column, int width) {

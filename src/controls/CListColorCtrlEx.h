@@ -67,6 +67,11 @@ public:
     // The menu the right mouse button opens over `row` (object name "listContextMenu").
     std::unique_ptr<QMenu> CreateContextMenu(int row);
 
+    // Value columns at least as wide as their widest text or heading, with a horizontal scroll
+    // bar where they do not fit: for a window enlarged past the design's fixed list.
+    void SetReadableColumns(bool on);
+    bool ReadableColumns() const { return readable_; }
+
     int ComputeValueColumnWidth();
     void SpreadValueColumns(int width);
     bool CheckScrollBar();
@@ -101,6 +106,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void updateGeometries() override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     static bool InTable(int row, int column);
@@ -110,6 +117,9 @@ private:
     bool WriteNumber(int row, int column, uint32_t value, const char* unit, const char* shownUnit, bool highlight,
                      int separatorIndex, NumberFormat format);
     void SetColumnWidthClamped(int column, int width);
+    // Measures the columns' texts once the writes of a tick are done, then spreads again.
+    void QueueFit();
+    void Fit();
 
     int currentRow_ = 0;
     bool selectionShown_ = false;
@@ -129,6 +139,12 @@ private:
         bool shown = false;
     };
     ScrollBarCheck lastCheck_;
+    bool readable_ = false;
+    bool fitQueued_ = false;
+    // Per column: the longest text written, in characters, and the width its texts took at the
+    // latest fit. A longer text queues a fit; the measuring is too dear for every write.
+    std::array<int, ListColumnCapacity> longest_{};
+    std::array<int, ListColumnCapacity> fitted_{};
     ListCellTable cells_{};
     CListColorModel model_;
     std::vector<ContextMenuHook> menuHooks_;

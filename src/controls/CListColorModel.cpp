@@ -42,7 +42,8 @@ QVariant CListColorModel::data(const QModelIndex& index, int role) const {
 
 QVariant CListColorModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= columns_) return {};
-    if (role == Qt::DisplayRole) return headings_[static_cast<std::size_t>(section)];
+    // A heading cut by its column shows whole in the tooltip.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return headings_[static_cast<std::size_t>(section)];
     if (role == Qt::TextAlignmentRole) return static_cast<int>(alignments_[static_cast<std::size_t>(section)]);
     return {};
 }

@@ -30,6 +30,9 @@ public:
     // What the description pane shows for row `row` while node `code` is selected; nullptr
     // leaves it empty.
     virtual const char* RowDescription(NodeCode code, int row) const;
+    // A window enlarged past the design's size: the page is `extra` larger than its area and
+    // lays itself out to use it.
+    virtual void Grow(QSize extra) { (void)extra; }
 
 protected:
     PageContext& ctx_;

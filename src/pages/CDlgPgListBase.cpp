@@ -12,8 +12,11 @@ CDlgPgListBase::CDlgPgListBase(const char* objectName, PageContext& context, QWi
     const DialogUnits du(font());
     resize(du.X(277), du.Y(292));
     list_.setObjectName("list");
-    list_.setGeometry(du.Rect(7, 7, 263, 278));
+    listArea_ = du.Rect(7, 7, 263, 278);
+    list_.setGeometry(listArea_);
 }
+
+void CDlgPgListBase::Grow(QSize extra) { list_.setGeometry(listArea_.adjusted(0, 0, extra.width(), extra.height())); }
 
 void CDlgPgListBase::ShowPlaceholder(std::string_view heading) {
     list_.Clear();

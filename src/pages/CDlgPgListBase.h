@@ -22,10 +22,12 @@ public:
     // The no-driver state: one heading spanning the list, nothing else.
     void ShowPlaceholder(std::string_view heading) override;
     void ResetState() override { CachedCount = 0; }
+    void Grow(QSize extra) override;
 
 protected:
     // What the row tables' cells read from: the latest refresh.
     PageSources Sources() const;
 
     CListColorCtrlEx list_;
+    QRect listArea_;  // where the design puts the list
 };

@@ -10,6 +10,7 @@ constexpr const char* KeyName = "Quandrel\\QOR_Stats";
 constexpr const char* KeyPath = "Software\\Quandrel\\QOR_Stats";
 constexpr const char* LastSelItemValue = "LastSelItem";
 constexpr const char* NotificationsValue = "Notifications";
+constexpr const char* ResizableValue = "ResizableWindow";
 }  // namespace
 
 void PanelSettings::CreateKey() {
@@ -31,4 +32,14 @@ bool PanelSettings::Notifications() const {
 
 bool PanelSettings::SetNotifications(bool on) {
     return store_.WriteDword(Root, KeyPath, NotificationsValue, on ? 1 : 0) == 0;
+}
+
+bool PanelSettings::ResizableWindow() const {
+    uint32_t value = 0;
+    // Only a 1 that was written turns it on: the design's window is fixed.
+    return store_.ReadDword(Root, KeyPath, ResizableValue, value) == 0 && value == 1;
+}
+
+bool PanelSettings::SetResizableWindow(bool on) {
+    return store_.WriteDword(Root, KeyPath, ResizableValue, on ? 1 : 0) == 0;
 }

@@ -57,11 +57,16 @@ CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& s
       context_{dev, restore, *this} {
     setObjectName("view");
     const DialogUnits du(font());
-    setFixedSize(du.X(474), du.Y(341));
+    designSize_ = QSize(du.X(474), du.Y(341));
+    treeArea_ = du.Rect(7, 7, 161, 327);
+    separatorArea_ = du.Rect(176, 7, 1, 327).adjusted(0, 0, 1, 0);
+    descriptionArea_ = du.Rect(185, 305, 281, 29);
+    pageArea_ = du.Pixels(PageArea);
+    setFixedSize(designSize_);
 
     tree_ = new CTreeCtrlEx(this);
     tree_->setObjectName("tree");
-    tree_->setGeometry(du.Rect(7, 7, 161, 327));
+    tree_->setGeometry(treeArea_);
     // Long bundle labels scroll sideways rather than being cut.
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->header()->setStretchLastSection(false);
@@ -70,14 +75,15 @@ CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& s
     auto* separator = new QFrame(this);
     separator->setFrameShape(QFrame::VLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(du.Rect(176, 7, 1, 327).adjusted(0, 0, 1, 0));
+    separator->setGeometry(separatorArea_);
+    separator_ = separator;
 
     description_ = new QLabel(this);
     description_->setObjectName("description");
     description_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     description_->setWordWrap(true);
-    description_->setGeometry(du.Rect(185, 305, 281, 29));
+    description_->setGeometry(descriptionArea_);
 
     info_ = new CDlgPgInfo(context_);
     auto* asio = new CDlgPgAsio(context_);
@@ -141,12 +147,38 @@ CDlgPgBase* CQorstatsView::PageOf(PageId page) const {
     return nullptr;
 }
 
+void CQorstatsView::SetGrowable(bool on) {
+    if (on) {
+        setMinimumSize(designSize_);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(designSize_);
+    }
+    for (CDlgPgBase* page : pages_)
+        if (auto* list = page->findChild<CListColorCtrlEx*>("list")) list->SetReadableColumns(on);
+}
+
+// Everything right of the tree and below the page grows; the design's sizes are the least.
+void CQorstatsView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int dx = std::max(0, width() - designSize_.width());
+    const int dy = std::max(0, height() - designSize_.height());
+    tree_->setGeometry(treeArea_.adjusted(0, 0, 0, dy));
+    separator_->setGeometry(separatorArea_.adjusted(0, 0, 0, dy));
+    description_->setGeometry(descriptionArea_.translated(0, dy).adjusted(0, 0, dx, 0));
+    if (!initialised_) return;
+    for (CDlgPgBase* page : pages_) {
+        page->setGeometry(pageArea_.adjusted(0, 0, dx, dy));
+        page->Grow(QSize(dx, dy));
+    }
+}
+
 void CQorstatsView::OnInitialUpdate() {
     if (initialised_) return;
     initialised_ = true;
     for (CDlgPgBase* page : pages_) {
         page->Create(this);
-        page->setGeometry(DialogUnits(font()).Pixels(PageArea));
+        page->setGeometry(pageArea_);
         page->hide();
     }
 }
@@ -226,6 +258,7 @@ void CQorstatsView::InsertChild(uint32_t rootKind, std::string_view label, uint3
     // The node is complete before it goes in: a change after that would be one more notice.
     auto* child = new QTreeWidgetItem;
     child->setText(0, DriverTextToQString(label));
+    child->setToolTip(0, child->text(0));
     child->setIcon(0, images_[TreeImage::Streams]);
     child->setData(0, Qt::UserRole, code);
     root->addChild(child);

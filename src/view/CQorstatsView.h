@@ -77,11 +77,17 @@ public:
     void ForgetSelections() { chosenCode_ = 0; }
     NodeCode CurrentCode() const { return currentCode_; }
     CDlgPgBase* VisiblePage() const;
+    // Whether the view may grow past the design's size, the tree, the pages and the description
+    // pane with it, and the lists keep their values readable; the design's view is fixed.
+    void SetGrowable(bool on);
 
 signals:
     // `title` names the counter: row name, node label and, where the page has one column per
     // stream or channel, the column's heading.
     void historyRequested(const CounterRef& counter, const QString& title);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     static constexpr size_t PageCount = 9;
@@ -109,6 +115,10 @@ private:
     PageContext context_;
     CTreeCtrlEx* tree_;
     QLabel* description_;
+    QWidget* separator_;
+    // The design's layout, from the font's dialog units.
+    QSize designSize_;
+    QRect treeArea_, separatorArea_, descriptionArea_, pageArea_;
     std::array<QIcon, 5> images_;  // the tree's image list
     // The information page also refreshes keeping its build line, which no other page has.
     CDlgPgInfo* info_;

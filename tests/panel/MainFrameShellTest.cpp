@@ -48,11 +48,11 @@ TEST(MainFrameShell, MenusToolbarAndPromptsReadAsDesigned) {
     }
     EXPECT_EQ(menus.join('\n').toStdString(),
               "File | Save Snapshot As... | Record to File... | Close Application\n"
-              "Debug | Set qor_1394 Trace Mask | Clear Statistics | Event Log... | Problems... | Desktop Notifications\n"
+              "Debug | Set qor_1394 Trace Mask | Clear Statistics | Event Log... | Problems... | Desktop Notifications | Resizable Window\n"
               "Help | About Statistics Panel...");
     ASSERT_GE(frame.menuBar()->actions().size(), 2);
     const QList<QAction*> debug = frame.menuBar()->actions().at(1)->menu()->actions();
-    ASSERT_EQ(debug.size(), 5);
+    ASSERT_EQ(debug.size(), 6);
     EXPECT_EQ(debug[0]->statusTip(), "Set Debug Trace Mask");
     EXPECT_EQ(debug[0]->toolTip(), "Trace settings");
     EXPECT_EQ(debug[1]->statusTip(), "Clear stream statistic");
