@@ -84,7 +84,7 @@ void ErrorWatch::OnTick(const TickFacts& facts) {
         for (uint16_t row : asioRows_) {
             const CounterRef ref{CounterGroup::Asio, Dir::In, 0, 0, row};
             if (const std::optional<int64_t> value = ReadCounter(src, ref))
-                Seen(src, ref, NodeKind_Asio, static_cast<uint32_t>(*value));
+                Seen(src, ref, NodeKind_Asio, static_cast<uint32_t>(*value), 0);
         }
         for (Dir d : {Dir::In, Dir::Out}) {
             WalkStreams(src, d);
@@ -124,10 +124,12 @@ void ErrorWatch::WalkStreams(const CounterSources& src, Dir d) {
     const auto rows = IsoStreamRows(d);
     for (uint32_t k = 0; k < std::min(stats.Count(d), Streams); ++k) {
         const IsoStreamEntryRef entry = IsoStreamEntryRef::At(stats, d, k);
+        const uint32_t owner = entry.DeviceId();
         for (uint16_t row : streamRows_[size_t(d)]) {
             if (rows[row].ext && !src.extended) continue;
             const uint32_t value = entry.U32(rows[row].field);
-            if (value != NotAvailable) Seen(src, {CounterGroup::IsoStream, d, k, 0, row}, MakeNodeCode(kind, k), value);
+            if (value != NotAvailable)
+                Seen(src, {CounterGroup::IsoStream, d, k, 0, row}, MakeNodeCode(kind, k), value, owner);
         }
     }
 }
@@ -145,19 +147,25 @@ void ErrorWatch::WalkBundles(const CounterSources& src, Dir d) {
         const uint8_t* entry = bundle.Data() + ChannelBundleInfo::EntriesOffset;
         const int32_t* index = indexOf_.data() + ChannelSlot(d, b, 0);
         const uint32_t channels = std::min(bundle.ChannelCount(), Channels);
+        const uint32_t owner = s.Channel(d, b, 0).DeviceId();
         for (uint32_t c = 0; c < channels; ++c, entry += BundleChannelEntry::Size)
             for (size_t r = 0; r < rows; ++r, ++index) {
                 const uint32_t value = Le::U32(entry + fields[r]);
                 // Nothing counted and nothing followed: the usual case, kept short.
                 if ((value == 0 && *index < 0) || value == NotAvailable) continue;
-                Seen(src, {CounterGroup::Channel, d, b, c, channelRows_[r]}, MakeNodeCode(kind, b), value);
+                Seen(src, {CounterGroup::Channel, d, b, c, channelRows_[r]}, MakeNodeCode(kind, b), value, owner);
             }
     }
 }
 
-void ErrorWatch::Seen(const CounterSources& sources, const CounterRef& ref, NodeCode node, uint32_t value) {
+void ErrorWatch::Seen(const CounterSources& sources, const CounterRef& ref, NodeCode node, uint32_t value,
+                      uint32_t owner) {
     int32_t& index = indexOf_[SlotOf(ref)];
     if (index < 0 && value == 0) return;  // the usual case
+    if (index >= 0 && problems_[static_cast<size_t>(index)].owner != owner) {
+        Detach(static_cast<size_t>(index));
+        if (value == 0) return;
+    }
     if (value == 0) {
         Forget(static_cast<size_t>(index));
         return;
@@ -168,6 +176,7 @@ void ErrorWatch::Seen(const CounterSources& sources, const CounterRef& ref, Node
         Problem& p = problems_.emplace_back();
         p.counter = ref;
         p.node = node;
+        p.owner = owner;
         p.where = NodePath(PageSources{sources.snapshot, sources.validity, sources.extended}, node);
         // What counted before the panel's first read did not rise in its sight; later ones rose from 0.
         p.value = readBefore_ ? 0 : value;
@@ -185,9 +194,30 @@ void ErrorWatch::Seen(const CounterSources& sources, const CounterRef& ref, Node
 
 void ErrorWatch::Forget(size_t i) {
     indexOf_[SlotOf(problems_[i].counter)] = -1;
+    Remove(i);
+}
+
+void ErrorWatch::Detach(size_t i) {
+    Problem& p = problems_[i];
+    indexOf_[SlotOf(p.counter)] = -1;
+    p.detached = true;
+    if (!p.gone) {
+        p.gone = true;
+        p.goneWallMs = wallClock_();
+    }
+    if (++detached_ <= DetachedCapacity) return;
+    size_t oldest = i;
+    for (size_t k = 0; k < problems_.size(); ++k)
+        if (problems_[k].detached && problems_[k].goneWallMs < problems_[oldest].goneWallMs) oldest = k;
+    Remove(oldest);
+}
+
+// Takes the problem out of the list; the last one moves into its place.
+void ErrorWatch::Remove(size_t i) {
+    if (problems_[i].detached) --detached_;
     if (i + 1 != problems_.size()) {
         problems_[i] = std::move(problems_.back());
-        indexOf_[SlotOf(problems_[i].counter)] = static_cast<int32_t>(i);
+        if (!problems_[i].detached) indexOf_[SlotOf(problems_[i].counter)] = static_cast<int32_t>(i);
     }
     problems_.pop_back();
 }

@@ -23,6 +23,8 @@ public:
     static constexpr int64_t RecentMs = 10000;
     // Counters followed at most: beyond them new ones wait until old ones go back to 0.
     static constexpr size_t Capacity = 16384;
+    // Gone counters of devices whose places others took, kept at most; the oldest go first.
+    static constexpr size_t DetachedCapacity = 512;
 
     struct Problem {
         CounterRef counter;
@@ -36,6 +38,10 @@ public:
         uint32_t risePerMinute = 0;
         std::array<uint32_t, 7> checkpoints{};  // the value every 10 s, for the rise per minute
         uint64_t seenTick = 0;
+        // The device its stream or bundle belonged to when first seen (0 for ASIO). Another
+        // device at that index is another counter: this one is gone, not counting on.
+        uint32_t owner = 0;
+        bool detached = false;  // gone for good: its index now belongs to another device's
     };
 
     explicit ErrorWatch(const PublishedDriverVersion& published, WallClockMs wallClock = {});
@@ -50,8 +56,10 @@ private:
     void WalkStreams(const CounterSources& src, Dir d);
     void WalkBundles(const CounterSources& src, Dir d);
     // The counter reads `value` this tick.
-    void Seen(const CounterSources& sources, const CounterRef& ref, NodeCode node, uint32_t value);
+    void Seen(const CounterSources& sources, const CounterRef& ref, NodeCode node, uint32_t value, uint32_t owner);
     void Forget(size_t i);
+    void Detach(size_t i);
+    void Remove(size_t i);
     void Mark(NodeCode node, NodeMark mark);
     size_t SlotOf(const CounterRef& ref) const;
     size_t StreamSlot(Dir d, uint32_t stream) const;
@@ -69,6 +77,7 @@ private:
     // A row's place among its table's problem rows: the streams' by direction, then the channels'.
     std::array<std::array<uint8_t, 256>, 3> position_{};
     uint64_t tick_ = 0;
+    size_t detached_ = 0;
     bool readBefore_ = false;
     int64_t nowMs_ = 0;
     int64_t checkpoint_ = -1;

@@ -96,7 +96,8 @@ void CProblemsDlg::Refresh() {
                                 .arg(p.counter.index)
                                 .arg(p.counter.channel)
                                 .arg(p.counter.row);
-        item->setData(Where, ProblemRole, key);
+        // A row whose place another device has taken leads nowhere.
+        item->setData(Where, ProblemRole, p.detached ? QString() : key);
         if (key == current && list_->currentItem() != item) list_->setCurrentItem(item);
     }
     list_->setUpdatesEnabled(true);

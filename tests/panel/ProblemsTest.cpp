@@ -16,6 +16,7 @@
 #include "controls/CListColorCtrlEx.h"
 #include "controls/CTreeItemDelegate.h"
 #include "controls/QtColour.h"
+#include "driver/IsoStreamEntryRef.h"
 #include "eventlog/EventLog.h"
 #include "eventlog/EvidenceKeeper.h"
 #include "pages/CDlgPgListBase.h"
@@ -150,6 +151,29 @@ TEST_F(ProblemsFixture, RowsOfAGoneDeviceStayGreyedWithTheTimeItWent) {
         EXPECT_FALSE(list.topLevelItem(r)->text(0).contains("gone")) << r;
         EXPECT_EQ(list.topLevelItem(r)->foreground(2).color(), ToQColor(Colours::Black));
     }
+}
+
+TEST_F(ProblemsFixture, AnotherDeviceInAGoneStreamsPlaceCountsApartFromIt) {
+    CProblemsDlg& window = OpenProblems();
+    auto& list = Child<QTreeWidget>(window, "problemsList");
+    p.sim.SetIsoInField(0, IsoInField::IsoRxError, 5);
+    p.Tick();
+    ASSERT_EQ(list.topLevelItemCount(), 1);
+    const QString first = list.topLevelItem(0)->text(0);
+
+    // The stream at index 0 now belongs to the device of stream 1, with counts of its own.
+    const uint32_t other = IsoStreamEntryRef::At(p.dev.Snapshot().isoStreamStatistics, Dir::In, 1).DeviceId();
+    p.sim.SetIsoInField(0, IsoInField::DeviceId, other);
+    p.sim.SetIsoInField(0, IsoInField::IsoRxError, 2);
+    p.Tick();
+    ASSERT_EQ(list.topLevelItemCount(), 2);
+    const QTreeWidgetItem* now = list.topLevelItem(0);
+    const QTreeWidgetItem* gone = list.topLevelItem(1);
+    EXPECT_EQ(now->text(2), "2");
+    EXPECT_FALSE(now->text(0).contains("gone"));
+    EXPECT_NE(now->text(0), first);
+    EXPECT_EQ(gone->text(2), "5");
+    EXPECT_TRUE(gone->text(0).startsWith(first + " (gone since ")) << gone->text(0).toStdString();
 }
 
 TEST_F(ProblemsFixture, TheLastSnapshotReadIsSavedBesideTheEventLogWhenTheDriverGoesAndBeforeAClear) {
