@@ -132,10 +132,12 @@ std::string Output(const std::string& command) {
     return out;
 }
 
-// A snapshot document without its time, which is the reading's own.
+// A snapshot document without its read and save times, which are the run's own.
 std::string WithoutTime(std::string json) {
-    const size_t at = json.find("\"time\"");
-    if (at != std::string::npos) json.erase(at, json.find('\n', at) - at);
+    for (const char* key : {"\"time\"", "\"saved\""}) {
+        const size_t at = json.find(key);
+        if (at != std::string::npos) json.erase(at, json.find('\n', at) - at);
+    }
     return json;
 }
 }  // namespace
