@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "driver/CDev.h"
+#include "metrics/MetricsLayout.h"
 #include "metrics/MetricsServer.h"
 #include "sim/DriverSimulator.h"
 #include "platform/SocketControlDevice.h"
@@ -58,10 +59,11 @@ struct MetricsRig {
     sim::DriverSimulator& sim;
     SocketControlDevice device;
     CDev dev;
-    LatestMetrics latest{[this] {
+    MetricsLayout layout;
+    LatestMetrics latest{[this](MetricsText::Format format) {
         const PageTextSources pages{
             PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
-        return MetricFamilies(MetricsSources{pages, true, 0.0});
+        return layout.Text(MetricsSources{pages, true, 0.0}, format);
     }};
     MetricsServer server{latest};
     bool started = false;

@@ -22,7 +22,7 @@
 #include "res/StringTable.h"
 #include "PollWatch.h"
 #include "metrics/LatestMetrics.h"
-#include "metrics/MetricFamilies.h"
+#include "metrics/MetricsLayout.h"
 #include "metrics/MetricsServer.h"
 #include "platform/FileReplace.h"
 
@@ -222,8 +222,9 @@ PageTextSources Sources(const CDev& dev) {
 // scrape only ever reads the latest of them.
 int ServeMetrics(const Options& options, PollingCycle& cycle, const ReportingControlDevice& device, const CDev& dev) {
     double took = 0;
-    LatestMetrics latest([&] {
-        return MetricFamilies(MetricsSources{Sources(dev), device.LastOpenResult() == 0, took});
+    MetricsLayout layout;
+    LatestMetrics latest([&](MetricsText::Format format) {
+        return layout.Text(MetricsSources{Sources(dev), device.LastOpenResult() == 0, took}, format);
     });
     auto poll = [&] {
         latest.Update([&] {

@@ -60,9 +60,10 @@ TimeTicks PlotScale::Times(int64_t startMs, int64_t endMs, int maxTicks) {
 
 std::array<char, 9> PlotScale::ClockText(int64_t ms) {
     const int64_t ofDay = ms - FloorDiv(ms, MsPerDay) * MsPerDay;
-    const auto seconds = static_cast<int>(ofDay / 1000);
+    const auto seconds = static_cast<unsigned>(ofDay / 1000);
     std::array<char, 9> text{};
-    std::snprintf(text.data(), text.size(), "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    // The remainders keep each field two digits, which the compiler can see.
+    std::snprintf(text.data(), text.size(), "%02u:%02u:%02u", seconds / 3600 % 24, seconds / 60 % 60, seconds % 60);
     return text;
 }
 

@@ -5,8 +5,6 @@ LatestMetrics::LatestMetrics(Maker make) : make_(std::move(make)) {}
 void LatestMetrics::Update(const std::function<void()>& tick) {
     std::lock_guard lock(mutex_);
     tick();
-    families_.clear();
-    made_ = false;
     texts_ = {};
     ++updates_;
 }
@@ -16,9 +14,7 @@ std::shared_ptr<const std::string> LatestMetrics::Text(MetricsText::Format forma
     if (updates_ == 0) return std::make_shared<const std::string>();
     auto& text = texts_[format == MetricsText::Format::OpenMetrics ? 1 : 0];
     if (!text) {
-        if (!made_) families_ = make_();
-        made_ = true;
-        text = std::make_shared<const std::string>(MetricsText::Write(families_, format));
+        text = std::make_shared<const std::string>(make_(format));
         ++written_;
     }
     return text;

@@ -12,13 +12,13 @@
 
 // The metrics of the latest poll, shared between the poll loop and any number of scrapers. The
 // poll loop runs each tick through Update; the first scraper after it that wants a format has
-// the families made from what the tick read and written out, once, and every other scraper of
-// that tick gets the same text, never a copy. A scrape never reaches the driver, and a tick
+// the text written from what the tick read, once, and every other scraper of that tick gets
+// the same text, never a copy. A scrape never reaches the driver, and a tick
 // nobody scrapes costs no metrics. Safe to call from any thread.
 class LatestMetrics {
 public:
-    // Makes the families of what the latest tick read; called with the lock held.
-    using Maker = std::function<std::vector<MetricFamily>()>;
+    // Writes what the latest tick read in a format; called with the lock held.
+    using Maker = std::function<std::string(MetricsText::Format)>;
 
     explicit LatestMetrics(Maker make);
 
@@ -32,8 +32,6 @@ public:
 private:
     mutable std::mutex mutex_;
     Maker make_;
-    std::vector<MetricFamily> families_;
-    bool made_ = false;
     std::array<std::shared_ptr<const std::string>, 2> texts_;
     uint64_t updates_ = 0;
     uint64_t written_ = 0;

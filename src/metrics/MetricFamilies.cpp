@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "rows/CounterRef.h"
+#include "metrics/LabelSet.h"
 #include "rows/DeviceRows.h"
-#include "rows/ShownCounters.h"
 
 namespace {
 
@@ -30,7 +30,22 @@ constexpr std::array<UnitName, 4> UnitNames{{
     {"CT ticks", "ct_ticks", 1},
 }};
 
-int64_t Divisor(const CounterRef& ref) {
+bool Upper(char c) { return c >= 'A' && c <= 'Z'; }
+bool Lower(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+std::string GroupPrefix(const CounterRef& ref) {
+    std::string prefix(Prefix);
+    switch (ref.group) {
+        case CounterGroup::Asio: return prefix + "asio_";
+        case CounterGroup::IsoStream: return prefix + (ref.dir == Dir::In ? "iso_in_" : "iso_out_");
+        case CounterGroup::Channel: return prefix + "channel_";
+    }
+    return prefix;
+}
+
+}  // namespace
+
+int64_t UnitDivisor(const CounterRef& ref) {
     const std::string unit = PanelTextUtf8(TrimmedUnit(CounterUnit(ref)));
     for (const UnitName& u : UnitNames)
         if (unit == u.unit) return u.divisor;
@@ -49,19 +64,6 @@ std::string Decimal(int64_t number, int64_t divisor) {
     return out;
 }
 
-bool Upper(char c) { return c >= 'A' && c <= 'Z'; }
-bool Lower(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
-
-std::string GroupPrefix(const CounterRef& ref) {
-    std::string prefix(Prefix);
-    switch (ref.group) {
-        case CounterGroup::Asio: return prefix + "asio_";
-        case CounterGroup::IsoStream: return prefix + (ref.dir == Dir::In ? "iso_in_" : "iso_out_");
-        case CounterGroup::Channel: return prefix + "channel_";
-    }
-    return prefix;
-}
-
 std::string FamilyName(const CounterRef& ref) {
     std::string word = MetricWord(CounterName(ref) ? CounterName(ref) : "");
     const bool counter = IsTotalCounter(ref);
@@ -75,47 +77,9 @@ std::string FamilyName(const CounterRef& ref) {
     return name;
 }
 
-// A label set written as it grows: `{a="1",b="2"}`, empty while it has none.
-class LabelSet {
-public:
-    LabelSet& Put(std::string_view name, std::string_view utf8Value) {
-        text_.append(text_.empty() ? "{" : ",").append(name).append("=\"");
-        AppendLabelValue(text_, utf8Value);
-        text_ += '"';
-        return *this;
-    }
-    LabelSet& Put(std::string_view name, uint32_t number) { return Put(name, std::to_string(number)); }
-    std::string Take() {
-        if (!text_.empty()) text_ += '}';
-        return std::move(text_);
-    }
-
-private:
-    std::string text_;
-};
-
 std::string_view DirectionWord(Dir d) { return d == Dir::In ? "in" : "out"; }
 
-std::string WhereLabels(const ShownCounter& c, bool error) {
-    LabelSet labels;
-    const CounterRef& r = c.ref;
-    if (r.group != CounterGroup::Asio) labels.Put("device", c.device);
-    if (r.group == CounterGroup::IsoStream) labels.Put("stream", r.index);
-    if (r.group == CounterGroup::Channel) labels.Put("direction", DirectionWord(r.dir)).Put("bundle", r.index).Put("channel", r.channel);
-    if (error) labels.Put("error", "true");
-    return labels.Take();
-}
-
-// The error counters once more in one family, named by a label, so that one query (a rate, an
-// alert) covers them all: names that differ only by the family would collide there.
-std::string ErrorLabels(const ShownCounter& c) {
-    const CounterRef& r = c.ref;
-    LabelSet labels;
-    labels.Put("counter", c.Name()).Put("device", c.device).Put("direction", DirectionWord(r.dir));
-    if (r.group == CounterGroup::IsoStream) labels.Put("stream", r.index);
-    if (r.group == CounterGroup::Channel) labels.Put("bundle", r.index).Put("channel", r.channel);
-    return labels.Take();
-}
+namespace {
 
 // Families in the order they are first met, samples in the order they are added.
 class Families {
@@ -258,41 +222,13 @@ void AppendLabelValue(std::string& out, std::string_view utf8) {
     }
 }
 
-std::vector<MetricFamily> MetricFamilies(const MetricsSources& sources) {
+std::vector<MetricFamily> DriverFamilies(const MetricsSources& sources) {
     Families families;
-    const std::vector<PageTable> tables = sources.driverUp ? PageTables(sources.pages) : std::vector<PageTable>();
+    std::vector<PageTable> tables;
+    if (sources.driverUp)
+        for (NodeCode node : {NodeCode(NodeKind_Info), NodeCode(NodeKind_Devices)})
+            tables.push_back(PageTableOf(sources.pages, node));
     DriverFamilies(sources, tables, families);
-    if (!sources.driverUp) return families.Take();
-    DeviceFamily(tables, families);
-    // What a row's family is, worked out once per row rather than once per stream or channel.
-    struct Row {
-        std::size_t family;
-        int64_t divisor;
-        bool counter;
-        bool error;
-    };
-    std::map<uint32_t, Row> rows;
-    std::optional<std::size_t> errors;
-    for (const ShownCounter& shown : ShownCounters(tables)) {
-        const TableCell& cell = shown.Cell();
-        if (cell.kind != CellKind::Number) continue;
-        const CounterRef& ref = shown.ref;
-        const uint32_t key = (uint32_t(ref.group) << 17) | (uint32_t(ref.dir) << 16) | ref.row;
-        auto row = rows.find(key);
-        if (row == rows.end()) {
-            const char* description = CounterDescription(ref);
-            const bool counter = IsTotalCounter(ref);
-            const std::size_t family =
-                families.Index(FamilyName(ref), counter, description ? PanelTextUtf8(description) : std::string(shown.Name()));
-            row = rows.emplace(key, Row{family, Divisor(ref), counter, IsErrorCounter(ref)}).first;
-        }
-        const Row& r = row->second;
-        families.AddAt(r.family, WhereLabels(shown, r.error), Decimal(cell.number, r.divisor));
-        if (!r.counter || !r.error) continue;
-        if (!errors)
-            errors = families.Index("qor_errors", true,
-                                    "Every error counter of the pages (their red rows), named by `counter`.");
-        families.AddAt(*errors, ErrorLabels(shown), std::to_string(cell.number));
-    }
+    if (sources.driverUp) DeviceFamily(tables, families);
     return families.Take();
 }

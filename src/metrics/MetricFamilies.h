@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "rows/CounterRef.h"
 #include "rows/PageText.h"
 
 // The driver's counters as Prometheus metric families: one family per row of the pages, one
@@ -29,7 +30,17 @@ struct MetricsSources {
     double refreshSeconds;  // what the latest refresh cost
 };
 
-std::vector<MetricFamily> MetricFamilies(const MetricsSources& sources);
+// The families of the driver itself: whether it is up, its versions, its devices, and how
+// many streams and bundles it reports. The counters' own families are MetricsLayout's.
+std::vector<MetricFamily> DriverFamilies(const MetricsSources& sources);
+
+// A counter's family name ("qor_iso_in_packets_received", without `_total`), the number its
+// page value is divided by for the family's unit (times go out in seconds), and that quotient
+// written exactly, for a divisor that is a power of ten.
+std::string FamilyName(const CounterRef& ref);
+int64_t UnitDivisor(const CounterRef& ref);
+std::string Decimal(int64_t number, int64_t divisor);
+std::string_view DirectionWord(Dir d);
 
 // The name part of a row ("TotalPacketsReceived" -> "total_packets_received") and of a unit
 // ("samples/s" -> "samples_per_second"): lower case, words apart by underscores.

@@ -23,18 +23,28 @@ std::string MetricsText::Help(std::string_view utf8, Format format) {
     return out;
 }
 
+std::string MetricsText::AppendHead(std::string& out, const std::string& name, bool counter,
+                                    std::string_view utf8Help, Format format) {
+    std::string sampleName = counter ? name + "_total" : name;
+    // OpenMetrics names a counter's family without its suffix, the older format with it.
+    const std::string& typeName = format == Format::OpenMetrics ? name : sampleName;
+    Line(out, {"# HELP ", typeName, " ", Help(utf8Help, format)});
+    Line(out, {"# TYPE ", typeName, counter ? " counter" : " gauge"});
+    return sampleName;
+}
+
+void MetricsText::AppendEnd(std::string& out, Format format) {
+    if (format == Format::OpenMetrics) out += "# EOF\n";
+}
+
 std::string MetricsText::Write(const std::vector<MetricFamily>& families, Format format) {
     std::string out;
     for (const MetricFamily& family : families) {
         if (family.samples.empty()) continue;
-        const std::string sampleName = family.counter ? family.name + "_total" : family.name;
-        // OpenMetrics names a counter's family without its suffix, the older format with it.
-        const std::string& typeName = format == Format::OpenMetrics ? family.name : sampleName;
-        Line(out, {"# HELP ", typeName, " ", Help(family.help, format)});
-        Line(out, {"# TYPE ", typeName, family.counter ? " counter" : " gauge"});
+        const std::string sampleName = AppendHead(out, family.name, family.counter, family.help, format);
         for (const MetricSample& sample : family.samples) Line(out, {sampleName, sample.labels, " ", sample.value});
     }
-    if (format == Format::OpenMetrics) out += "# EOF\n";
+    AppendEnd(out, format);
     return out;
 }
 

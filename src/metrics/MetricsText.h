@@ -13,6 +13,11 @@ namespace MetricsText {
 enum class Format { Prometheus, OpenMetrics };
 
 std::string Write(const std::vector<MetricFamily>& families, Format format);
+// Appends a family's HELP and TYPE lines; returns the name its samples carry.
+std::string AppendHead(std::string& out, const std::string& name, bool counter, std::string_view utf8Help,
+                       Format format);
+// What ends the text: OpenMetrics says so, the older format says nothing.
+void AppendEnd(std::string& out, Format format);
 std::string_view ContentType(Format format);
 // The format an HTTP Accept header asks for.
 Format Negotiate(std::string_view accept);

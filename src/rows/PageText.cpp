@@ -11,8 +11,6 @@
 
 namespace {
 
-// The list's limits: 256 rows, 50 columns, the first for the row names.
-constexpr uint32_t MaxValueColumns = 49;
 constexpr std::size_t MaxRows = 256;
 
 std::string Format(const char* format, auto... args) {

@@ -18,6 +18,9 @@
 // has always had: the ASIO page shows the refresh before, and the channel lists keep the
 // channels of their last rebuild.
 
+// The list's limits: 256 rows, 50 columns, the first for the row names.
+constexpr uint32_t MaxValueColumns = 49;
+
 struct TableCell {
     CellKind kind = CellKind::NotAvailable;
     int64_t number = 0;  // Number and Hex

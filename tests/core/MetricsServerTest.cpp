@@ -27,9 +27,9 @@ protected:
     }
     std::string up = "1";
     int made = 0;
-    LatestMetrics latest{[this] {
+    LatestMetrics latest{[this](MetricsText::Format format) {
         ++made;
-        return Families(up);
+        return MetricsText::Write(Families(up), format);
     }};
     MetricsServer::Limits limits{2048, 16, 400, 2000, 4};
     MetricsServer server{latest, limits};
@@ -130,7 +130,7 @@ TEST(MetricsServer, ListensOnLoopbackUnlessToldAndRefusesABusyPort) {
         EXPECT_EQ(a->port, c.port) << c.text;
     }
 
-    LatestMetrics latest([] { return Families("1"); });
+    LatestMetrics latest([](MetricsText::Format format) { return MetricsText::Write(Families("1"), format); });
     MetricsServer first(latest), second(latest);
     std::string error;
     ASSERT_TRUE(first.Start(ListenAddress{"127.0.0.1", 0}, error)) << error;

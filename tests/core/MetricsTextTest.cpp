@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <regex>
 #include <set>
 #include <string>
 
 #include "driver/CDev.h"
-#include "metrics/MetricFamilies.h"
+#include "driver/IoctlCodes.h"
+#include "metrics/MetricsLayout.h"
 #include "metrics/MetricsText.h"
 #include "rows/ShownCounters.h"
 #include "sim/DriverSimulator.h"
@@ -20,13 +22,17 @@ struct Studio {
     explicit Studio(const sim::SimOptions& options = {}) : simulator(options), device(simulator), dev(device) {}
     std::string Text(Format format = Format::Prometheus, bool up = true) {
         RefreshReads(dev);
+        return Written(layout, format, up);
+    }
+    std::string Written(MetricsLayout& with, Format format = Format::Prometheus, bool up = true) const {
         const PageTextSources pages{
             PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
-        return MetricsText::Write(MetricFamilies(MetricsSources{pages, up, 0.0125}), format);
+        return with.Text(MetricsSources{pages, up, 0.0125}, format);
     }
     sim::DriverSimulator simulator;
     sim::SimControlDevice device;
     CDev dev;
+    MetricsLayout layout;
 };
 
 bool HasLine(const std::string& text, const std::string& line) {
@@ -185,4 +191,51 @@ TEST(MetricsText, RowNamesBecomeMetricWords) {
     EXPECT_EQ(UnitWord("\xC2\xB5s"), "seconds");
     EXPECT_EQ(UnitWord("quadlets"), "quadlets");
     EXPECT_EQ(LabelValue("a\"b\\c\nd"), "a\\\"b\\\\c\\nd");
+}
+
+// The layout kept from tick to tick writes what one made afresh writes, through hot-plug,
+// renames and failed records; it is made again only when the tree or a name changed.
+TEST(MetricsText, AKeptLayoutWritesWhatAFreshOneWritesAndIsRemadeOnlyForANewShape) {
+    Studio studio;
+    sim::DriverSimulator& s = studio.simulator;
+    auto fail = [&s](uint32_t code) {
+        sim::FaultPlan plan;
+        plan.failCode = code;
+        s.SetFaults(plan);
+    };
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        bool remade;
+    };
+    const Step steps[] = {
+        {"first tick", [] {}, true},
+        {"counts move", [&s] { s.Advance(1500); }, false},
+        {"an error counts", [&s] { s.SetIsoInField(0, IsoInField::MissingPacket, 9); }, false},
+        {"a value turns n/a", [&s] { s.SetIsoInField(1, IsoInField::MissingPacket, ValueNotAvailable); }, false},
+        {"a device is renamed", [&s] { s.SetDeviceNames(0, "Renamed", "Nick"); }, true},
+        {"a device leaves", [&s] { s.SetDeviceCount(1); }, true},
+        {"it comes back", [&s] { s.SetDeviceCount(2); }, true},
+        {"channel names fail", [&] { fail(IOCTL_QOR_GET_CHANNEL_INFO); }, true},
+        {"device names fail", [&] { fail(IOCTL_QOR_GET_DEVICE_INFO); }, true},
+        {"the bundle list fails", [&] { fail(IOCTL_QOR_GET_BUNDLE_LIST); }, true},
+        {"all is read again", [&s] { s.SetFaults({}); }, true},
+        {"more streams and bundles", [&s] { s.SetStreamCounts(4, 3), s.SetBundleCounts(6, 4, 3); }, true},
+    };
+    uint64_t layouts = 0;
+    for (const Step& step : steps) {
+        step.change();
+        for (const Format format : {Format::Prometheus, Format::OpenMetrics}) {
+            const std::string kept = format == Format::Prometheus ? studio.Text(format) : studio.Written(studio.layout, format);
+            MetricsLayout fresh;
+            EXPECT_EQ(kept, studio.Written(fresh, format)) << step.what;
+        }
+        EXPECT_EQ(studio.layout.Layouts() - layouts, step.remade ? 1u : 0u) << step.what;
+        layouts = studio.layout.Layouts();
+    }
+    // Down, the counters go; up again, the kept layout serves as before.
+    EXPECT_EQ(studio.Written(studio.layout, Format::Prometheus, false).find("qor_iso_"), std::string::npos);
+    MetricsLayout fresh;
+    EXPECT_EQ(studio.Written(studio.layout), studio.Written(fresh));
+    EXPECT_EQ(studio.layout.Layouts(), layouts);
 }
