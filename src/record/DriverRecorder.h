@@ -6,12 +6,12 @@
 #include <string>
 
 #include "record/RecordingControlDevice.h"
-#include "record/RecordWriter.h"
+#include "record/RecordWorker.h"
 
 class CDev;
 
-// Records everything a CDev asks the driver and what it answers, to a file: the writer and the
-// recording device, routed into the CDev from Start to Stop.
+// Records everything a CDev asks the driver and what it answers, to a file: the writer (on a
+// thread of its own) and the recording device, routed into the CDev from Start to Stop.
 class DriverRecorder {
 public:
     // `monotonicMs` is the recording's clock, the steady clock unless a test gives one.
@@ -25,11 +25,13 @@ public:
     bool Start(const std::filesystem::path& path, uint32_t periodMs, RecordWriter::Limits limits = {},
                const RecordHeader* header = nullptr);
     void Stop();
+    // Waits until every tick recorded so far is in the file.
+    void Flush() { writer_.Flush(); }
 
     // Started and not stopped, by Stop or by itself (Error() tells why).
     bool Recording() const { return recording_ && writer_.Active(); }
     bool Started() const { return recording_; }
-    const std::string& Error() const { return writer_.Error(); }
+    std::string Error() const { return writer_.Error(); }
     uint64_t FileBytes() const { return writer_.FileBytes(); }
     uint64_t Sessions() const { return writer_.Sessions(); }
     const std::filesystem::path& Path() const { return path_; }
@@ -37,7 +39,7 @@ public:
 private:
     CDev& dev_;
     RecordingControlDevice::Clock clock_;
-    RecordWriter writer_;
+    RecordWorker writer_;
     std::unique_ptr<RecordingControlDevice> device_;
     std::filesystem::path path_;
     bool recording_ = false;

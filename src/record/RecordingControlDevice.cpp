@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-RecordingControlDevice::RecordingControlDevice(ControlDevice& device, RecordWriter& writer, Clock clock)
+RecordingControlDevice::RecordingControlDevice(ControlDevice& device, RecordWorker& writer, Clock clock)
     : device_(device), writer_(writer), clock_(std::move(clock)) {}
 
 RecordingControlDevice::~RecordingControlDevice() { writer_.EndSession(); }

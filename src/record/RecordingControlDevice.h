@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "platform/ControlDevice.h"
-#include "record/RecordWriter.h"
+#include "record/RecordWorker.h"
 
 // Passes everything on to the device it wraps and writes each opening, request and answer to
 // a recording: one session from an Open to its Close. Once the writer has stopped, it only
@@ -13,7 +13,7 @@ class RecordingControlDevice : public ControlDevice {
 public:
     using Clock = std::function<int64_t()>;  // milliseconds since the recording began
 
-    RecordingControlDevice(ControlDevice& device, RecordWriter& writer, Clock clock);
+    RecordingControlDevice(ControlDevice& device, RecordWorker& writer, Clock clock);
     ~RecordingControlDevice() override;
 
     uint32_t Open() override;
@@ -24,6 +24,6 @@ public:
 
 private:
     ControlDevice& device_;
-    RecordWriter& writer_;
+    RecordWorker& writer_;
     Clock clock_;
 };

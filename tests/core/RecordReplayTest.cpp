@@ -72,3 +72,40 @@ TEST(RecordReplay, AReplayReadsTheSnapshotsThatWereRecordedTickByTick) {
     file.close();
     std::filesystem::remove(path);
 }
+
+// The recording is written on a thread of its own; what the recorder tells (bytes, sessions,
+// a stop and its reason) catches up with the ticks, and a recording that stopped at its limit
+// replays every tick it wrote.
+TEST(RecordReplay, TheRecordersThreadStopsAtTheLimitAndWhatItWroteReplays) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "qor-record-limit.qorrec";
+    sim::DriverSimulator simulator;
+    sim::SimControlDevice device(simulator);
+    CDev dev(device);
+    int64_t now = 0;
+    DriverRecorder recorder(dev, [&now] { return now; });
+    ASSERT_TRUE(recorder.Start(path, 500, RecordWriter::Limits{20000, 0}));
+    std::vector<std::string> recorded;
+    for (int tick = 0; tick < 400 && recorder.Recording(); ++tick) {
+        simulator.Advance(500);
+        now += 500;
+        recorded.push_back(Refresh(dev));
+        recorder.Flush();
+        EXPECT_EQ(recorder.Sessions() + (recorder.Recording() ? 0 : 1), recorded.size()) << "tick " << tick;
+    }
+    EXPECT_FALSE(recorder.Recording());
+    EXPECT_NE(recorder.Error().find("size limit"), std::string::npos) << recorder.Error();
+    EXPECT_LE(recorder.FileBytes(), 20000u);
+    const uint64_t written = recorder.Sessions();
+    recorder.Stop();
+    ASSERT_GT(written, 2u);
+    std::ifstream file(path, std::ios::binary);
+    RecordReader reader(file);
+    ASSERT_TRUE(reader.Start()) << reader.Message();
+    ReplayControlDevice replay(reader);
+    CDev again(replay);
+    for (uint64_t tick = 0; tick < written; ++tick) EXPECT_EQ(Refresh(again), recorded[tick]) << "tick " << tick + 1;
+    EXPECT_EQ(again.Open(), WinError::FileNotFound);
+    EXPECT_EQ(reader.Ended(), RecordReader::End::Complete) << reader.Message();
+    file.close();
+    std::filesystem::remove(path);
+}
