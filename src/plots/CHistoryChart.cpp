@@ -3,7 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QVarLengthArray>
 #include <QWheelEvent>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 
@@ -30,7 +32,6 @@ constexpr std::array<MarkStyle, 4> MarkStyles{{
     {MarkKind::ErrorRose, Colours::Highlight, Qt::SolidLine, Str::HistoryErrorRose},
 }};
 static_assert(MarkStyles[size_t(MarkKind::ErrorRose)].kind == MarkKind::ErrorRose);
-const MarkStyle& StyleOf(MarkKind kind) { return MarkStyles[static_cast<size_t>(kind)]; }
 
 QString Text(double value, int decimals) { return QString::fromStdString(PlotScale::ValueText(value, decimals)); }
 
@@ -70,7 +71,24 @@ void CHistoryChart::SetView(int64_t endMs, int64_t spanMs) {
 
 void CHistoryChart::DataChanged() {
     Layout();
-    update();
+    if (!(Pictured() == painted_)) update();
+}
+
+CHistoryChart::Picture CHistoryChart::Pictured() const {
+    Picture p;
+    p.plot = plot_;
+    p.viewStartPixel = static_cast<int64_t>(
+        std::floor(static_cast<double>(ViewStartMs()) * (plot_.width() - 1) / static_cast<double>(spanMs_)));
+    p.axes = {valueAxis_.ticks.low, valueAxis_.ticks.step, rateAxis_.ticks.low, rateAxis_.ticks.step};
+    p.axisTicks = valueAxis_.ticks.count * 1000 + rateAxis_.ticks.count;
+    for (const Line* line : {&value_, &rate_}) p.pieces.push_back(line->used);
+    p.marks = marks_.size();
+    if (!marks_.empty()) {
+        p.lastMarkMs = marks_.back().monotonicMs;
+        p.lastMarkCount = marks_.back().count;
+    }
+    p.legendRows = legendRows_;
+    return p;
 }
 
 QStringList CHistoryChart::TimeLabels() const {
@@ -81,6 +99,7 @@ QStringList CHistoryChart::TimeLabels() const {
 
 void CHistoryChart::Layout() {
     const QFontMetrics fm = fontMetrics();
+    ascent_ = fm.ascent();
     const int line = fm.height();
     const int top = line + Gap;
     const int bottom = (1 + PlaceLegend()) * line + 2 * Gap;
@@ -109,12 +128,12 @@ void CHistoryChart::Layout() {
     valueAxis_ = fit(value_, false);
     rateAxis_ = fit(rate_, true);
 
-    auto labels = [&fm](const Axis& axis, std::vector<Label>& out) {
+    auto labels = [this](const Axis& axis, std::vector<Label>& out) {
         out.clear();
         int widest = 0;
         for (int i = 0; i < axis.ticks.count; ++i) {
             out.push_back({0, Text(axis.ticks.low + i * axis.ticks.step, axis.ticks.decimals)});
-            widest = std::max(widest, fm.horizontalAdvance(out.back().text));
+            widest = std::max(widest, TextWidth(out.back().text));
         }
         return widest;
     };
@@ -127,7 +146,7 @@ void CHistoryChart::Layout() {
         rateLabels_[size_t(i)].at = Y(rateAxis_, rateAxis_.ticks.low + i * rateAxis_.ticks.step);
 
     // Clock times as labels, far enough apart that none overlaps the next.
-    const int labelWidth = fm.horizontalAdvance(QStringLiteral("00:00:00")) + 3 * Gap;
+    const int labelWidth = TextWidth(QStringLiteral("00:00:00")) + 3 * Gap;
     const int64_t start = ViewStartMs() + localOffsetMs_;
     const TimeTicks times = PlotScale::Times(start, ViewEndMs() + localOffsetMs_, std::max(1, plot_.width() / labelWidth));
     timeLabels_.clear();
@@ -154,6 +173,7 @@ double CHistoryChart::Y(const Axis& axis, double value) const {
 }
 
 void CHistoryChart::paintEvent(QPaintEvent* /*event*/) {
+    painted_ = Pictured();
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     DrawGrid(p);
@@ -170,46 +190,53 @@ void CHistoryChart::paintEvent(QPaintEvent* /*event*/) {
 void CHistoryChart::DrawGrid(QPainter& p) const {
     const QFontMetrics fm = fontMetrics();
     p.setPen(ToQColor(Colours::HistoryGrid));
-    for (const Label& l : valueLabels_) p.drawLine(QPointF(plot_.left(), l.at), QPointF(plot_.right(), l.at));
-    for (const Label& l : timeLabels_) p.drawLine(QPointF(l.at, plot_.top()), QPointF(l.at, plot_.bottom()));
+    QVarLengthArray<QLineF, 64> grid;
+    for (const Label& l : valueLabels_) grid.append(QLineF(plot_.left(), l.at, plot_.right(), l.at));
+    for (const Label& l : timeLabels_) grid.append(QLineF(l.at, plot_.top(), l.at, plot_.bottom()));
+    p.drawLines(grid.data(), static_cast<int>(grid.size()));
     p.setPen(ToQColor(Colours::HistoryFrame));
     p.drawRect(plot_.adjusted(0, 0, -1, -1));
 
     const int half = fm.ascent() / 2 - 1;
     p.setPen(ToQColor(Colours::Black));
     for (const Label& l : valueLabels_)
-        p.drawText(QPointF(plot_.left() - Gap - fm.horizontalAdvance(l.text), l.at + half), l.text);
-    for (const Label& l : rateLabels_) p.drawText(QPointF(plot_.right() + Gap, l.at + half), l.text);
+        DrawText(p, QPointF(plot_.left() - Gap, l.at + half), l.text, Qt::AlignRight);
+    for (const Label& l : rateLabels_) DrawText(p, QPointF(plot_.right() + Gap, l.at + half), l.text);
     const double timeBase = plot_.bottom() + Gap / 2 + fm.ascent();
-    for (const Label& l : timeLabels_) p.drawText(QPointF(l.at - fm.horizontalAdvance(l.text) / 2.0, timeBase), l.text);
+    for (const Label& l : timeLabels_) DrawText(p, QPointF(l.at, timeBase), l.text, Qt::AlignHCenter);
 
     const double titleBase = plot_.top() - Gap + 1 - fm.descent();
     p.setPen(ToQColor(Colours::HistoryValue));
-    p.drawText(QPointF(Gap, titleBase), valueTitle_);
+    DrawText(p, QPointF(Gap, titleBase), valueTitle_);
     const QString rate = QString::fromLatin1(Str::HistoryRate);
     p.setPen(ToQColor(Colours::HistoryRate));
-    p.drawText(QPointF(width() - Gap - fm.horizontalAdvance(rate), titleBase), rate);
+    DrawText(p, QPointF(width() - Gap, titleBase), rate, Qt::AlignRight);
 }
 
 void CHistoryChart::DrawMarks(QPainter& p) const {
-    for (const EventMark& m : marks_) {
-        const MarkStyle& style = StyleOf(m.kind);
-        const double x = std::floor(X(static_cast<double>(m.monotonicMs))) + 0.5;
+    // One pen per kind of mark, all its lines at once.
+    QVarLengthArray<QLineF, 256> lines;
+    for (const MarkStyle& style : MarkStyles) {
+        lines.clear();
+        for (const EventMark& m : marks_) {
+            if (m.kind != style.kind) continue;
+            const double x = std::floor(X(static_cast<double>(m.monotonicMs))) + 0.5;
+            const double bottom = m.kind == MarkKind::ErrorRose ? plot_.top() + ErrorTick : plot_.bottom();
+            lines.append(QLineF(x, plot_.top(), x, bottom));
+        }
+        if (lines.isEmpty()) continue;
         QPen pen(ToQColor(style.colour));
         pen.setStyle(style.pen);
         p.setPen(pen);
-        if (m.kind == MarkKind::ErrorRose) {
-            p.drawLine(QPointF(x, plot_.top()), QPointF(x, plot_.top() + ErrorTick));
-            continue;
-        }
-        p.drawLine(QPointF(x, plot_.top()), QPointF(x, plot_.bottom()));
-        if (m.kind == MarkKind::Cleared) {
+        p.drawLines(lines.data(), static_cast<int>(lines.size()));
+        if (style.kind != MarkKind::Cleared) continue;
+        p.setBrush(ToQColor(style.colour));
+        for (const QLineF& l : lines) {
             const double y = plot_.bottom() + 1;
-            const QPointF triangle[3] = {{x, y - 8}, {x - 5, y}, {x + 5, y}};
-            p.setBrush(ToQColor(style.colour));
+            const QPointF triangle[3] = {{l.x1(), y - 8}, {l.x1() - 5, y}, {l.x1() + 5, y}};
             p.drawPolygon(triangle, 3);
-            p.setBrush(Qt::NoBrush);
         }
+        p.setBrush(Qt::NoBrush);
     }
 }
 
@@ -238,7 +265,7 @@ int CHistoryChart::PlaceLegend() {
     int x = Gap;
     int row = 0;
     for (LegendEntry& e : legend_) {
-        const int w = (e.mark ? 12 : 22) + fm.horizontalAdvance(e.text);
+        const int w = (e.mark ? 12 : 22) + TextWidth(e.text);
         if (x > Gap && x + w > width() - Gap) {
             ++row;
             x = Gap;
@@ -247,7 +274,7 @@ int CHistoryChart::PlaceLegend() {
         e.row = row;
         x += w + 3 * Gap;
     }
-    hintFits_ = x + fm.horizontalAdvance(QString::fromLatin1(Str::HistoryZoomHint)) <= width() - Gap;
+    hintFits_ = x + TextWidth(QString::fromLatin1(Str::HistoryZoomHint)) <= width() - Gap;
     legendRows_ = row + 1;
     return legendRows_;
 }
@@ -266,13 +293,37 @@ void CHistoryChart::DrawLegend(QPainter& p) const {
         else
             p.drawLine(e.x, middle, e.x + 16, middle);
         p.setPen(ToQColor(Colours::Black));
-        p.drawText(e.x + (e.mark ? 12 : 22), base, e.text);
+        DrawText(p, QPointF(e.x + (e.mark ? 12 : 22), base), e.text);
     }
     if (hintFits_) {
         const QString hint = QString::fromLatin1(Str::HistoryZoomHint);
         p.setPen(ToQColor(Colours::HistoryFrame));
-        p.drawText(width() - Gap - fm.horizontalAdvance(hint), base, hint);
+        DrawText(p, QPointF(width() - Gap, base), hint, Qt::AlignRight);
     }
+}
+
+const QStaticText& CHistoryChart::LaidOut(const QString& text) const {
+    // Labels come and go as the view moves; the few of one view fit many times over.
+    if (laidOut_.size() > 256) laidOut_.clear();
+    auto it = laidOut_.find(text);
+    if (it == laidOut_.end()) {
+        QStaticText laid(text);
+        laid.setTextFormat(Qt::PlainText);
+        laid.setPerformanceHint(QStaticText::AggressiveCaching);
+        laid.prepare(QTransform(), font());
+        it = laidOut_.insert(text, laid);
+    }
+    return *it;
+}
+
+int CHistoryChart::TextWidth(const QString& text) const { return qCeil(LaidOut(text).size().width()); }
+
+void CHistoryChart::DrawText(QPainter& p, QPointF anchor, const QString& text, Qt::Alignment align) const {
+    const QStaticText& laid = LaidOut(text);
+    double x = anchor.x();
+    if (align & Qt::AlignRight) x -= laid.size().width();
+    if (align & Qt::AlignHCenter) x -= laid.size().width() / 2.0;
+    p.drawStaticText(QPointF(x, anchor.y() - ascent_), laid);
 }
 
 const QPointF* CHistoryChart::NearestValue() const {
@@ -333,6 +384,13 @@ void CHistoryChart::DrawReadout(QPainter& p) const {
     p.setPen(ToQColor(Colours::Black));
     for (int i = 0; i < lines.size(); ++i)
         p.drawText(box.left() + Gap, box.top() + Gap / 2 + fm.ascent() + i * fm.height(), lines[i]);
+}
+
+void CHistoryChart::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::FontChange) return;
+    laidOut_.clear();
+    Layout();
 }
 
 void CHistoryChart::resizeEvent(QResizeEvent* event) {

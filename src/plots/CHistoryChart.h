@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QPointF>
+#include <QStaticText>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -76,6 +78,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct Label {
@@ -91,6 +94,22 @@ private:
         int x;
         int row;
     };
+    // What a paint shows, in outline: the view's place to the pixel, the axes, the pieces of
+    // the lines and the marks. A ten-minute view moves by half a pixel a tick; it is painted
+    // when it moved a whole one (the new samples with it), or when the outline changed.
+    struct Picture {
+        QRect plot;
+        int64_t viewStartPixel = 0;
+        std::array<double, 4> axes{};
+        int axisTicks = 0;
+        std::vector<int> pieces;
+        std::size_t marks = 0;
+        int64_t lastMarkMs = 0;
+        uint32_t lastMarkCount = 0;
+        int legendRows = 0;
+        friend bool operator==(const Picture&, const Picture&) = default;
+    };
+    Picture Pictured() const;
     // Places the legend's entries in as many rows as the width needs; returns the rows.
     int PlaceLegend();
     void Layout();
@@ -105,6 +124,12 @@ private:
     void DrawReadout(QPainter& p) const;
     // The sample of the value line nearest to the pointer, if any.
     const QPointF* NearestValue() const;
+    // Draws text on a baseline from a layout kept from the paints before: the labels and
+    // legend change seldom, and laying text out anew on every tick was most of a paint.
+    // `anchor` is where the text starts (Qt::AlignLeft), ends (Qt::AlignRight) or has its middle.
+    void DrawText(QPainter& p, QPointF anchor, const QString& text, Qt::Alignment align = Qt::AlignLeft) const;
+    const QStaticText& LaidOut(const QString& text) const;
+    int TextWidth(const QString& text) const;
 
     QString unit_;
     QString valueTitle_;
@@ -126,6 +151,9 @@ private:
     int legendRows_ = 1;
     bool hintFits_ = false;
     std::vector<QPointF> scratch_;  // a piece in pixels, while drawing
+    mutable QHash<QString, QStaticText> laidOut_;
+    int ascent_ = 0;  // of the font, as the layout found it
+    Picture painted_;
     int hoverX_ = -1;
     int dragX_ = -1;
     int64_t dragEndMs_ = 0;

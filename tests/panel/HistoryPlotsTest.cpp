@@ -389,3 +389,50 @@ TEST_F(HistoryFixture, TheWheelZoomsADragMovesBackAndADoubleClickReturnsToNow) {
     p.Tick();
     EXPECT_EQ(chart.ViewEndMs(), int64_t(p.sim.ElapsedMs()));
 }
+
+namespace {
+// Counts the paints a widget gets.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+}  // namespace
+
+// A ten-minute view moves half a pixel a tick: it is painted when it moved a whole pixel, and at
+// once when something happened; a view zoomed in moves pixels a tick and is painted every tick.
+TEST_F(HistoryFixture, ATickIsPaintedOnlyWhenThePictureChanges) {
+    CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_Asio));
+    p.View().RequestHistory(list, RowNamed(list, "TotalBufferSwitches"), 1);
+    CHistoryChart& chart = ChartOf(OnlyWindow());
+    p.Tick(1300);
+    QApplication::processEvents();
+    PaintCounter counter;
+    chart.installEventFilter(&counter);
+    auto paintsOver = [&](int ticks) {
+        counter.paints = 0;
+        for (int i = 0; i < ticks; ++i) {
+            p.Tick();
+            QApplication::processEvents();
+        }
+        return counter.paints;
+    };
+    const double msPerPixel = double(CHistoryChart::SpanMs) / (chart.PlotRect().width() - 1);
+    const int steady = paintsOver(40);
+    EXPECT_GE(steady, int(40 * 500 / msPerPixel) - 2) << "a pixel's move is painted";
+    EXPECT_LE(steady, int(40 * 500 / msPerPixel) + 2) << "half a pixel's is not";
+    p.sim.SetLoaded(false);
+    EXPECT_EQ(paintsOver(1), 1) << "the driver's loss is marked at once";
+    p.sim.SetLoaded(true);
+    paintsOver(2);
+    // Zoomed in at the right edge, the view still ends at now.
+    const QPointF edge(chart.PlotRect().right(), chart.PlotRect().center().y());
+    QWheelEvent wheel(edge, chart.mapToGlobal(edge), QPoint(), QPoint(0, 20 * 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&chart, &wheel);
+    ASSERT_LT(chart.ViewEndMs() - chart.ViewStartMs(), 60000);
+    ASSERT_TRUE(chart.FollowsNow());
+    EXPECT_EQ(paintsOver(10), 10) << "a zoomed view moves pixels a tick";
+}
