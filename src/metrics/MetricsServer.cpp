@@ -1,8 +1,10 @@
 #include "metrics/MetricsServer.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <string_view>
 #include <thread>
 
@@ -30,7 +32,8 @@ int MsLeft(Clock::time_point deadline) {
 }
 
 // One connection, read within a byte budget and a deadline: a request that is too large or
-// too slow sees its reads fail, and the library answers 400 or closes.
+// too slow sees its reads fail, and the library answers 400 or closes. The library reads a
+// request line a byte at a time; the bytes come from the socket a buffer at a time.
 class BoundedStream : public httplib::Stream {
 public:
     BoundedStream(socket_t socket, const MetricsServer::Limits& limits)
@@ -39,15 +42,24 @@ public:
           readDeadline_(Clock::now() + std::chrono::milliseconds(limits.requestMs)),
           writeDeadline_(readDeadline_ + std::chrono::milliseconds(limits.responseMs)) {}
 
-    bool is_readable() const override { return bytesLeft_ > 0 && MsLeft(readDeadline_) > 0; }
+    bool is_readable() const override { return at_ < filled_ || (bytesLeft_ > 0 && MsLeft(readDeadline_) > 0); }
     bool is_writable() const override { return MsLeft(writeDeadline_) > 0; }
     ssize_t read(char* ptr, size_t size) override {
-        if (bytesLeft_ == 0) return -1;
-        const int ms = MsLeft(readDeadline_);
-        if (ms <= 0) return -1;
-        const long n = SocketIo::Receive(static_cast<std::intptr_t>(socket_), ptr, std::min(size, bytesLeft_), ms);
-        if (n > 0) bytesLeft_ -= static_cast<std::size_t>(n);
-        return n;
+        if (at_ == filled_) {
+            if (bytesLeft_ == 0) return -1;
+            const int ms = MsLeft(readDeadline_);
+            if (ms <= 0) return -1;
+            const long n = SocketIo::Receive(static_cast<std::intptr_t>(socket_), buffer_.data(),
+                                             std::min(buffer_.size(), bytesLeft_), ms);
+            if (n <= 0) return n;
+            bytesLeft_ -= static_cast<std::size_t>(n);
+            at_ = 0;
+            filled_ = static_cast<std::size_t>(n);
+        }
+        const std::size_t n = std::min(size, filled_ - at_);
+        std::memcpy(ptr, buffer_.data() + at_, n);
+        at_ += n;
+        return static_cast<ssize_t>(n);
     }
     ssize_t write(const char* ptr, size_t size) override {
         const int ms = MsLeft(writeDeadline_);
@@ -68,6 +80,9 @@ public:
 
 private:
     socket_t socket_;
+    std::array<char, 4096> buffer_;
+    std::size_t at_ = 0;      // the next byte of the buffer to hand out
+    std::size_t filled_ = 0;  // bytes in the buffer
     std::size_t bytesLeft_;
     Clock::time_point readDeadline_;
     Clock::time_point writeDeadline_;
