@@ -82,8 +82,7 @@ std::string Shape(const PageSources& s) {
 std::string MetricsLayout::Text(const MetricsSources& sources, MetricsText::Format format) {
     std::string out;
     out.reserve(lastSize_);
-    out = MetricsText::Write(DriverFamilies(sources), format);
-    if (out.ends_with("# EOF\n")) out.resize(out.size() - 6);
+    MetricsText::Append(out, DriverFamilies(sources), format);
     if (sources.driverUp) {
         std::string shape = Shape(sources.pages.cells);
         if (!laid_ || shape != shape_) {

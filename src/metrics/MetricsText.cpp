@@ -37,13 +37,17 @@ void MetricsText::AppendEnd(std::string& out, Format format) {
     if (format == Format::OpenMetrics) out += "# EOF\n";
 }
 
-std::string MetricsText::Write(const std::vector<MetricFamily>& families, Format format) {
-    std::string out;
+void MetricsText::Append(std::string& out, const std::vector<MetricFamily>& families, Format format) {
     for (const MetricFamily& family : families) {
         if (family.samples.empty()) continue;
         const std::string sampleName = AppendHead(out, family.name, family.counter, family.help, format);
         for (const MetricSample& sample : family.samples) Line(out, {sampleName, sample.labels, " ", sample.value});
     }
+}
+
+std::string MetricsText::Write(const std::vector<MetricFamily>& families, Format format) {
+    std::string out;
+    Append(out, families, format);
     AppendEnd(out, format);
     return out;
 }

@@ -13,6 +13,8 @@ namespace MetricsText {
 enum class Format { Prometheus, OpenMetrics };
 
 std::string Write(const std::vector<MetricFamily>& families, Format format);
+// Appends the families' lines, without what ends the text.
+void Append(std::string& out, const std::vector<MetricFamily>& families, Format format);
 // Appends a family's HELP and TYPE lines; returns the name its samples carry.
 std::string AppendHead(std::string& out, const std::string& name, bool counter, std::string_view utf8Help,
                        Format format);
