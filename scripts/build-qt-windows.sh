@@ -35,21 +35,7 @@ source_version() {
 if [ -z "$(source_version)" ]; then
   if [ "$print_only" = 1 ]; then echo "build-qt-windows: no Qt source in $srcdir yet" >&2; exit 1; fi
   scripts/install-deps.sh windows-qt
-  if ! apt-get source --print-uris qt6-base >/dev/null 2>&1 || \
-     [ -z "$(apt-get source --print-uris qt6-base 2>/dev/null | grep -m1 orig)" ]; then
-    # The machine's own suites, as source: the binary entries say which they are.
-    log "adding a deb-src entry for the machine's suites"
-    sudo=(); [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" sh -c 'for f in /etc/apt/sources.list.d/*.sources; do
-        [ "$f" = /etc/apt/sources.list.d/qorstats-src.sources ] && continue
-        grep -q "^Types: deb$" "$f" 2>/dev/null && sed "s/^Types: deb$/Types: deb-src/" "$f"; echo; done \
-        > /etc/apt/sources.list.d/qorstats-src.sources;
-      [ -f /etc/apt/sources.list ] && grep "^deb " /etc/apt/sources.list | sed "s/^deb /deb-src /" \
-        >> /etc/apt/sources.list.d/qorstats-src.list || true'
-    "${sudo[@]}" apt-get update -qq
-  fi
-  mkdir -p "$srcdir"
-  (cd "$srcdir" && apt-get source --download-only qt6-base >/dev/null)
+  scripts/debian-source.sh qt6-base "$srcdir" >/dev/null
 fi
 version=$(source_version)
 key=$(printf '%s\n' "$version" "${options[@]}" "$(cat cmake/mingw-w64-x86_64.cmake cmake/mingw-w64-x86_64-qt.cmake)" \

@@ -28,7 +28,7 @@ for set in "$@"; do
     fuzz) packages+=("${build[@]}" libgtest-dev libgmock-dev clang libclang-rt-14-dev) ;;
     windows)
       packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-                 wine64 wine xvfb xauth googletest nsis zip unzip xdotool imagemagick libcpp-httplib-dev) ;;
+                 wine64 wine xvfb xauth googletest nsis zip unzip xdotool imagemagick libcpp-httplib-dev curl dpkg-dev) ;;
     windows-qt)
       packages+=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                  dpkg-dev perl qt6-base-dev qt6-base-dev-tools) ;;
