@@ -118,6 +118,33 @@ end_to_end() {
     fail "no Linux qorpoll and qorsimd in $linux to compare with"
   fi
 
+  # The endpoint of qorpoll.exe answers a scraper on this machine, as Prometheus would ask.
+  local port=19464
+  wine "$build/qorpoll.exe" --device "$pipe" --listen "127.0.0.1:$port" >"$out/listen.log" 2>&1 </dev/null &
+  local listener=$!
+  for _ in $(seq 60); do curl -s -o "$out/metrics.txt" "http://127.0.0.1:$port/metrics" && break; sleep 0.5; done
+  check "qorpoll.exe --listen serves /metrics with the driver up" grep -q '^qor_driver_up 1' "$out/metrics.txt"
+  check "qorpoll.exe --listen serves the counters" grep -q '^qor_iso_in_packets_received_total{' "$out/metrics.txt"
+  check "qorpoll.exe --listen refuses what it does not serve" \
+    test "$(curl -s -o /dev/null -w '%{http_code}' -X POST "http://127.0.0.1:$port/metrics")" = 405
+  kill "$listener" 2>/dev/null; wait "$listener" 2>/dev/null || true
+
+  # A paused replay serves the next tick on Enter at its console, and plays on after "p".
+  mkfifo "$out/keys"
+  wine "$build/qorsimd.exe" --device '\\.\pipe\qor1394-test-replay' --paused \
+    --replay "$root/tests/recordings/hotplug.qorrec" <"$out/keys" >"$out/replay.log" 2>&1 &
+  local replay=$!
+  exec 7>"$out/keys"
+  for _ in $(seq 60); do grep -q replaying "$out/replay.log" && break; sleep 0.5; done
+  echo >&7
+  for _ in $(seq 20); do grep -q ': tick [0-9]* at ' "$out/replay.log" && break; sleep 0.5; done
+  check "qorsimd.exe --replay --paused steps on Enter" grep -q ': tick [0-9]* at ' "$out/replay.log"
+  echo p >&7
+  for _ in $(seq 20); do grep -q ': playing at tick' "$out/replay.log" && break; sleep 0.5; done
+  check "and plays on after p" grep -q ': playing at tick' "$out/replay.log"
+  exec 7>&-
+  kill "$replay" 2>/dev/null; wait "$replay" 2>/dev/null || true
+
   wine "$build/qorstats.exe" --device "$pipe" >"$out/panel1.log" 2>&1 </dev/null &
   local panel=$!
   local win

@@ -5,7 +5,7 @@ namespace sim {
 // What steers a replay besides its clock. On Linux: SIGINT and SIGTERM stop it, SIGUSR1 steps
 // one tick while paused, SIGUSR2 pauses and resumes (all blocked while it exists, so that only
 // Wait takes them; made before any thread starts). On Windows: Ctrl+C, Ctrl+Break or closing
-// the console stop it, and there is no step or pause from outside.
+// the console stop it, Enter on the console steps, and "p" with Enter pauses and resumes.
 class ReplayInput {
 public:
     enum class Event { None, Stop, Step, TogglePause };

@@ -224,7 +224,11 @@ std::string SimCommandLine::Usage(const std::string& program) {
            "                         instead of the simulator; the driver goes away at its end\n"
            "  --speed X              replay X times as fast as recorded (default 1)\n"
            "  --loop                 replay from the start again at the end\n"
+#ifdef _WIN32
+           "  --paused               start paused: Enter serves the next tick, p and Enter plays on\n"
+#else
            "  --paused               start paused: SIGUSR1 serves the next tick, SIGUSR2 plays on\n"
+#endif
            "  -h, --help             show this text and exit\n"
            "  -v, --version          show the version and exit\n"
            "\n"
