@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFile>
+#include <QTemporaryFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -9,13 +10,20 @@ int main(int argc, char** argv) {
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    // A desktop's screen: the offscreen default of 800 x 600 is smaller than the panel at the
+    // usual 9 point font. Qt parts the platform's arguments at colons, so the file is named
+    // without a drive letter: on Windows, relative to the folder the tests run in.
+#ifdef _WIN32
+    QTemporaryFile screens("qor-screens-XXXXXX.json");
+    const auto opened = [&screens] { return screens.open(); };
+#else
+    QFile screens(state.filePath("screens.json"));
+    const auto opened = [&screens] { return screens.open(QIODevice::WriteOnly); };
+#endif
     if (platform.isEmpty() || platform == "offscreen") {
-        // A desktop's screen: the offscreen default of 800 x 600 is smaller than the panel at
-        // the usual 9 point font.
-        QFile screens(state.filePath("screens.json"));
-        if (screens.open(QIODevice::WriteOnly) &&
+        if (opened() &&
             screens.write(R"({"screens": [{"name": "desk", "x": 0, "y": 0, "width": 1920, "height": 1080}]})") > 0 &&
-            screens.flush())
+            screens.flush() && !screens.fileName().contains(':'))
             platform = "offscreen:configfile=" + screens.fileName().toLocal8Bit();
         else
             platform = "offscreen";
