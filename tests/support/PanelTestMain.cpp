@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
 #include <QTemporaryDir>
@@ -21,12 +22,12 @@ int main(int argc, char** argv) {
     const auto opened = [&screens] { return screens.open(QIODevice::WriteOnly); };
 #endif
     if (platform.isEmpty() || platform == "offscreen") {
-        if (opened() &&
+        const bool written =
+            opened() &&
             screens.write(R"({"screens": [{"name": "desk", "x": 0, "y": 0, "width": 1920, "height": 1080}]})") > 0 &&
-            screens.flush() && !screens.fileName().contains(':'))
-            platform = "offscreen:configfile=" + screens.fileName().toLocal8Bit();
-        else
-            platform = "offscreen";
+            screens.flush();
+        const QString name = QDir::current().relativeFilePath(screens.fileName());
+        platform = written && !name.contains(':') ? "offscreen:configfile=" + name.toLocal8Bit() : "offscreen";
     }
     qputenv("QT_QPA_PLATFORM", platform);
     QApplication app(argc, argv);
