@@ -24,6 +24,7 @@
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/CDlgPgSingleStream.h"
 #include "res/StringTable.h"
+#include "rows/PageDescription.h"
 #include "view/IRefreshTimer.h"
 #include "view/TreeIcons.h"
 
@@ -421,9 +422,8 @@ QString CQorstatsView::LastIncreaseText(NodeCode code, int row) const {
 void CQorstatsView::RequestHistory(const CListColorCtrlEx& list, int row, int column) {
     // With one value column the row alone names the counter, whichever cell was hit.
     if (list.ColumnCount() == 2) column = 1;
-    const uint32_t kind = KindOf(currentCode_);
-    const bool columnPerItem = kind == NodeKind_IsoInStreams || kind == NodeKind_IsoOutStreams ||
-                               kind == NodeKind_ChannelIn || kind == NodeKind_ChannelOut;
+    const PageDescription* description = ::PageOf(KindOf(currentCode_));
+    const bool columnPerItem = description && ColumnPerItem(*description);
     const std::optional<CounterRef> counter = CounterAtCell(currentCode_, row, column);
     if (!counter || row >= list.RowCount() || column >= list.ColumnCount()) return;
     const QString name = QString::fromLatin1(CounterName(*counter));
