@@ -193,6 +193,19 @@ const PageDescription *ParentOf(uint32_t childKind) {
   return page == Pages.end() ? nullptr : &*page;
 }
 
+const PageDescription* ListOf(CounterGroup group, Dir d) {
+    const auto page = std::find_if(Pages.begin(), Pages.end(), [&](const PageDescription& p) {
+        return p.childKind != 0 && p.group == group && p.dir == d;
+    });
+    return page == Pages.end() ? nullptr : &*page;
+}
+
+uint32_t ChildCount(const PageDescription& page, const StatisticsSnapshot& s) {
+    if (page.rows == PageRows::ChannelList) return s.bundleList.Count(page.dir);
+    if (page.childKind != 0) return s.isoStreamStatistics.Count(page.dir);
+    return 0;
+}
+
 uint32_t ItemColumns(const PageDescription &page, uint32_t count) {
   switch (page.columns) {
   case PageColumns::Fixed:

@@ -71,6 +71,12 @@ const PageDescription *PageOf(uint32_t kind);
 // their streams, the channel lists over their bundles; nullptr for other kinds.
 const PageDescription *ParentOf(uint32_t childKind);
 
+// The list whose child nodes hold the counters of `group` in direction `d` (the stream lists,
+// the channel lists); nullptr for the ASIO counters, which have no such list.
+const PageDescription* ListOf(CounterGroup group, Dir d);
+// The child nodes of a stream or channel list as the snapshot counts them, answered or not.
+uint32_t ChildCount(const PageDescription& page, const StatisticsSnapshot& s);
+
 // One value column per stream, device or channel rather than one value column.
 inline bool ColumnPerItem(const PageDescription &page) {
   return page.columns != PageColumns::Fixed;
