@@ -143,10 +143,8 @@ std::string PanelTextUtf8(std::string_view text) {
 std::string ShownText(const PageCell& cell) {
     switch (cell.kind) {
         case CellKind::Text:
-        case CellKind::NotAvailable:
-            return PanelTextUtf8(cell.text);
-        case CellKind::DriverText:
-            return DriverText::ToUtf8(cell.text);
+        case CellKind::NotAvailable: return PanelTextUtf8(Cut(cell.text));
+        case CellKind::DriverText: return DriverText::ToUtf8(Cut(cell.text));
         case CellKind::Hex: {
             std::string text = Format("0x%08X", static_cast<unsigned>(cell.number));
             if (cell.unit) text.append(" ").append(PanelTextUtf8(cell.unit));
@@ -190,15 +188,9 @@ PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
     for (const char* heading : page->headings)
         if (heading != nullptr) t.headings.push_back(PanelTextUtf8(heading));
     switch (page->rows) {
-        case PageRows::Info:
-            InfoPage(sources, *page, t);
-            break;
-        case PageRows::ChannelList:
-            ChannelsPage(s, page->dir, t);
-            break;
-        default:
-            ValuePage(s, *page, node, t);
-            break;
+        case PageRows::Info: InfoPage(sources, *page, t); break;
+        case PageRows::ChannelList: ChannelsPage(s, page->dir, t); break;
+        default: ValuePage(s, *page, node, t); break;
     }
     return t;
 }
