@@ -1,5 +1,7 @@
 #include "pages/CDlgPgBase.h"
 
+#include <cstdint>
+
 #include "rows/PageDescription.h"
 
 CDlgPgBase::CDlgPgBase(const char* objectName, PageContext& context, QWidget* parent)
@@ -13,6 +15,7 @@ void CDlgPgBase::Create(QWidget* parent) {
 
 const char* CDlgPgBase::RowDescription(NodeCode code, int row) const {
     const PageDescription* page = PageOf(KindOf(code));
-    if (page == nullptr || row < 0) return nullptr;
-    return ::RowDescription(*page, static_cast<std::size_t>(row));
+    if (page == nullptr) return nullptr;
+    // No row at all (-1) is a row beyond the list: the channel lists describe that one too.
+    return ::RowDescription(*page, row < 0 ? SIZE_MAX : static_cast<std::size_t>(row));
 }
