@@ -14,32 +14,33 @@ using G = CounterGroup;
 
 // clang-format off
 constexpr std::array<PageDescription, 11> Pages{{
-    // kind, fixed headings, columns, column heading, rows, direction, counters, group, child kind,
-    // requests, widths (first, others, widening)
-    {NodeKind_Info, {Str::PropertyHeading, Str::ValueHeading}, C::Fixed, nullptr, R::Info, Dir::In, false, G::Asio,
-     0, 0, 210, 150, 49},
-    {NodeKind_Asio, {Str::PropertyHeading, Str::ValueHeading}, C::Fixed, nullptr, R::Asio, Dir::In, true, G::Asio,
-     0, 0, 210, 150, 49},
-    {NodeKind_Devices, {Str::PropertyHeading}, C::Devices, Str::DeviceHeadingFormat, R::Devices, Dir::In, false,
-     G::Asio, 0, RequestGlobalInfo, 150, 130, 49},
-    {NodeKind_IsoInStreams, {Str::PropertyHeading}, C::Streams, nullptr, R::IsoStreams, Dir::In, true, G::IsoStream,
-     NodeKind_IsoInStream, RequestItemNames, 150, 130, 49},
-    {NodeKind_IsoOutStreams, {Str::PropertyHeading}, C::Streams, nullptr, R::IsoStreams, Dir::Out, true, G::IsoStream,
-     NodeKind_IsoOutStream, RequestItemNames, 150, 130, 49},
+    // kind, label, fixed headings, columns, column heading, rows, direction, counters, group,
+    // child kind, requests, widths (first, others, widening)
+    {NodeKind_Info, Str::NodeGeneral, {Str::PropertyHeading, Str::ValueHeading}, C::Fixed, nullptr, R::Info,
+     Dir::In, false, G::Asio, 0, 0, 210, 150, 49},
+    {NodeKind_Asio, Str::NodeAsio, {Str::PropertyHeading, Str::ValueHeading}, C::Fixed, nullptr, R::Asio,
+     Dir::In, true, G::Asio, 0, 0, 210, 150, 49},
+    {NodeKind_Devices, Str::NodeDevices, {Str::PropertyHeading}, C::Devices, Str::DeviceHeadingFormat, R::Devices,
+     Dir::In, false, G::Asio, 0, RequestGlobalInfo, 150, 130, 49},
+    {NodeKind_IsoInStreams, Str::NodeIsoIn, {Str::PropertyHeading}, C::Streams, nullptr, R::IsoStreams,
+     Dir::In, true, G::IsoStream, NodeKind_IsoInStream, RequestItemNames, 150, 130, 49},
+    {NodeKind_IsoOutStreams, Str::NodeIsoOut, {Str::PropertyHeading}, C::Streams, nullptr, R::IsoStreams,
+     Dir::Out, true, G::IsoStream, NodeKind_IsoOutStream, RequestItemNames, 150, 130, 49},
     // The value column's heading is the stream's channel number (StreamHeading).
-    {NodeKind_IsoInStream, {Str::PropertyHeading}, C::Fixed, nullptr, R::IsoStreams, Dir::In, true, G::IsoStream,
-     0, 0, 210, 145, 49},
-    {NodeKind_IsoOutStream, {Str::PropertyHeading}, C::Fixed, nullptr, R::IsoStreams, Dir::Out, true, G::IsoStream,
-     0, 0, 210, 145, 49},
-    {NodeKind_ChannelsIn, {Str::DeviceHeading, Str::ChannelHeading, Str::TypeHeading, Str::DirectionHeading},
-     C::Fixed, nullptr, R::ChannelList, Dir::In, false, G::Channel, NodeKind_ChannelIn, RequestItemNames, 70, 100, 49},
-    {NodeKind_ChannelsOut, {Str::DeviceHeading, Str::ChannelHeading, Str::TypeHeading},
+    {NodeKind_IsoInStream, nullptr, {Str::PropertyHeading}, C::Fixed, nullptr, R::IsoStreams,
+     Dir::In, true, G::IsoStream, 0, 0, 210, 145, 49},
+    {NodeKind_IsoOutStream, nullptr, {Str::PropertyHeading}, C::Fixed, nullptr, R::IsoStreams,
+     Dir::Out, true, G::IsoStream, 0, 0, 210, 145, 49},
+    {NodeKind_ChannelsIn, Str::NodeChannelsIn,
+     {Str::DeviceHeading, Str::ChannelHeading, Str::TypeHeading, Str::DirectionHeading}, C::Fixed, nullptr,
+     R::ChannelList, Dir::In, false, G::Channel, NodeKind_ChannelIn, RequestItemNames, 70, 100, 49},
+    {NodeKind_ChannelsOut, Str::NodeChannelsOut, {Str::DeviceHeading, Str::ChannelHeading, Str::TypeHeading},
      C::Fixed, nullptr, R::ChannelList, Dir::Out, false, G::Channel, NodeKind_ChannelOut, RequestItemNames, 70, 100, 49},
     // Channels 0 and 1 share the width beside "Property"; later ones keep theirs.
-    {NodeKind_ChannelIn, {Str::PropertyHeading}, C::Channels, Str::ChannelHeadingFormat, R::SingleChannel, Dir::In,
-     true, G::Channel, 0, RequestDeviceList, 150, 130, 2},
-    {NodeKind_ChannelOut, {Str::PropertyHeading}, C::Channels, Str::ChannelHeadingFormat, R::SingleChannel, Dir::Out,
-     true, G::Channel, 0, RequestDeviceList, 150, 130, 2},
+    {NodeKind_ChannelIn, nullptr, {Str::PropertyHeading}, C::Channels, Str::ChannelHeadingFormat, R::SingleChannel,
+     Dir::In, true, G::Channel, 0, RequestDeviceList, 150, 130, 2},
+    {NodeKind_ChannelOut, nullptr, {Str::PropertyHeading}, C::Channels, Str::ChannelHeadingFormat, R::SingleChannel,
+     Dir::Out, true, G::Channel, 0, RequestDeviceList, 150, 130, 2},
 }};
 // clang-format on
 

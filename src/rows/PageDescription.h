@@ -37,6 +37,7 @@ enum PageRequest : uint8_t {
 
 struct PageDescription {
     uint32_t kind;
+    const char* label;  // the node's label in the tree; a child's is its own (ChildLabel)
     // The headings of the fixed columns, nullptr after the last; a page with a column per item has
     // column 0 here.
     std::array<const char*, 4> headings;

@@ -24,26 +24,26 @@
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/CDlgPgSingleStream.h"
 #include "res/StringTable.h"
+#include "rows/NodeNames.h"
 #include "rows/PageDescription.h"
 #include "view/IRefreshTimer.h"
 #include "view/TreeIcons.h"
 
 namespace {
 struct SkeletonNode {
-    const char* label;
     uint32_t kind;
     int image;
     PageId page;  // as the polling cycle names the node's page
 };
 // The root nodes, in tree order.
 constexpr std::array<SkeletonNode, 7> Skeleton{{
-    {Str::NodeGeneral, NodeKind_Info, TreeImage::General, PageId::Info},
-    {Str::NodeAsio, NodeKind_Asio, TreeImage::Asio, PageId::Asio},
-    {Str::NodeDevices, NodeKind_Devices, TreeImage::Devices, PageId::Devices},
-    {Str::NodeIsoIn, NodeKind_IsoInStreams, TreeImage::Streams, PageId::IsoInStreams},
-    {Str::NodeIsoOut, NodeKind_IsoOutStreams, TreeImage::Streams, PageId::IsoOutStreams},
-    {Str::NodeChannelsIn, NodeKind_ChannelsIn, TreeImage::Channels, PageId::ChannelsIn},
-    {Str::NodeChannelsOut, NodeKind_ChannelsOut, TreeImage::Channels, PageId::ChannelsOut},
+    {NodeKind_Info, TreeImage::General, PageId::Info},
+    {NodeKind_Asio, TreeImage::Asio, PageId::Asio},
+    {NodeKind_Devices, TreeImage::Devices, PageId::Devices},
+    {NodeKind_IsoInStreams, TreeImage::Streams, PageId::IsoInStreams},
+    {NodeKind_IsoOutStreams, TreeImage::Streams, PageId::IsoOutStreams},
+    {NodeKind_ChannelsIn, TreeImage::Channels, PageId::ChannelsIn},
+    {NodeKind_ChannelsOut, TreeImage::Channels, PageId::ChannelsOut},
 }};
 
 // Where the pages sit in the view, in pixels of the template font.
@@ -209,7 +209,7 @@ void CQorstatsView::RebuildTree() {
         currentItem_ = nullptr;
     }
     for (size_t i = 0; i < Skeleton.size(); ++i) {
-        auto* item = new QTreeWidgetItem(QStringList(QString::fromLatin1(Skeleton[i].label)));
+        auto* item = new QTreeWidgetItem(QStringList(QString::fromLatin1(RootLabel(Skeleton[i].kind))));
         item->setIcon(0, images_[size_t(Skeleton[i].image)]);
         tree_->addTopLevelItem(item);
         item->setData(0, Qt::UserRole, Skeleton[i].kind);
