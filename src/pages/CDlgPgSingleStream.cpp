@@ -17,9 +17,8 @@ void CDlgPgSingleStream::BuildList(Dir d) {
     const IsoStreamEntryRef entry = IsoStreamEntryRef::At(ctx_.dev.Snapshot().isoStreamStatistics, d, StreamIndex);
     const bool answered = ctx_.dev.Validity().isoStreams;
     // A stream index beyond the streams writes no values: its cells stay empty.
-    LayOut(
-        PageFor(d), 1, [&](uint32_t, std::span<char> text) { return StreamHeading(answered, entry.IsoChannel(), text); },
-        TextSource::Panel, true);
+    auto heading = [&](uint32_t, std::span<char> text) { return StreamHeading(answered, entry.IsoChannel(), text); };
+    LayOut(PageFor(d), 1, heading, TextSource::Panel, true);
 }
 
 void CDlgPgSingleStream::FillValues(Dir d, IsoStreamEntryRef entry) {

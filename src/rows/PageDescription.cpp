@@ -35,7 +35,8 @@ constexpr std::array<PageDescription, 11> Pages{{
      {Str::DeviceHeading, Str::ChannelHeading, Str::TypeHeading, Str::DirectionHeading}, C::Fixed, nullptr,
      R::ChannelList, Dir::In, false, G::Channel, NodeKind_ChannelIn, RequestItemNames, 70, 100, 49},
     {NodeKind_ChannelsOut, Str::NodeChannelsOut, {Str::DeviceHeading, Str::ChannelHeading, Str::TypeHeading},
-     C::Fixed, nullptr, R::ChannelList, Dir::Out, false, G::Channel, NodeKind_ChannelOut, RequestItemNames, 70, 100, 49},
+     C::Fixed, nullptr, R::ChannelList, Dir::Out, false, G::Channel, NodeKind_ChannelOut, RequestItemNames,
+     70, 100, 49},
     // Channels 0 and 1 share the width beside "Property"; later ones keep theirs.
     {NodeKind_ChannelIn, nullptr, {Str::PropertyHeading}, C::Channels, Str::ChannelHeadingFormat, R::SingleChannel,
      Dir::In, true, G::Channel, 0, RequestDeviceList, 150, 130, 2},

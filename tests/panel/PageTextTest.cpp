@@ -147,7 +147,8 @@ TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
             ++pages;
             const CListColorCtrlEx& list = page->List();
             std::vector<std::string> window, exported;
-            for (int col = 0; col < list.ColumnCount(); ++col) window.push_back("heading " + list.HeadingText(col).toStdString());
+            for (int col = 0; col < list.ColumnCount(); ++col)
+                window.push_back("heading " + list.HeadingText(col).toStdString());
             for (const std::string& heading : table.headings) exported.push_back("heading " + heading);
             for (int r = 0; r < list.RowCount(); ++r)
                 for (int col = 0; col < list.ColumnCount(); ++col)
