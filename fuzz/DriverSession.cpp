@@ -7,6 +7,7 @@
 #include "fuzz/AnswerEncoding.h"
 #include "fuzz/SessionScript.h"
 #include "fuzz/SnapshotInvariants.h"
+#include "rows/PageDescription.h"
 
 namespace AE = AnswerEncoding;
 
@@ -34,24 +35,12 @@ public:
     void RefreshPage(PageId page) override {
         if (!walking) return;
         const StatisticsSnapshot& s = dev_.Snapshot();
-        switch (page) {
-            case PageId::Devices: dev_.ReadGlobalInfo(); break;
-            case PageId::IsoInStreams:
-            case PageId::IsoOutStreams: {
-                const Dir d = page == PageId::IsoInStreams ? Dir::In : Dir::Out;
-                const IsoStreamStatistics& iso = s.isoStreamStatistics;
-                for (uint32_t i = 0; i < iso.Count(d); ++i)
-                    Name(d == Dir::In ? iso.In(i).DeviceId() : iso.Out(i).DeviceId());
-                break;
-            }
-            case PageId::ChannelsIn:
-            case PageId::ChannelsOut: {
-                const Dir d = page == PageId::ChannelsIn ? Dir::In : Dir::Out;
-                for (uint32_t b = 0; b < s.bundleList.Count(d); ++b) Name(s.Channel(d, b, 0).DeviceId());
-                break;
-            }
-            default: break;
-        }
+        const PageDescription* description = PageOf(RootKindOf(page));
+        if (description == nullptr) return;
+        if (description->requests & RequestGlobalInfo) dev_.ReadGlobalInfo();
+        if (description->requests & RequestItemNames)
+            for (uint32_t i = 0; i < ChildCount(*description, s); ++i)
+                Name(ItemDeviceId(*description, s, description->kind, i));
     }
 
 private:

@@ -20,6 +20,7 @@
 #include "platform/StopRequest.h"
 #include "record/DriverRecorder.h"
 #include "res/StringTable.h"
+#include "rows/PageDescription.h"
 #include "PollWatch.h"
 #include "metrics/LatestMetrics.h"
 #include "metrics/MetricsLayout.h"
@@ -38,8 +39,10 @@ public:
     void LoadBitmap(int) override {}
     void RefreshInfoPage(bool) override {}
     void RefreshPage(PageId page) override {
-        // The panel reads the sample rate record while the devices page shows; a dump shows every page.
-        if (allPages_ && page == PageId::Devices) dev_.ReadGlobalInfo();
+        // A dump shows every page, so it asks what each page asks for while it shows: the devices
+        // page, the sample rate record.
+        const PageDescription* description = PageOf(RootKindOf(page));
+        if (allPages_ && description && (description->requests & RequestGlobalInfo)) dev_.ReadGlobalInfo();
     }
     void ResetPageState() override {}
     void ShowPlaceholder(PageId, std::string_view) override {}

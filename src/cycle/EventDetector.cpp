@@ -1,5 +1,6 @@
 #include "cycle/EventDetector.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -7,6 +8,7 @@
 #include "rows/IsoStreamRows.h"
 #include "rows/NameTables.h"
 #include "rows/NodeNames.h"
+#include "rows/PageDescription.h"
 #include "rows/SingleChannelRows.h"
 #include "res/StringTable.h"
 
@@ -430,25 +432,18 @@ std::string_view EventDetector::DeviceName(uint32_t deviceId) const {
 void EventDetector::NodeName(const StatisticsSnapshot& s, const CounterRef& ref, std::array<char, 160>& out) const {
     // As the tree and the pages name them, so that a line of the log leads to its column.
     std::array<char, 160> name{};
-    int written = 0;
-    if (ref.group == CounterGroup::IsoStream) {
-        const IsoStreamStatistics& stats = s.isoStreamStatistics;
-        std::array<std::optional<std::string_view>, IsoStreamStatistics::Capacity> names{};
-        const uint32_t n = stats.Count(ref.dir);
-        for (uint32_t i = 0; i < n; ++i) names[i] = Known(DeviceName(IsoStreamEntryRef::At(stats, ref.dir, i).DeviceId()));
-        StreamName(DeviceNames(names.data(), n), stats, ref.dir, ref.index, name);
-        written = std::snprintf(out.data(), out.size(), Str::EventStreamNodeFormat,
-                                RootLabel(ref.dir == Dir::In ? NodeKind_IsoInStream : NodeKind_IsoOutStream),
-                                name.data());
-    } else {
-        std::array<std::optional<std::string_view>, StatisticsSnapshot::BundleCapacity> names{};
-        const uint32_t n = s.bundleList.Count(ref.dir);
-        for (uint32_t i = 0; i < n; ++i) names[i] = Known(DeviceName(s.Channel(ref.dir, i, 0).DeviceId()));
-        BundleName(DeviceNames(names.data(), n), s, ref.dir, ref.index, name);
-        written = std::snprintf(out.data(), out.size(), Str::EventChannelNodeFormat,
-                                RootLabel(ref.dir == Dir::In ? NodeKind_ChannelIn : NodeKind_ChannelOut),
-                                name.data(), unsigned(ref.channel));
-    }
+    out[0] = '\0';
+    const PageDescription* list = ListOf(ref.group, ref.dir);
+    if (list == nullptr) return;
+    std::array<std::optional<std::string_view>, StatisticsSnapshot::BundleCapacity> names{};
+    const uint32_t n = std::min(ChildCount(*list, s), StatisticsSnapshot::BundleCapacity);
+    for (uint32_t i = 0; i < n; ++i) names[i] = Known(DeviceName(ItemDeviceId(*list, s, list->kind, i)));
+    ChildLabel(*list, DeviceNames(names.data(), n), s, ref.index, name);
+    const int written = ref.group == CounterGroup::IsoStream
+                            ? std::snprintf(out.data(), out.size(), Str::EventStreamNodeFormat,
+                                            RootLabel(list->kind), name.data())
+                            : std::snprintf(out.data(), out.size(), Str::EventChannelNodeFormat,
+                                            RootLabel(list->kind), name.data(), unsigned(ref.channel));
     // A name too long for the line is cut there; only a failed format leaves it empty.
     if (written < 0) out[0] = '\0';
 }

@@ -3,10 +3,17 @@
 #include <string_view>
 
 #include "base/Colours.h"
+#include "base/NodeCode.h"
 
 // What the polling cycle needs of the window, so that it runs and is tested without one.
 
 enum class PageId { Info, Asio, Devices, IsoInStreams, IsoOutStreams, ChannelsIn, ChannelsOut };
+// The node kind of the page's root, by which its description is found.
+constexpr uint32_t RootKindOf(PageId page) {
+    constexpr uint32_t kinds[] = {NodeKind_Info,         NodeKind_Asio,       NodeKind_Devices,    NodeKind_IsoInStreams,
+                                  NodeKind_IsoOutStreams, NodeKind_ChannelsIn, NodeKind_ChannelsOut};
+    return kinds[static_cast<int>(page)];
+}
 
 class IStatusPanes {
 public:

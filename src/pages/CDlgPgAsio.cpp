@@ -1,8 +1,6 @@
 #include "pages/CDlgPgAsio.h"
 
-#include "res/StringTable.h"
-#include "rows/AsioRows.h"
-#include "rows/RowTable.h"
+#include "rows/PageDescription.h"
 
 CDlgPgAsio::CDlgPgAsio(PageContext& context, QWidget* parent) : CDlgPgListBase("asioPage", context, parent) {}
 
@@ -16,18 +14,6 @@ void CDlgPgAsio::Refresh() {
     FillValues();
 }
 
-void CDlgPgAsio::BuildList() {
-    list_.Clear();
-    list_.InsertColumn(0, 210, Str::PropertyHeading, false);
-    list_.InsertColumn(1, 150, Str::ValueHeading, true);
-    int r = 0;
-    for (const AsioRow& row : AsioRows()) list_.InsertRow(r++, row.name);
-}
+void CDlgPgAsio::BuildList() { LayOut(*PageOf(NodeKind_Asio)); }
 
-void CDlgPgAsio::FillValues() {
-    const PageSources sources = Sources();
-    int r = 0;
-    for (const AsioRow& row : AsioRows()) list_.SetCell(r++, 1, AsioCell(sources, row));
-}
-
-const char* CDlgPgAsio::RowDescription(NodeCode, int row) const { return DescriptionOf(AsioRows(), row); }
+void CDlgPgAsio::FillValues() { FillColumn(*PageOf(NodeKind_Asio), Sources(), NodeKind_Asio, 0); }

@@ -12,5 +12,4 @@ public:
     void Refresh() override;
     void BuildList();
     void FillValues();
-    const char* RowDescription(NodeCode code, int row) const override;
 };

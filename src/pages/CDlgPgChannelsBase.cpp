@@ -9,7 +9,7 @@
 #include "pages/DeviceNameReads.h"
 #include "res/StringTable.h"
 #include "rows/NameTables.h"
-#include "rows/NodeNames.h"
+#include "rows/PageDescription.h"
 
 namespace {
 enum : int { DeviceColumn, ChannelColumn, TypeColumn, DirectionColumn };
@@ -22,6 +22,8 @@ CDlgPgChannelsBase::CDlgPgChannelsBase(const char* objectName, Dir d, uint32_t r
       rootKind_(rootKind),
       childKind_(childKind),
       single_(single) {}
+
+const PageDescription& CDlgPgChannelsBase::Page() const { return *PageOf(rootKind_); }
 
 uint32_t CDlgPgChannelsBase::Bundles() const { return std::min(CachedCount, StatisticsSnapshot::BundleCapacity); }
 
@@ -40,11 +42,7 @@ void CDlgPgChannelsBase::BuildList() {
     // Rows come from the bundles' records: without an answer the list keeps the ones it has.
     if (!ctx_.dev.Validity().bundleList) return;
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();
-    list_.Clear();
-    list_.InsertColumn(DeviceColumn, 70, Str::DeviceHeading, false);
-    list_.InsertColumn(ChannelColumn, 100, Str::ChannelHeading, true);
-    list_.InsertColumn(TypeColumn, 100, Str::TypeHeading, true);
-    if (dir_ == Dir::In) list_.InsertColumn(DirectionColumn, 100, Str::DirectionHeading, true);
+    LayOut(Page());
 
     int r = 0;
     for (uint32_t b = 0; b < Bundles(); ++b) {
@@ -76,10 +74,10 @@ void CDlgPgChannelsBase::InsertTreeNodes() {
     // A bundle without channels is still labelled from its first channel record. An unreadable
     // name leaves the name part empty on both pages: it is no reason to close the panel.
     DeviceNameReads names;
-    names.Read(ctx_.dev, Bundles(), [&](uint32_t b) { return s.Channel(dir_, b, 0).DeviceId(); });
+    names.Read(ctx_.dev, Bundles(), [&](uint32_t b) { return ItemDeviceId(Page(), s, rootKind_, b); });
     for (uint32_t b = 0; b < Bundles(); ++b) {
         std::array<char, CDev::NameBufferSize + 48> label{};
-        BundleName(names.Names(), s, dir_, b, label);
-        ctx_.tree.InsertChild(rootKind_, label.data(), MakeNodeCode(childKind_, b));
+        ChildLabel(Page(), names.Names(), s, b, label);
+        ctx_.tree.InsertChild(rootKind_, label.data(), MakeNodeCode(Page().childKind, b));
     }
 }

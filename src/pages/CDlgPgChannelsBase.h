@@ -24,6 +24,7 @@ protected:
                        CDlgPgSingleChannel& single, QWidget* parent);
 
 private:
+    const PageDescription& Page() const;
     // CachedCount, never beyond the snapshot's capacity.
     uint32_t Bundles() const;
 

@@ -13,5 +13,3 @@ void CDlgPgChannelsIn::OnSelect(NodeCode) {
     BuildList();
     Refresh();
 }
-
-const char* CDlgPgChannelsIn::RowDescription(NodeCode, int) const { return Str::AllInChannels; }

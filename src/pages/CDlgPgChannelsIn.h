@@ -9,5 +9,4 @@ public:
     CDlgPgChannelsIn(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent = nullptr);
     void OnSelect(NodeCode code) override;
     // The same text for every row.
-    const char* RowDescription(NodeCode code, int row) const override;
 };

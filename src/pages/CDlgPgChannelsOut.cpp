@@ -6,5 +6,3 @@
 CDlgPgChannelsOut::CDlgPgChannelsOut(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
     : CDlgPgChannelsBase("channelsOutPage", Dir::Out, NodeKind_ChannelsOut, NodeKind_ChannelOut, context,
                          single, parent) {}
-
-const char* CDlgPgChannelsOut::RowDescription(NodeCode, int) const { return Str::AllOutChannels; }

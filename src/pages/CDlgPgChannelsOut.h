@@ -9,5 +9,4 @@ class CDlgPgChannelsOut : public CDlgPgChannelsBase {
 public:
     CDlgPgChannelsOut(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent = nullptr);
     // The same text for every row.
-    const char* RowDescription(NodeCode code, int row) const override;
 };

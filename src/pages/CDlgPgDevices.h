@@ -12,7 +12,6 @@ public:
     void Refresh() override;
     void BuildList();
     void FillValues();
-    const char* RowDescription(NodeCode code, int row) const override;
 
 private:
     // CachedCount, cut to the columns the list can hold beside "Property".

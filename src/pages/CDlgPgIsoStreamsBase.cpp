@@ -6,10 +6,7 @@
 #include "base/NodeCode.h"
 #include "driver/IsoStreamEntryRef.h"
 #include "pages/CDlgPgSingleStream.h"
-#include "rows/NodeNames.h"
-#include "res/StringTable.h"
-#include "rows/IsoStreamRows.h"
-#include "rows/RowTable.h"
+#include "rows/PageDescription.h"
 
 CDlgPgIsoStreamsBase::CDlgPgIsoStreamsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind,
                                            PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
@@ -19,7 +16,9 @@ CDlgPgIsoStreamsBase::CDlgPgIsoStreamsBase(const char* objectName, Dir d, uint32
       childKind_(childKind),
       single_(single) {}
 
-uint32_t CDlgPgIsoStreamsBase::Streams() const { return std::min(CachedCount, IsoStreamStatistics::Capacity); }
+const PageDescription& CDlgPgIsoStreamsBase::Page() const { return *PageOf(rootKind_); }
+
+uint32_t CDlgPgIsoStreamsBase::Streams() const { return ItemColumns(Page(), CachedCount); }
 
 void CDlgPgIsoStreamsBase::Refresh() {
     const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
@@ -45,29 +44,22 @@ void CDlgPgIsoStreamsBase::Refresh() {
 void CDlgPgIsoStreamsBase::BuildList() {
     // Headings come from the streams' record: without an answer the list keeps the ones it has.
     if (!ctx_.dev.Validity().isoStreams) return;
-    const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
-    list_.Clear();
-    list_.InsertColumn(0, 150, Str::PropertyHeading, false);
+    const StatisticsSnapshot& snapshot = ctx_.dev.Snapshot();
     // An unreadable name is no reason for an empty heading, nor for another stream's name,
     // which would put this stream on the wrong device.
     const DeviceNameReads names = ReadNames();
-    for (uint32_t s = 0; s < Streams(); ++s) {
-        std::array<char, NameCapacity> name{};
-        StreamName(names.Names(), stats, dir_, s, name);
-        list_.InsertColumn(static_cast<int>(s) + 1, 130, name.data(), true, 0, TextSource::Driver);
-    }
-    int i = 0;
-    for (const IsoStreamRow& row : IsoStreamRows(dir_)) list_.InsertRow(i++, row.name);
+    LayOut(
+        Page(), Streams(),
+        [&](uint32_t s, std::span<char> text) { return ChildLabel(Page(), names.Names(), snapshot, s, text); },
+        TextSource::Driver);
 }
 
 void CDlgPgIsoStreamsBase::FillValues() {
-    const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
-    const bool extended = ctx_.dev.Published().ExtendedStatistics != 0;
-    const bool answered = ctx_.dev.Validity().isoStreams;
+    const PageSources sources = Sources();
     for (ColumnCursor = 0; ColumnCursor < Streams(); ++ColumnCursor) {
         RowCursor = 0;
-        const IsoStreamEntryRef entry = IsoStreamEntryRef::At(stats, dir_, ColumnCursor);
-        for (const IsoStreamRow& row : IsoStreamRows(dir_)) AddValueRow(IsoStreamCell(row, entry, extended, answered));
+        for (std::size_t r = 0; r < RowCount(Page()); ++r)
+            AddValueRow(ValueCell(Page(), sources, rootKind_, r, ColumnCursor, nullptr));
     }
 }
 
@@ -77,25 +69,21 @@ void CDlgPgIsoStreamsBase::AddValueRow(const PageCell& cell) {
 }
 
 void CDlgPgIsoStreamsBase::InsertTreeNodes() {
-    const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
+    const StatisticsSnapshot& snapshot = ctx_.dev.Snapshot();
     // A selected stream that goes away comes back through the restore once it is there again.
     ctx_.restore.Open();
     ctx_.tree.DeleteChildren(rootKind_);
     const DeviceNameReads names = ReadNames();
     for (uint32_t s = 0; s < Streams(); ++s) {
         std::array<char, NameCapacity> name{};
-        StreamName(names.Names(), stats, dir_, s, name);
-        ctx_.tree.InsertChild(rootKind_, name.data(), MakeNodeCode(childKind_, s));
+        ChildLabel(Page(), names.Names(), snapshot, s, name);
+        ctx_.tree.InsertChild(rootKind_, name.data(), MakeNodeCode(Page().childKind, s));
     }
 }
 
 DeviceNameReads CDlgPgIsoStreamsBase::ReadNames() {
-    const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
+    const StatisticsSnapshot& snapshot = ctx_.dev.Snapshot();
     DeviceNameReads names;
-    names.Read(ctx_.dev, Streams(), [&](uint32_t s) { return IsoStreamEntryRef::At(stats, dir_, s).DeviceId(); });
+    names.Read(ctx_.dev, Streams(), [&](uint32_t s) { return ItemDeviceId(Page(), snapshot, rootKind_, s); });
     return names;
-}
-
-const char* CDlgPgIsoStreamsBase::RowDescription(NodeCode, int row) const {
-    return DescriptionOf(IsoStreamRows(dir_), row);
 }

@@ -21,7 +21,6 @@ public:
     void InsertTreeNodes();
     // Writes the cell at (RowCursor, ColumnCursor + 1) and moves RowCursor one row down.
     void AddValueRow(const PageCell& cell);
-    const char* RowDescription(NodeCode code, int row) const override;
 
     Dir Direction() const { return dir_; }
 
@@ -33,6 +32,7 @@ protected:
                          CDlgPgSingleStream& single, QWidget* parent);
 
 private:
+    const PageDescription& Page() const;
     // CachedCount, never beyond the record's capacity.
     uint32_t Streams() const;
     // The streams' device names, one request each.

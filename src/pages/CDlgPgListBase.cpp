@@ -3,9 +3,15 @@
 #include <string>
 
 #include "controls/DialogUnits.h"
+#include "driver/CDev.h"
 #include "driver/DriverRecords.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
+
+// The descriptions cut and count as the list and the driver layer do.
+static_assert(PageCellCapacity == ListCellTextCapacity);
+static_assert(PageValueColumns == ListColumnCapacity - 1);
+static_assert(PageNameCapacity == CDev::NameBufferSize - 1);
 
 CDlgPgListBase::CDlgPgListBase(const char* objectName, PageContext& context, QWidget* parent)
     : CDlgPgBase(objectName, context, parent), list_(this) {
@@ -25,4 +31,32 @@ void CDlgPgListBase::ShowPlaceholder(std::string_view heading) {
 
 PageSources CDlgPgListBase::Sources() const {
     return PageSources{ctx_.dev.Snapshot(), ctx_.dev.Validity(), ctx_.dev.Published().ExtendedStatistics != 0};
+}
+
+void CDlgPgListBase::StartLayOut(const PageDescription& page) {
+    list_.Clear();
+    for (const char* heading : page.headings)
+        if (heading != nullptr) AddColumn(page, heading, TextSource::Panel);
+}
+
+void CDlgPgListBase::AddColumn(const PageDescription& page, std::string_view heading, TextSource source) {
+    const int column = list_.ColumnCount();
+    const bool first = column == 0;
+    list_.InsertColumn(column, first ? page.firstWidth : page.valueWidth, heading, !first && column <= page.autoColumns,
+                       0, source);
+}
+
+void CDlgPgListBase::AddRows(const PageDescription& page, bool blankValues) {
+    for (std::size_t r = 0; r < RowCount(page); ++r) {
+        const int row = static_cast<int>(r);
+        list_.InsertRow(row, blankValues ? "" : RowName(page, r));
+        if (blankValues) list_.SetCellText(row, 0, RowName(page, r));
+    }
+}
+
+void CDlgPgListBase::FillColumn(const PageDescription& page, const PageSources& sources, NodeCode node, uint32_t item,
+                                const char* deviceName) {
+    const int column = static_cast<int>(item) + 1;
+    for (std::size_t r = 0; r < RowCount(page); ++r)
+        list_.SetCell(static_cast<int>(r), column, ValueCell(page, sources, node, r, item, deviceName));
 }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "base/FormatGrouped.h"
 #include "controls/CListColorCtrlEx.h"
 #include "pages/CDlgPgBase.h"
 #include "rows/PageCells.h"
+#include "rows/PageDescription.h"
 
 // The list template shared by every list page: one colour list control filling the page,
 // and the count the list was last built for (0: not built).
@@ -27,7 +30,32 @@ public:
 protected:
     // What the row tables' cells read from: the latest refresh.
     PageSources Sources() const;
+    // Lays the list out as `page` describes it: its fixed headings, then `items` value columns
+    // headed by heading(item, buffer) (the length written), then the names of its rows: in every
+    // cell until the values come, or with `blankValues` in the first column alone.
+    template <typename Heading>
+    void LayOut(const PageDescription& page, uint32_t items, Heading heading, TextSource source = TextSource::Panel,
+                bool blankValues = false) {
+        StartLayOut(page);
+        std::array<char, PageNameCapacity + 33> text{};
+        for (uint32_t i = 0; i < items; ++i)
+            AddColumn(page, std::string_view(text.data(), heading(i, std::span<char>(text))), source);
+        AddRows(page, blankValues);
+    }
+    void LayOut(const PageDescription& page) {
+        StartLayOut(page);
+        AddRows(page, false);
+    }
+    // Writes value column `item` of the page of `node`.
+    void FillColumn(const PageDescription& page, const PageSources& sources, NodeCode node, uint32_t item,
+                    const char* deviceName = nullptr);
 
     CListColorCtrlEx list_;
+
+private:
+    void StartLayOut(const PageDescription& page);
+    void AddColumn(const PageDescription& page, std::string_view heading, TextSource source);
+    void AddRows(const PageDescription& page, bool blankValues);
+
     QRect listArea_;  // where the design puts the list
 };

@@ -19,7 +19,6 @@ public:
     // A bundle node of either direction: the page lays itself out for it and fills it.
     void OnSelect(NodeCode code) override;
     void ResetState() override;
-    const char* RowDescription(NodeCode code, int row) const override;
 
     uint32_t BundleIndex = 0;
 

@@ -1,36 +1,24 @@
 #include "pages/CDlgPgSingleStream.h"
 
-#include <array>
-#include <cstdio>
+#include <span>
 
-#include "res/StringTable.h"
 #include "rows/IsoStreamRows.h"
-#include "rows/RowTable.h"
+#include "rows/PageDescription.h"
 
 namespace {
 Dir DirectionOf(NodeCode code) { return KindOf(code) == NodeKind_IsoInStream ? Dir::In : Dir::Out; }
+const PageDescription& PageFor(Dir d) { return *PageOf(d == Dir::In ? NodeKind_IsoInStream : NodeKind_IsoOutStream); }
 }  // namespace
 
 CDlgPgSingleStream::CDlgPgSingleStream(PageContext& context, QWidget* parent)
     : CDlgPgListBase("singleStreamPage", context, parent) {}
 
 void CDlgPgSingleStream::BuildList(Dir d) {
-    list_.Clear();
     const IsoStreamEntryRef entry = IsoStreamEntryRef::At(ctx_.dev.Snapshot().isoStreamStatistics, d, StreamIndex);
-    std::array<char, 32> heading{};
-    if (ctx_.dev.Validity().isoStreams)
-        std::snprintf(heading.data(), heading.size(), Str::StreamHeadingFormat, Str::StreamWord,
-                      static_cast<unsigned>(entry.IsoChannel()));
-    else  // no channel number to tell without an answer
-        std::snprintf(heading.data(), heading.size(), "%s %s", Str::StreamWord, Str::NotAvailable);
-    list_.InsertColumn(0, 210, Str::PropertyHeading, false);
-    list_.InsertColumn(1, 145, heading.data(), true);
-    int i = 0;
-    for (const IsoStreamRow& row : IsoStreamRows(d)) {
-        list_.InsertRow(i, "");
-        list_.SetCellText(i, 0, row.name);
-        ++i;
-    }
+    const bool answered = ctx_.dev.Validity().isoStreams;
+    // A stream index beyond the streams writes no values: its cells stay empty.
+    auto heading = [&](uint32_t, std::span<char> text) { return StreamHeading(answered, entry.IsoChannel(), text); };
+    LayOut(PageFor(d), 1, heading, TextSource::Panel, true);
 }
 
 void CDlgPgSingleStream::FillValues(Dir d, IsoStreamEntryRef entry) {
@@ -55,8 +43,4 @@ void CDlgPgSingleStream::OnSelect(NodeCode code) {
 void CDlgPgSingleStream::ResetState() {
     CDlgPgListBase::ResetState();
     StreamIndex = 0;
-}
-
-const char* CDlgPgSingleStream::RowDescription(NodeCode code, int row) const {
-    return DescriptionOf(IsoStreamRows(DirectionOf(code)), row);
 }

@@ -24,7 +24,6 @@ public:
     // A stream node of either direction: the page lays itself out for it and fills it.
     void OnSelect(NodeCode code) override;
     void ResetState() override;
-    const char* RowDescription(NodeCode code, int row) const override;
 
     uint32_t StreamIndex = 0;
     uint16_t RowCursor = 0;

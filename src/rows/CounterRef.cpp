@@ -1,13 +1,13 @@
 #include "rows/CounterRef.h"
 
 #include <algorithm>
-#include <array>
 #include <span>
 
 #include "driver/IsoStreamEntryRef.h"
 #include "rows/AsioRows.h"
 #include "rows/IsoStreamRows.h"
 #include "rows/PageCells.h"
+#include "rows/PageDescription.h"
 #include "rows/SingleChannelRows.h"
 
 namespace {
@@ -106,43 +106,18 @@ std::optional<int64_t> ReadCounter(const CounterSources& sources, const CounterR
     return std::nullopt;
 }
 
-namespace {
-// How a page lays its counters out across its value columns.
-enum class Columns : uint8_t {
-    One,                // one value column; the node's index names the stream (0 for ASIO)
-    StreamPerColumn,    // the stream lists
-    ChannelPerColumn,   // a bundle's channels; the node's index names the bundle
-};
-struct CellLayout {
-    uint32_t kind;
-    CounterGroup group;
-    Dir dir;
-    Columns columns;
-};
-constexpr std::array<CellLayout, 7> CellLayouts{{
-    {NodeKind_Asio, CounterGroup::Asio, Dir::In, Columns::One},
-    {NodeKind_IsoInStreams, CounterGroup::IsoStream, Dir::In, Columns::StreamPerColumn},
-    {NodeKind_IsoOutStreams, CounterGroup::IsoStream, Dir::Out, Columns::StreamPerColumn},
-    {NodeKind_IsoInStream, CounterGroup::IsoStream, Dir::In, Columns::One},
-    {NodeKind_IsoOutStream, CounterGroup::IsoStream, Dir::Out, Columns::One},
-    {NodeKind_ChannelIn, CounterGroup::Channel, Dir::In, Columns::ChannelPerColumn},
-    {NodeKind_ChannelOut, CounterGroup::Channel, Dir::Out, Columns::ChannelPerColumn},
-}};
-}  // namespace
-
 std::optional<CounterRef> CounterAtCell(NodeCode node, int row, int column) {
     if (row < 0 || row > 0xFFFF || column < 1) return std::nullopt;
-    const auto layout = std::find_if(CellLayouts.begin(), CellLayouts.end(),
-                                     [node](const CellLayout& l) { return l.kind == KindOf(node); });
-    if (layout == CellLayouts.end()) return std::nullopt;
-    if (layout->columns == Columns::One && column != 1) return std::nullopt;
+    const PageDescription* page = PageOf(KindOf(node));
+    if (page == nullptr || !page->counters) return std::nullopt;
+    if (!ColumnPerItem(*page) && column != 1) return std::nullopt;
     const auto valueColumn = static_cast<uint32_t>(column - 1);
     CounterRef ref;
-    ref.group = layout->group;
-    ref.dir = layout->dir;
+    ref.group = page->group;
+    ref.dir = page->dir;
     ref.row = static_cast<uint16_t>(row);
-    ref.index = layout->columns == Columns::StreamPerColumn ? valueColumn : IndexOf(node);
-    if (layout->columns == Columns::ChannelPerColumn) ref.channel = valueColumn;
+    ref.index = page->columns == PageColumns::Streams ? valueColumn : IndexOf(node);
+    if (page->columns == PageColumns::Channels) ref.channel = valueColumn;
     if (!IsNumericCounter(ref)) return std::nullopt;
     return ref;
 }

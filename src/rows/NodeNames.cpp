@@ -7,6 +7,7 @@
 #include "driver/IsoStreamEntryRef.h"
 #include "res/StringTable.h"
 #include "rows/NameTables.h"
+#include "rows/PageDescription.h"
 
 namespace {
 std::optional<std::string_view> NameAt(DeviceNames names, uint32_t index) {
@@ -62,16 +63,7 @@ size_t BundleName(DeviceNames names, const StatisticsSnapshot& s, Dir d, uint32_
 }
 
 const char* RootLabel(uint32_t kind) {
-    switch (kind) {
-        case NodeKind_Info: return Str::NodeGeneral;
-        case NodeKind_Asio: return Str::NodeAsio;
-        case NodeKind_Devices: return Str::NodeDevices;
-        case NodeKind_IsoInStreams:
-        case NodeKind_IsoInStream: return Str::NodeIsoIn;
-        case NodeKind_IsoOutStreams:
-        case NodeKind_IsoOutStream: return Str::NodeIsoOut;
-        case NodeKind_ChannelsIn:
-        case NodeKind_ChannelIn: return Str::NodeChannelsIn;
-        default: return Str::NodeChannelsOut;
-    }
+    const PageDescription* root = ParentOf(kind);
+    if (root == nullptr) root = PageOf(kind);
+    return root && root->label ? root->label : Str::NodeChannelsOut;
 }

@@ -2,6 +2,7 @@
 
 #include "res/StringTable.h"
 #include "rows/NameTables.h"
+#include "rows/PageDescription.h"
 
 namespace {
 
@@ -112,6 +113,7 @@ std::optional<std::string_view> SnapshotDeviceName(const PageSources& sources, u
     const uint32_t count = sources.snapshot.deviceList.Count();
     for (uint32_t i = 0; i < count; ++i)
         if (sources.validity.Device(i) && sources.snapshot.Device(i).DeviceId() == deviceId)
-            return sources.snapshot.Device(i).HardwareName();
+            // As far as CDev::GetDeviceName gives it to the pages.
+            return sources.snapshot.Device(i).HardwareName().substr(0, PageNameCapacity);
     return std::nullopt;
 }

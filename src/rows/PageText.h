@@ -8,6 +8,7 @@
 #include "base/PageCell.h"
 #include "driver/PublishedDriverVersion.h"
 #include "rows/PageCells.h"
+#include "rows/PageDescription.h"
 
 // Every page of the panel as a table: its headings, its rows and its cells, each cell with
 // its number and unit apart and with the text the page shows. The snapshot files and qorpoll
@@ -19,7 +20,7 @@
 // channels of their last rebuild.
 
 // The list's limits: 256 rows, 50 columns, the first for the row names.
-constexpr uint32_t MaxValueColumns = 49;
+constexpr uint32_t MaxValueColumns = PageValueColumns;
 
 struct TableCell {
     CellKind kind = CellKind::NotAvailable;

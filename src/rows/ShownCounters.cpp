@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "rows/PageDescription.h"
 #include "rows/SingleChannelRows.h"
 
 namespace {
@@ -12,8 +13,12 @@ uint64_t Key(const CounterRef& r) {
            (uint64_t(r.channel & 0xFFFF) << 16) | r.row;
 }
 
-bool StreamColumns(uint32_t kind) { return kind == NodeKind_IsoInStreams || kind == NodeKind_IsoOutStreams; }
-bool ChannelColumns(uint32_t kind) { return kind == NodeKind_ChannelIn || kind == NodeKind_ChannelOut; }
+PageColumns ColumnsOf(uint32_t kind) {
+    const PageDescription* page = PageOf(kind);
+    return page ? page->columns : PageColumns::Fixed;
+}
+bool StreamColumns(uint32_t kind) { return ColumnsOf(kind) == PageColumns::Streams; }
+bool ChannelColumns(uint32_t kind) { return ColumnsOf(kind) == PageColumns::Channels; }
 
 // The row of a bundle's page that names each channel's device.
 std::size_t ChannelDeviceRow() {

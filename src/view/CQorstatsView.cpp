@@ -24,25 +24,26 @@
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/CDlgPgSingleStream.h"
 #include "res/StringTable.h"
+#include "rows/NodeNames.h"
+#include "rows/PageDescription.h"
 #include "view/IRefreshTimer.h"
 #include "view/TreeIcons.h"
 
 namespace {
 struct SkeletonNode {
-    const char* label;
     uint32_t kind;
     int image;
     PageId page;  // as the polling cycle names the node's page
 };
 // The root nodes, in tree order.
 constexpr std::array<SkeletonNode, 7> Skeleton{{
-    {Str::NodeGeneral, NodeKind_Info, TreeImage::General, PageId::Info},
-    {Str::NodeAsio, NodeKind_Asio, TreeImage::Asio, PageId::Asio},
-    {Str::NodeDevices, NodeKind_Devices, TreeImage::Devices, PageId::Devices},
-    {Str::NodeIsoIn, NodeKind_IsoInStreams, TreeImage::Streams, PageId::IsoInStreams},
-    {Str::NodeIsoOut, NodeKind_IsoOutStreams, TreeImage::Streams, PageId::IsoOutStreams},
-    {Str::NodeChannelsIn, NodeKind_ChannelsIn, TreeImage::Channels, PageId::ChannelsIn},
-    {Str::NodeChannelsOut, NodeKind_ChannelsOut, TreeImage::Channels, PageId::ChannelsOut},
+    {NodeKind_Info, TreeImage::General, PageId::Info},
+    {NodeKind_Asio, TreeImage::Asio, PageId::Asio},
+    {NodeKind_Devices, TreeImage::Devices, PageId::Devices},
+    {NodeKind_IsoInStreams, TreeImage::Streams, PageId::IsoInStreams},
+    {NodeKind_IsoOutStreams, TreeImage::Streams, PageId::IsoOutStreams},
+    {NodeKind_ChannelsIn, TreeImage::Channels, PageId::ChannelsIn},
+    {NodeKind_ChannelsOut, TreeImage::Channels, PageId::ChannelsOut},
 }};
 
 // Where the pages sit in the view, in pixels of the template font.
@@ -208,7 +209,7 @@ void CQorstatsView::RebuildTree() {
         currentItem_ = nullptr;
     }
     for (size_t i = 0; i < Skeleton.size(); ++i) {
-        auto* item = new QTreeWidgetItem(QStringList(QString::fromLatin1(Skeleton[i].label)));
+        auto* item = new QTreeWidgetItem(QStringList(QString::fromLatin1(RootLabel(Skeleton[i].kind))));
         item->setIcon(0, images_[size_t(Skeleton[i].image)]);
         tree_->addTopLevelItem(item);
         item->setData(0, Qt::UserRole, Skeleton[i].kind);
@@ -421,9 +422,8 @@ QString CQorstatsView::LastIncreaseText(NodeCode code, int row) const {
 void CQorstatsView::RequestHistory(const CListColorCtrlEx& list, int row, int column) {
     // With one value column the row alone names the counter, whichever cell was hit.
     if (list.ColumnCount() == 2) column = 1;
-    const uint32_t kind = KindOf(currentCode_);
-    const bool columnPerItem = kind == NodeKind_IsoInStreams || kind == NodeKind_IsoOutStreams ||
-                               kind == NodeKind_ChannelIn || kind == NodeKind_ChannelOut;
+    const PageDescription* description = ::PageOf(KindOf(currentCode_));
+    const bool columnPerItem = description && ColumnPerItem(*description);
     const std::optional<CounterRef> counter = CounterAtCell(currentCode_, row, column);
     if (!counter || row >= list.RowCount() || column >= list.ColumnCount()) return;
     const QString name = QString::fromLatin1(CounterName(*counter));

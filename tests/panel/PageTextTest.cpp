@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <QTreeWidgetItem>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "driver/DriverRecords.h"
+#include "driver/IoctlCodes.h"
 #include "pages/CDlgPgInfo.h"
 #include "pages/CDlgPgListBase.h"
 #include "rows/PageText.h"
+#include "sim/FaultPlan.h"
+#include "sim/SimOptions.h"
 #include "support/PanelFixture.h"
 
 namespace {
@@ -89,5 +93,74 @@ TEST(PageText, EveryPageReadsAsThePanelShowsIt) {
         }
         EXPECT_EQ(nodes, treeNodes);
         EXPECT_GT(cells, 1000);
+    }
+}
+
+// One description feeds the pages and the exports: in any studio, with names or records the
+// driver fails to give, every page's headings and cells in the window are the exported ones.
+// (A list the driver never answered keeps its placeholder, and one it stops answering keeps its
+// layout; the tables know only the snapshot, so those failures are left out here.)
+TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
+    struct Case {
+        const char* name;
+        sim::SimOptions options;
+        sim::FaultPlan faults;
+    };
+    auto failing = [](uint32_t code) {
+        sim::FaultPlan plan;
+        plan.failCode = code;
+        return plan;
+    };
+    sim::FaultPlan longNames;
+    longNames.namesWithoutNul = true;  // 384 bytes of name: the list keeps 255 of them
+    const Case cases[] = {
+        {"default studio", {}, {}},
+        {"maximum load", sim::SimOptions::MaxLoad(), {}},
+        {"names that fail to read", {}, failing(IOCTL_QOR_GET_DEVICE_INFO)},
+        {"names at maximum load that fail to read", sim::SimOptions::MaxLoad(), failing(IOCTL_QOR_GET_DEVICE_INFO)},
+        {"names longer than the list keeps", sim::SimOptions::MaxLoad(), longNames},
+        {"channel records that failed", {}, failing(IOCTL_QOR_GET_CHANNEL_INFO)},
+        {"bundle records that failed", {}, failing(IOCTL_QOR_GET_BUNDLE_INFO)},
+        {"a version that failed", {}, failing(IOCTL_QOR_GET_DRIVER_VERSION)},
+    };
+    auto Cell = [](auto row, auto column, const std::string& text, bool red) {
+        return std::to_string(row) + "," + std::to_string(column) + " " + text + (red ? " (red)" : "");
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PanelFixture panel(c.options);
+        panel.sim.SetFaults(c.faults);
+        panel.Start().show();
+        panel.Tick(3);
+        panel.frame->OnRefreshTimer();
+        panel.frame->OnRefreshTimer();
+        int pages = 0;
+        for (QTreeWidgetItem* node : AllNodes(panel.Tree())) {
+            panel.Select(node);
+            panel.frame->OnRefreshTimer();
+            const PageTable table = PageTableOf(Sources(panel), panel.Selected());
+            SCOPED_TRACE(table.path);
+            const QString label = node->parent() ? node->parent()->text(0) + "/" + node->text(0) : node->text(0);
+            EXPECT_EQ(Utf8(table.path), label);
+            auto* page = dynamic_cast<CDlgPgListBase*>(panel.View().VisiblePage());
+            if (page == nullptr) continue;  // the information page: a text, not a list
+            ++pages;
+            const CListColorCtrlEx& list = page->List();
+            std::vector<std::string> window, exported;
+            for (int col = 0; col < list.ColumnCount(); ++col)
+                window.push_back("heading " + list.HeadingText(col).toStdString());
+            for (const std::string& heading : table.headings) exported.push_back("heading " + heading);
+            for (int r = 0; r < list.RowCount(); ++r)
+                for (int col = 0; col < list.ColumnCount(); ++col)
+                    window.push_back(Cell(r, col, list.CellText(r, col).toStdString(),
+                                          list.CellTextColour(r, col) == Colours::Highlight));
+            for (size_t r = 0; r < table.rows.size(); ++r)
+                for (size_t col = 0; col < table.rows[r].size(); ++col)
+                    exported.push_back(Cell(r, col, table.rows[r][col].text, table.rows[r][col].red));
+            EXPECT_EQ(window.size(), exported.size());
+            for (size_t i = 0; i < std::min(window.size(), exported.size()); ++i)
+                EXPECT_EQ(window[i], exported[i]);
+        }
+        EXPECT_GE(pages, 6);
     }
 }
