@@ -7,7 +7,7 @@ constexpr const char* WindowTitle = "Velmoric 1394 Driver Statistics Panel";
 constexpr const char* AppTitle = "qorstats";
 constexpr const char* AboutCaption = "About Statistics Panel";
 constexpr const char* AboutVersionFormat = "  Velmoric 1394 Driver Statistics Panel  V%d.%d.%d";
-constexpr int PanelVersion[3] = {5, 12, 0};
+constexpr int PanelVersion[3] = {QOR_VERSION_MAJOR, QOR_VERSION_MINOR, QOR_VERSION_PATCH};
 // What --version prints, for every program of the panel: its name, then PanelVersion.
 constexpr const char* VersionLineFormat = "%s %d.%d.%d\n";
 // The name of the installed desktop entry and icon; Wayland takes it as the application id.
