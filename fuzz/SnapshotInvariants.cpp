@@ -155,7 +155,7 @@ void SnapshotInvariants::CheckAnswered(const CDev& dev, std::vector<size_t>& ans
         for (uint32_t i = 0; i < RecordValidity::Devices; ++i)
             expect(v.devices.test(i), &s.deviceInfo[i], "device told as answered without an answer", i);
     for (Dir d : {Dir::In, Dir::Out}) {
-        const size_t half = RecordValidity::Half(d);
+        const size_t half = Half(d);
         for (uint32_t b = 0; b < RecordValidity::Bundles; ++b) {
             expect(v.bundles[half].test(b), &s.bundleInfo[half][b], "bundle told as answered without an answer", b);
             const auto& channels = v.channels[half][b];

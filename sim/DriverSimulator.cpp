@@ -91,7 +91,6 @@ constexpr uint32_t PanStereo[] = {1, 2};
 constexpr uint32_t PanCentre = 3;
 constexpr uint32_t PanNone = 255;
 
-size_t Half(Dir d) { return d == Dir::In ? 0 : 1; }
 
 uint32_t SfcOf(uint32_t rate) {
     for (const RateCode& r : SampleRates)

@@ -14,7 +14,6 @@
 
 namespace {
 constexpr std::array<Dir, 2> BothDirs{Dir::In, Dir::Out};
-size_t Half(Dir d) { return d == Dir::In ? 0 : 1; }
 const char* DirWord(Dir d) { return d == Dir::In ? Str::In : Str::Out; }
 // The detector's own table has no entry for a device it does not know.
 std::optional<std::string_view> Known(std::string_view name) {

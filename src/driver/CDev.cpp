@@ -96,7 +96,7 @@ void CDev::ReadDevices() {
 
 bool CDev::ReadBundleHalf(Dir d) {
     StatisticsSnapshot& s = *snapshot_;
-    const size_t half = RecordValidity::Half(d);
+    const size_t half = Half(d);
     uint32_t bundles = s.bundleList.Count(d);
     for (uint32_t b = 0; b < bundles; ++b) {
         uint32_t bundleId = s.bundleList.Id(d, b);

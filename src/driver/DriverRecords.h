@@ -16,6 +16,8 @@
 #include "base/LittleEndian.h"
 
 enum class Dir { In = 0, Out = 1 };
+// Where a direction's half of a two-direction table is.
+constexpr size_t Half(Dir d) { return d == Dir::In ? 0 : 1; }
 
 // A 32-bit counter or value field holding this is not available.
 inline constexpr uint32_t ValueNotAvailable = 0xFFFFFFFF;

@@ -28,5 +28,4 @@ struct RecordValidity {
     bool Channel(Dir d, uint32_t b, uint32_t c) const {
         return b < Bundles && c < ChannelSlots && channels[Half(d)][b].test(c);
     }
-    static size_t Half(Dir d) { return d == Dir::In ? 0 : 1; }
 };

@@ -7,7 +7,6 @@ const ChannelInfo kNoChannel{};
 ChannelBundleInfo gBundleSink;
 ChannelInfo gChannelSink;
 
-size_t Half(Dir d) { return d == Dir::In ? 0 : 1; }
 }  // namespace
 
 const DeviceInfo& StatisticsSnapshot::Device(uint32_t i) const {

@@ -102,7 +102,7 @@ struct Script {
             s->MutableBundle(d, b).PutU32(ChannelBundleInfoField::BundleType, 2);
             s->MutableBundle(d, b).PutU32(ChannelBundleInfoField::ChannelCount, channels);
             s->MutableChannel(d, b, 0).PutU32(ChannelInfoField::DeviceId, deviceId);
-            v->bundles[RecordValidity::Half(d)].set(b);
+            v->bundles[Half(d)].set(b);
         }
     }
     void SetChannel(Dir d, uint32_t b, uint32_t c, size_t field, uint32_t value) {
