@@ -72,7 +72,7 @@ void PollWatch::CollectCounters() {
 }
 
 void PollWatch::ReadValues() {
-    const CounterSources sources{dev_.Snapshot(), dev_.Validity(), dev_.Published().ExtendedStatistics != 0};
+    const PageSources sources{dev_.Snapshot(), dev_.Validity(), dev_.Published().ExtendedStatistics != 0};
     for (auto& [key, w] : counters_) {
         const std::optional<int64_t> value = ReadCounter(sources, w.ref);
         if (!value) continue;

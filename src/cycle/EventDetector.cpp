@@ -205,7 +205,7 @@ void EventDetector::OnTick(const TickFacts& facts) {
     CompareSampleRate(s, v);
     const bool extended =
         v.driverVersion && (s.driverVersion.Flags() & DriverVersion::FlagExtendedStatistics) != 0;
-    const CounterSources sources{s, v, extended};
+    const PageSources sources{s, v, extended};
     for (Dir d : BothDirs) {
         CompareStreams(sources, d);
         CompareBundles(sources, d);
@@ -304,7 +304,7 @@ void EventDetector::CompareSampleRate(const StatisticsSnapshot& s, const RecordV
     sampleRate_ = {rate, true};
 }
 
-void EventDetector::CompareStreams(const CounterSources& src, Dir d) {
+void EventDetector::CompareStreams(const PageSources& src, Dir d) {
     if (!src.validity.isoStreams) return;
     const IsoStreamStatistics& stats = src.snapshot.isoStreamStatistics;
     const uint32_t count = stats.Count(d);
@@ -337,7 +337,7 @@ void EventDetector::CompareStreams(const CounterSources& src, Dir d) {
     }
 }
 
-void EventDetector::CompareBundles(const CounterSources& src, Dir d) {
+void EventDetector::CompareBundles(const PageSources& src, Dir d) {
     if (!src.validity.bundleList) return;
     const StatisticsSnapshot& s = src.snapshot;
     const uint32_t count = s.bundleList.Count(d);

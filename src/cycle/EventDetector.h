@@ -68,8 +68,8 @@ private:
     void CompareDevices(const StatisticsSnapshot& s, const RecordValidity& v);
     void CompareCounts(const StatisticsSnapshot& s, const RecordValidity& v);
     void CompareSampleRate(const StatisticsSnapshot& s, const RecordValidity& v);
-    void CompareStreams(const CounterSources& src, Dir d);
-    void CompareBundles(const CounterSources& src, Dir d);
+    void CompareStreams(const PageSources& src, Dir d);
+    void CompareBundles(const PageSources& src, Dir d);
     // A stream's counter in `slot` now reads `value`; the quiet case stays inline.
     void Compare(size_t slot, const CounterRef& ref, uint32_t value, const StatisticsSnapshot& s) {
         Seen& seen = seen_[slot];

@@ -80,7 +80,7 @@ void ErrorWatch::OnTick(const TickFacts& facts) {
     const bool newCheckpoint = checkpoint != checkpoint_;
     checkpoint_ = checkpoint;
     if (facts.refreshed && facts.snapshot != nullptr && facts.validity != nullptr) {
-        const CounterSources src{*facts.snapshot, *facts.validity, published_.ExtendedStatistics != 0};
+        const PageSources src{*facts.snapshot, *facts.validity, published_.ExtendedStatistics != 0};
         for (uint16_t row : asioRows_) {
             const CounterRef ref{CounterGroup::Asio, Dir::In, 0, 0, row};
             if (const std::optional<int64_t> value = ReadCounter(src, ref))
@@ -117,7 +117,7 @@ void ErrorWatch::OnTick(const TickFacts& facts) {
 
 // Thousands of counters at maximum load: read in place from the records, as ReadCounter reads
 // them, rather than through it, which would check the record again for each.
-void ErrorWatch::WalkStreams(const CounterSources& src, Dir d) {
+void ErrorWatch::WalkStreams(const PageSources& src, Dir d) {
     if (!src.validity.isoStreams) return;
     const IsoStreamStatistics& stats = src.snapshot.isoStreamStatistics;
     const uint32_t kind = d == Dir::In ? NodeKind_IsoInStream : NodeKind_IsoOutStream;
@@ -134,7 +134,7 @@ void ErrorWatch::WalkStreams(const CounterSources& src, Dir d) {
     }
 }
 
-void ErrorWatch::WalkBundles(const CounterSources& src, Dir d) {
+void ErrorWatch::WalkBundles(const PageSources& src, Dir d) {
     if (!src.validity.bundleList) return;
     const StatisticsSnapshot& s = src.snapshot;
     const uint32_t kind = d == Dir::In ? NodeKind_ChannelIn : NodeKind_ChannelOut;
@@ -158,7 +158,7 @@ void ErrorWatch::WalkBundles(const CounterSources& src, Dir d) {
     }
 }
 
-void ErrorWatch::Seen(const CounterSources& sources, const CounterRef& ref, NodeCode node, uint32_t value,
+void ErrorWatch::Seen(const PageSources& sources, const CounterRef& ref, NodeCode node, uint32_t value,
                       uint32_t owner) {
     int32_t& index = indexOf_[SlotOf(ref)];
     if (index < 0 && value == 0) return;  // the usual case
@@ -177,7 +177,7 @@ void ErrorWatch::Seen(const CounterSources& sources, const CounterRef& ref, Node
         p.counter = ref;
         p.node = node;
         p.owner = owner;
-        p.where = NodePath(PageSources{sources.snapshot, sources.validity, sources.extended}, node);
+        p.where = NodePath(sources, node);
         // What counted before the panel's first read did not rise in its sight; later ones rose from 0.
         p.value = readBefore_ ? 0 : value;
         p.checkpoints.fill(p.value);

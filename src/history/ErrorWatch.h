@@ -53,10 +53,10 @@ public:
     int64_t LatestTickMs() const { return nowMs_; }
 
 private:
-    void WalkStreams(const CounterSources& src, Dir d);
-    void WalkBundles(const CounterSources& src, Dir d);
+    void WalkStreams(const PageSources& src, Dir d);
+    void WalkBundles(const PageSources& src, Dir d);
     // The counter reads `value` this tick.
-    void Seen(const CounterSources& sources, const CounterRef& ref, NodeCode node, uint32_t value, uint32_t owner);
+    void Seen(const PageSources& sources, const CounterRef& ref, NodeCode node, uint32_t value, uint32_t owner);
     void Forget(size_t i);
     void Detach(size_t i);
     void Remove(size_t i);

@@ -56,7 +56,7 @@ void HistorySampler::AddToAll(const TickFacts& facts) {
         if (!facts.deviceOpen) {
             sample.kind = SampleKind::DriverLost;
         } else if (read) {
-            const CounterSources sources{*facts.snapshot, *facts.validity, published_.ExtendedStatistics != 0};
+            const PageSources sources{*facts.snapshot, *facts.validity, published_.ExtendedStatistics != 0};
             if (const std::optional<int64_t> value = ReadCounter(sources, slot.counter)) {
                 sample.kind = SampleKind::Value;
                 sample.value = *value;

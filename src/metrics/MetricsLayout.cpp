@@ -126,12 +126,11 @@ void MetricsLayout::Lay(const MetricsSources& sources) {
 void MetricsLayout::AppendCounters(std::string& out, const MetricsSources& sources,
                                    MetricsText::Format format) const {
     const PageSources& cells = sources.pages.cells;
-    const CounterSources counters{cells.snapshot, cells.validity, cells.extended};
     for (const Family& family : families_) {
         std::string sampleName;
         for (const Sample& sample : family.samples) {
             // What the page shows as "n/a" (or not at all this time) gives no sample.
-            const std::optional<int64_t> value = ReadCounter(counters, sample.ref);
+            const std::optional<int64_t> value = ReadCounter(cells, sample.ref);
             if (!value) continue;
             if (sampleName.empty())
                 sampleName = MetricsText::AppendHead(out, family.name, family.counter, family.help, format);

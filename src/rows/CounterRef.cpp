@@ -37,19 +37,17 @@ std::optional<int64_t> NumberOf(const PageCell& cell) {
     return cell.number;
 }
 
-PageSources CellSources(const CounterSources& src) { return PageSources{src.snapshot, src.validity, src.extended}; }
-
-std::optional<int64_t> ReadIso(const CounterSources& src, const CounterRef& ref, const IsoStreamRow& row) {
+std::optional<int64_t> ReadIso(const PageSources& src, const CounterRef& ref, const IsoStreamRow& row) {
     const IsoStreamStatistics& stats = src.snapshot.isoStreamStatistics;
     if (!src.validity.isoStreams || ref.index >= stats.Count(ref.dir)) return std::nullopt;
     return NumberOf(IsoStreamCell(row, IsoStreamEntryRef::At(stats, ref.dir, ref.index), src.extended, true));
 }
 
-std::optional<int64_t> ReadChannel(const CounterSources& src, const CounterRef& ref, const SingleChannelRow& row) {
+std::optional<int64_t> ReadChannel(const PageSources& src, const CounterRef& ref, const SingleChannelRow& row) {
     const StatisticsSnapshot& s = src.snapshot;
     if (!src.validity.bundleList || ref.index >= s.bundleList.Count(ref.dir)) return std::nullopt;
     if (ref.channel >= s.Bundle(ref.dir, ref.index).ChannelCount()) return std::nullopt;
-    return NumberOf(ChannelCell(CellSources(src), row, ref.dir, ref.index, ref.channel, nullptr));
+    return NumberOf(ChannelCell(src, row, ref.dir, ref.index, ref.channel, nullptr));
 }
 
 }  // namespace
@@ -99,8 +97,8 @@ const char* CounterUnit(const CounterRef& ref) {
     return nullptr;
 }
 
-std::optional<int64_t> ReadCounter(const CounterSources& sources, const CounterRef& ref) {
-    if (const AsioRow* a = Asio(ref)) return NumberOf(AsioCell(CellSources(sources), *a));
+std::optional<int64_t> ReadCounter(const PageSources& sources, const CounterRef& ref) {
+    if (const AsioRow* a = Asio(ref)) return NumberOf(AsioCell(sources, *a));
     if (const IsoStreamRow* i = Iso(ref)) return ReadIso(sources, ref, *i);
     if (const SingleChannelRow* c = Channel(ref)) return ReadChannel(sources, ref, *c);
     return std::nullopt;

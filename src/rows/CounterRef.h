@@ -7,6 +7,7 @@
 #include "driver/DriverRecords.h"
 #include "driver/RecordValidity.h"
 #include "driver/StatisticsSnapshot.h"
+#include "rows/PageCells.h"
 
 // One number the pages show, named by where it lives rather than by the page cell that shows
 // it: a stream's counter is the same counter on the stream list and on the single stream page.
@@ -28,12 +29,6 @@ struct CounterRef {
     friend bool operator==(const CounterRef&, const CounterRef&) = default;
 };
 
-// What a counter is read from: the latest refresh.
-struct CounterSources {
-    const StatisticsSnapshot& snapshot;
-    const RecordValidity& validity;
-    bool extended;  // the driver publishes extended statistics
-};
 
 // The row shows a number (not a text, a yes/no or a spacer).
 bool IsNumericCounter(const CounterRef& ref);
@@ -52,7 +47,7 @@ const char* CounterDescription(const CounterRef& ref);
 
 // The value the pages show for the counter, signed rows as signed; nothing where they show
 // "n/a" or text, or the counter is not there (a stream or channel beyond the driver's counts).
-std::optional<int64_t> ReadCounter(const CounterSources& sources, const CounterRef& ref);
+std::optional<int64_t> ReadCounter(const PageSources& sources, const CounterRef& ref);
 
 // The counter shown in a list cell of the page of `node` (column 0 holds the row names), if any.
 std::optional<CounterRef> CounterAtCell(NodeCode node, int row, int column);

@@ -197,7 +197,7 @@ TEST(EventDetector, EveryErrorCounterItToldOfReadsAsThePagesReadIt) {
     for (size_t field : {IsoInField::IsoRxError, IsoInField::BufferDetachFailed}) t.SetIso(Dir::In, 1, field, value++);
     t.Tick();
     ASSERT_EQ(t.sink.events.size(), value - 1);
-    const CounterSources sources{*t.s, *t.v, false};
+    const PageSources sources{*t.s, *t.v, false};
     for (const Recorded& e : t.sink.events) {
         const std::optional<int64_t> read = ReadCounter(sources, e.counter);
         ASSERT_TRUE(read.has_value()) << e.text;

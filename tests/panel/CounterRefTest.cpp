@@ -48,7 +48,7 @@ TEST(CounterRef, ReadsWhatEveryPageCellShows) {
         // standing still, two more refreshes leave every page on the same records.
         panel.frame->OnRefreshTimer();
         panel.frame->OnRefreshTimer();
-        const CounterSources sources{panel.dev.Snapshot(), panel.dev.Validity(),
+        const PageSources sources{panel.dev.Snapshot(), panel.dev.Validity(),
                                      panel.dev.Published().ExtendedStatistics != 0};
         int numbers = 0, errors = 0, unavailable = 0;
         for (QTreeWidgetItem* node : AllNodes(panel.Tree())) {
