@@ -55,7 +55,11 @@ void ShowError(QWidget* owner, const char* caption, const char* text) {
 
 CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidget* parent,
                        ElapsedClock::MonotonicMs clock)
-    : QMainWindow(parent), dev_(dev), settings_(settings), timerMode_(timers) {
+    : QMainWindow(parent),
+      dev_(dev),
+      settings_(settings),
+      timerMode_(timers),
+      refreshTimer_(timers == Timers::Real, [this] { OnRefreshTimer(); }) {
     setObjectName("mainFrame");
     setWindowTitle(QString::fromLatin1(Str::PromptStartStop).section('\n', 0, 0));
     setWindowFlags(windowFlags() & ~Qt::WindowMaximizeButtonHint);
@@ -63,7 +67,7 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     CreateMenu();
     CreateToolbar();
     CreateStatusBar();
-    view_ = new CQorstatsView(dev, restore_, settings_, *this, this);
+    view_ = new CQorstatsView(dev, restore_, settings_, refreshTimer_, this);
     scroller_ = new QScrollArea(this);
     scroller_->setObjectName("viewScroller");
     scroller_->setFrameShape(QFrame::NoFrame);
@@ -100,8 +104,6 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     sampler_->SetListener(plots_.get());
     connect(view_, &CQorstatsView::historyRequested, plots_.get(), &CHistoryPlots::Show);
 
-    refreshTimer_.setInterval(Res::RefreshPeriodMs);
-    connect(&refreshTimer_, &QTimer::timeout, this, [this] { OnRefreshTimer(); });
     elapsedTimer_.setInterval(Res::ElapsedPeriodMs);
     connect(&elapsedTimer_, &QTimer::timeout, this, [this] { OnElapsedTimer(); });
     StartTimers();
@@ -234,7 +236,7 @@ void CMainFrame::CreateStatusBar() {
 }
 
 void CMainFrame::StartTimers() {
-    if (!IsRefreshTimerRunning()) RestartRefreshTimer();
+    refreshTimer_.Restart();
     if (timerMode_ == Timers::Real) elapsedTimer_.start();
 }
 
@@ -322,17 +324,6 @@ const QIcon& CMainFrame::StartStopImage(int bitmapId) const {
     return bitmapId == Res::IDB_READING_2 ? readingImage2_ : readingImage1_;
 }
 
-void CMainFrame::StopRefreshTimer() {
-    refreshTimer_.stop();
-    refreshTimerId_ = 0;
-}
-
-void CMainFrame::RestartRefreshTimer() {
-    if (refreshTimerId_ != 0) return;
-    refreshTimerId_ = Res::RefreshTimerId;
-    if (timerMode_ == Timers::Real) refreshTimer_.start();
-}
-
 // ---- Commands ----
 
 void CMainFrame::OnStartStop() {
@@ -345,7 +336,7 @@ void CMainFrame::OnTraceMask() {
     connect(&dialog, &CDbgMaskDlg::MaskApplied, this,
             [this](uint32_t before, uint32_t after) { cycle_->TraceMaskChanged(before, after); });
     if (!dev_.IsOpen()) dev_.Open();
-    StopRefreshTimer();
+    refreshTimer_.Stop();
     if (!dev_.IsOpen()) {
         ShowError(this, Str::NoDeviceCaption, Str::NoDeviceText);
     } else if (dev_.Published().DebugBuild == 0) {
@@ -354,7 +345,7 @@ void CMainFrame::OnTraceMask() {
         dialog.exec();
         dev_.Close();
     }
-    RestartRefreshTimer();
+    refreshTimer_.Restart();
 }
 
 void CMainFrame::OnEventLog() {

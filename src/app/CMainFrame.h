@@ -10,7 +10,7 @@
 #include "cycle/PollingCycle.h"
 #include "rows/CounterRef.h"
 #include "settings/PanelSettings.h"
-#include "view/IRefreshTimer.h"
+#include "view/RefreshTimer.h"
 
 class QAction;
 class QLabel;
@@ -35,7 +35,7 @@ class SettingsStore;
 
 // The panel's one window: menu, toolbar, the statistics view and the coloured status bar.
 // It owns the two timers and hands their ticks to the polling cycle.
-class CMainFrame : public QMainWindow, public IStatusPanes, public IToolbarImage, public IRefreshTimer {
+class CMainFrame : public QMainWindow, public IStatusPanes, public IToolbarImage {
     Q_OBJECT
 public:
     // Manual timers never run by themselves: tests deliver every tick.
@@ -80,10 +80,7 @@ public:
     void RepaintNow() override;
     void LoadBitmap(int bitmapId) override;
 
-    // IRefreshTimer
-    bool IsRefreshTimerRunning() const override { return refreshTimerId_ != 0; }
-    void StopRefreshTimer() override;
-    void RestartRefreshTimer() override;
+    bool IsRefreshTimerRunning() const { return refreshTimer_.IsRunning(); }
 
     CQorstatsView& View() { return *view_; }
     CHistoryPlots& HistoryPlots() { return *plots_; }
@@ -145,9 +142,8 @@ private:
     std::unique_ptr<DriverRecorder> recorder_;
     QAction* record_ = nullptr;
     QLabel* recordingPane_ = nullptr;
-    QTimer refreshTimer_;
+    RefreshTimer refreshTimer_;
     QTimer elapsedTimer_;
-    int refreshTimerId_ = 0;  // the running refresh timer's identifier, 0 when stopped
     int toolbarBitmap_ = 0;
     bool centred_ = false;
 };

@@ -26,7 +26,7 @@
 #include "res/StringTable.h"
 #include "rows/NodeNames.h"
 #include "rows/PageDescription.h"
-#include "view/IRefreshTimer.h"
+#include "view/RefreshTimer.h"
 #include "view/TreeIcons.h"
 
 namespace {
@@ -52,7 +52,7 @@ const QRect PageArea(280, 10, 420, 480);
 NodeCode CodeOf(const QTreeWidgetItem* item) { return item ? item->data(0, Qt::UserRole).toUInt() : 0; }
 }  // namespace
 
-CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& settings, IRefreshTimer& timer,
+CQorstatsView::CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& settings, RefreshTimer& timer,
                              QWidget* parent)
     : QWidget(parent), dev_(dev), restore_(restore), settings_(settings), timer_(timer),
       context_{dev, restore, *this} {
@@ -276,7 +276,7 @@ CDlgPgBase* CQorstatsView::VisiblePage() const {
 
 void CQorstatsView::OnTreeSelChanged() {
     for (CDlgPgBase* page : pages_) page->hide();
-    if (timer_.IsRefreshTimerRunning()) timer_.StopRefreshTimer();
+    if (timer_.IsRunning()) timer_.Stop();
     if (!dev_.IsOpen()) dev_.Open();
 
     currentItem_ = tree_->currentItem();
@@ -295,7 +295,7 @@ void CQorstatsView::OnTreeSelChanged() {
         restore_.UserChose = true;
     }
 
-    timer_.RestartRefreshTimer();
+    timer_.Restart();
     SetDescription(Str::DescriptionHint);
     MarkRecentIncreases();
 }

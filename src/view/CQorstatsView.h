@@ -21,7 +21,7 @@ class CTreeCtrlEx;
 class CDlgPgBase;
 class CDlgPgInfo;
 class CListColorCtrlEx;
-class IRefreshTimer;
+class RefreshTimer;
 class CListColorCtrlEx;
 
 // The form view: the statistics tree on the left, one page at a time on the right, the
@@ -30,7 +30,7 @@ class CListColorCtrlEx;
 class CQorstatsView : public QWidget, public IPollingView, public IStatisticsTree, public ITickObserver {
     Q_OBJECT
 public:
-    CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& settings, IRefreshTimer& timer,
+    CQorstatsView(CDev& dev, RestoreWindow& restore, PanelSettings& settings, RefreshTimer& timer,
                   QWidget* parent = nullptr);
     ~CQorstatsView() override;
 
@@ -111,7 +111,7 @@ private:
     CDev& dev_;
     RestoreWindow& restore_;
     PanelSettings& settings_;
-    IRefreshTimer& timer_;
+    RefreshTimer& timer_;
     PageContext context_;
     CTreeCtrlEx* tree_;
     QLabel* description_;
