@@ -20,7 +20,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CQorstatsApp.h"
-#include "plots/CHistoryPlots.h"
+#include "plots/HistoryPlots.h"
 #include "rows/AsioRows.h"
 #include "rows/IsoStreamRows.h"
 #include "controls/CTreeCtrlEx.h"
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
         // After the first ticks, as a user would open them.
         QTimer::singleShot(1500, [&app, plots, problems] {
             for (const CounterRef& c : WatchedCounters(plots))
-                app.MainFrame()->HistoryPlots().Show(c, QString::fromLatin1(CounterName(c)));
+                app.MainFrame()->Plots().Show(c, QString::fromLatin1(CounterName(c)));
             if (problems) app.MainFrame()->OnProblems();
         });
     }

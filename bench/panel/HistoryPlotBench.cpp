@@ -10,7 +10,7 @@
 #include "driver/StatisticsSnapshot.h"
 #include "history/EventMarks.h"
 #include "history/HistorySampler.h"
-#include "plots/CHistoryWindow.h"
+#include "plots/HistoryWindow.h"
 #include "rows/AsioRows.h"
 
 namespace {
@@ -54,7 +54,7 @@ struct FedSampler {
 
 void BM_HistoryWindowReplot(benchmark::State& state) {
     FedSampler fed;
-    CHistoryWindow window(fed.sampler, fed.marks, fed.slot, "bench");
+    HistoryWindow window(fed.sampler, fed.marks, fed.slot, "bench");
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     for (auto _ : state) {
@@ -66,7 +66,7 @@ BENCHMARK(BM_HistoryWindowReplot)->Unit(benchmark::kMicrosecond);
 
 void BM_HistoryWindowPaint(benchmark::State& state) {
     FedSampler fed;
-    CHistoryWindow window(fed.sampler, fed.marks, fed.slot, "bench");
+    HistoryWindow window(fed.sampler, fed.marks, fed.slot, "bench");
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     QPixmap canvas(window.size());

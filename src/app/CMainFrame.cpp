@@ -17,20 +17,20 @@
 #include <utility>
 
 #include "app/CAboutDlg.h"
-#include "app/CTrayNotifier.h"
+#include "app/TrayNotifier.h"
 #include "app/ToolbarImages.h"
 #include "controls/CColoredStatusBarCtrl.h"
 #include "cycle/EventDetector.h"
 #include "cycle/EventFanOut.h"
-#include "eventlog/CEventLogDlg.h"
+#include "eventlog/EventLogDialog.h"
 #include "eventlog/EventLog.h"
 #include "eventlog/EvidenceKeeper.h"
 #include "history/ErrorWatch.h"
 #include "history/EventMarks.h"
 #include "history/HistorySampler.h"
-#include "plots/CHistoryPlots.h"
+#include "plots/HistoryPlots.h"
 #include "record/DriverRecorder.h"
-#include "problems/CProblemsDlg.h"
+#include "problems/ProblemsDialog.h"
 #include "export/SnapshotDocument.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
@@ -83,10 +83,10 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     events_->Add(*marks_);
     keeper_ = std::make_unique<EvidenceKeeper>(EventLog::DefaultFile().parent_path(), dev_.Published(), eventLog_.get());
     events_->Add(*keeper_);
-    notifier_ = new CTrayNotifier(*this);
+    notifier_ = new TrayNotifier(*this);
     notifier_->SetEnabled(settings_.Notifications());
     events_->Add(*notifier_);
-    connect(notifier_, &CTrayNotifier::showRequested, this, &CMainFrame::ShowFromNotification);
+    connect(notifier_, &TrayNotifier::showRequested, this, &CMainFrame::ShowFromNotification);
     detector_ = std::make_unique<EventDetector>(events_.get());
     cycle_->AddObserver(*detector_);
     // The view marks its tree from what the watch has just seen: the watch goes first.
@@ -100,9 +100,9 @@ CMainFrame::CMainFrame(CDev& dev, SettingsStore& settings, Timers timers, QWidge
     cycle_->AddObserver(*sampler_);
     // After the detector: the events of a tick find the copy of the refresh before.
     cycle_->AddObserver(*keeper_);
-    plots_ = std::make_unique<CHistoryPlots>(*sampler_, *marks_, this);
+    plots_ = std::make_unique<HistoryPlots>(*sampler_, *marks_, this);
     sampler_->SetListener(plots_.get());
-    connect(view_, &CQorstatsView::historyRequested, plots_.get(), &CHistoryPlots::Show);
+    connect(view_, &CQorstatsView::historyRequested, plots_.get(), &HistoryPlots::Show);
 
     elapsedTimer_.setInterval(Res::ElapsedPeriodMs);
     connect(&elapsedTimer_, &QTimer::timeout, this, [this] { OnElapsedTimer(); });
@@ -349,7 +349,7 @@ void CMainFrame::OnTraceMask() {
 }
 
 void CMainFrame::OnEventLog() {
-    if (!eventLogDlg_) eventLogDlg_ = new CEventLogDlg(*eventLog_, this);
+    if (!eventLogDlg_) eventLogDlg_ = new EventLogDialog(*eventLog_, this);
     eventLogDlg_->show();
     eventLogDlg_->raise();
     eventLogDlg_->activateWindow();
@@ -368,8 +368,8 @@ void CMainFrame::OnRefreshTimer() {
 
 void CMainFrame::OnProblems() {
     if (!problemsDlg_) {
-        problemsDlg_ = new CProblemsDlg(*watch_, this);
-        connect(problemsDlg_, &CProblemsDlg::problemActivated, this, [this](NodeCode node, const CounterRef& counter) {
+        problemsDlg_ = new ProblemsDialog(*watch_, this);
+        connect(problemsDlg_, &ProblemsDialog::problemActivated, this, [this](NodeCode node, const CounterRef& counter) {
             view_->ShowCounter(node, counter);
             raise();
             activateWindow();

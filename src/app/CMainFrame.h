@@ -18,16 +18,16 @@ class QMenu;
 class QScrollArea;
 class QToolBar;
 class CColoredStatusBarCtrl;
-class CEventLogDlg;
+class EventLogDialog;
 class EventDetector;
 class EventFanOut;
 class EventMarks;
 class EvidenceKeeper;
 class ErrorWatch;
-class CProblemsDlg;
-class CTrayNotifier;
+class ProblemsDialog;
+class TrayNotifier;
 class EventLog;
-class CHistoryPlots;
+class HistoryPlots;
 class HistorySampler;
 class CQorstatsView;
 class DriverRecorder;
@@ -83,7 +83,7 @@ public:
     bool IsRefreshTimerRunning() const { return refreshTimer_.IsRunning(); }
 
     CQorstatsView& View() { return *view_; }
-    CHistoryPlots& HistoryPlots() { return *plots_; }
+    HistoryPlots& Plots() { return *plots_; }
     PollingCycle& Cycle() { return *cycle_; }
     EventLog& Events() { return *eventLog_; }
     const ErrorWatch& Watch() const { return *watch_; }
@@ -131,14 +131,14 @@ private:
     std::unique_ptr<EvidenceKeeper> keeper_;
     std::unique_ptr<EventFanOut> events_;
     std::unique_ptr<EventDetector> detector_;
-    CEventLogDlg* eventLogDlg_ = nullptr;
+    EventLogDialog* eventLogDlg_ = nullptr;
     std::unique_ptr<ErrorWatch> watch_;
-    CProblemsDlg* problemsDlg_ = nullptr;
-    CTrayNotifier* notifier_ = nullptr;
+    ProblemsDialog* problemsDlg_ = nullptr;
+    TrayNotifier* notifier_ = nullptr;
     std::unique_ptr<PollingCycle> cycle_;
     // Fed by the cycle; the plots go before the sampler they draw from.
     std::unique_ptr<HistorySampler> sampler_;
-    std::unique_ptr<CHistoryPlots> plots_;
+    std::unique_ptr<HistoryPlots> plots_;
     std::unique_ptr<DriverRecorder> recorder_;
     QAction* record_ = nullptr;
     QLabel* recordingPane_ = nullptr;

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "eventlog/CEventLogDlg.h"
+#include "eventlog/EventLogDialog.h"
 #include "eventlog/EventLog.h"
 #include "support/PanelFixture.h"
 
@@ -36,9 +36,9 @@ QStringList Lines(const EventLogModel& model) {
     return lines;
 }
 
-CEventLogDlg* OpenWindow(CMainFrame& frame, const char* how) {
+EventLogDialog* OpenWindow(CMainFrame& frame, const char* how) {
     Child<QAction>(frame, how).trigger();
-    return frame.findChild<CEventLogDlg*>("eventLogWindow");
+    return frame.findChild<EventLogDialog*>("eventLogWindow");
 }
 
 QString ReadAll(const std::filesystem::path& p) {
@@ -52,12 +52,12 @@ TEST(EventLogWindow, OpensOnceFromMenuOrToolbarModelessAndEscapeClosesIt) {
     PanelFixture p;
     CMainFrame& frame = p.Start();
     p.Tick();
-    CEventLogDlg* window = OpenWindow(frame, "menuEventLog");
+    EventLogDialog* window = OpenWindow(frame, "menuEventLog");
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isModal());
     EXPECT_EQ(OpenWindow(frame, "toolbarEventLog"), window);
-    EXPECT_EQ(frame.findChildren<CEventLogDlg*>().size(), 1);
+    EXPECT_EQ(frame.findChildren<EventLogDialog*>().size(), 1);
     EXPECT_EQ(Child<QToolBar>(frame, "toolbar").actions().back()->objectName(), "toolbarEventLog");
 
     QTest::keyClick(window, Qt::Key_Escape);
@@ -73,7 +73,7 @@ TEST(EventLogWindow, ShowsWhatTheTicksFoundOldestFirstWithLocalTimeToTheMillisec
     p.Tick();
     p.sim.SetLoaded(false);
     p.Tick();
-    CEventLogDlg* window = OpenWindow(frame, "menuEventLog");
+    EventLogDialog* window = OpenWindow(frame, "menuEventLog");
     ASSERT_NE(window, nullptr);
     const QStringList lines = Lines(frame.Events().Model());
     ASSERT_GE(lines.size(), 3);
@@ -90,7 +90,7 @@ TEST(EventLogWindow, ShowsWhatTheTicksFoundOldestFirstWithLocalTimeToTheMillisec
 TEST(EventLogWindow, FiltersByKindAndCopiesTheSelectedLinesAsText) {
     PanelFixture p;
     CMainFrame& frame = p.Start();
-    CEventLogDlg* window = OpenWindow(frame, "menuEventLog");
+    EventLogDialog* window = OpenWindow(frame, "menuEventLog");
     ASSERT_NE(window, nullptr);
     EventLog& log = frame.Events();
     log.OnEvent(Event(EventKind::DriverOpened, "Driver opened."));
@@ -125,7 +125,7 @@ TEST(EventLogWindow, SaysWhereTheLogFileIsAndTheFileHoldsTheLines) {
     CMainFrame& frame = p.Start();
     p.Tick();
     p.frame->OnStartStop();
-    CEventLogDlg* window = OpenWindow(frame, "menuEventLog");
+    EventLogDialog* window = OpenWindow(frame, "menuEventLog");
     ASSERT_NE(window, nullptr);
     const std::filesystem::path file = frame.Events().File().Path();
     EXPECT_EQ(file, std::filesystem::path(qgetenv("XDG_STATE_HOME").toStdString()) / "qorstats" / "events.log");
@@ -185,7 +185,7 @@ TEST(EventLogFile, AnUnwritableFolderIsToldOnceInTheWindowAndTheLogGoesOn) {
     const std::filesystem::path blocker = std::filesystem::path(dir.path().toStdString()) / "blocker";
     std::ofstream(blocker) << "a file where the folder should be";
     EventLog log(blocker / "qorstats" / "events.log");
-    CEventLogDlg window(log);
+    EventLogDialog window(log);
     log.OnEvent(Event(EventKind::DriverOpened, "Driver opened."));
     log.OnEventsDone();
     log.OnEvent(Event(EventKind::DriverLost, "Driver lost."));

@@ -12,9 +12,9 @@
 
 #include "controls/CListColorCtrlEx.h"
 #include "pages/CDlgPgListBase.h"
-#include "plots/CHistoryChart.h"
-#include "plots/CHistoryPlots.h"
-#include "plots/CHistoryWindow.h"
+#include "plots/HistoryChart.h"
+#include "plots/HistoryPlots.h"
+#include "plots/HistoryWindow.h"
 #include "support/ModalHook.h"
 #include "support/PanelFixture.h"
 
@@ -47,35 +47,35 @@ struct HistoryFixture : ::testing::Test {
             if (list.CellText(r, 0) == QLatin1String(name)) return r;
         throw std::runtime_error(std::string("no row ") + name);
     }
-    QList<CHistoryWindow*> Windows() const { return p.frame->findChildren<CHistoryWindow*>(); }
-    CHistoryWindow& OnlyWindow() const {
+    QList<HistoryWindow*> Windows() const { return p.frame->findChildren<HistoryWindow*>(); }
+    HistoryWindow& OnlyWindow() const {
         const auto windows = Windows();
         if (windows.size() != 1) throw std::runtime_error("not one window");
         return *windows.front();
     }
-    static CHistoryChart& ChartOf(const CHistoryWindow& w) { return Child<CHistoryChart>(w, "historyChart"); }
-    static const CHistoryChart::Line& LineOf(const CHistoryWindow& w, const char* line) {
+    static HistoryChart& ChartOf(const HistoryWindow& w) { return Child<HistoryChart>(w, "historyChart"); }
+    static const HistoryChart::Line& LineOf(const HistoryWindow& w, const char* line) {
         return std::string_view(line) == "Value" ? ChartOf(w).ValueLine() : ChartOf(w).RateLine();
     }
     // The point counts of the pieces of a line that hold any, oldest first.
-    static std::vector<qsizetype> Pieces(const CHistoryWindow& w, const char* line) {
+    static std::vector<qsizetype> Pieces(const HistoryWindow& w, const char* line) {
         std::vector<qsizetype> counts;
-        const CHistoryChart::Line& l = LineOf(w, line);
+        const HistoryChart::Line& l = LineOf(w, line);
         for (int i = 0; i < l.used; ++i)
             if (!l.pieces[size_t(i)].empty()) counts.push_back(qsizetype(l.pieces[size_t(i)].size()));
         return counts;
     }
-    static qsizetype Marks(const CHistoryWindow& w, MarkKind kind) {
+    static qsizetype Marks(const HistoryWindow& w, MarkKind kind) {
         const auto& marks = ChartOf(w).Marks();
         return std::count_if(marks.begin(), marks.end(), [kind](const EventMark& m) { return m.kind == kind; });
     }
-    static qsizetype ClearMarks(const CHistoryWindow& w) { return Marks(w, MarkKind::Cleared); }
+    static qsizetype ClearMarks(const HistoryWindow& w) { return Marks(w, MarkKind::Cleared); }
     // The chart's x of a time on the cycle's clock, as it draws it.
-    static double XOf(const CHistoryChart& c, double ms) {
+    static double XOf(const HistoryChart& c, double ms) {
         const QRect plot = c.PlotRect();
         return plot.left() + (ms - double(c.ViewStartMs())) * (plot.width() - 1) / double(c.ViewEndMs() - c.ViewStartMs());
     }
-    static void Mouse(CHistoryChart& c, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+    static void Mouse(HistoryChart& c, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
         QMouseEvent event(type, at, c.mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
                           buttons, Qt::NoModifier);
         QApplication::sendEvent(&c, &event);
@@ -100,7 +100,7 @@ TEST_F(HistoryFixture, DoubleClickingACellPlotsItsCounterAndLeavesTheListAsItWas
     ASSERT_GE(list.ColumnCount(), 3);  // two streams: the cell's column decides
     const int row = RowNamed(list, "TotalPacketsReceived");
     DoubleClick(list, row, 2);
-    CHistoryWindow& window = OnlyWindow();
+    HistoryWindow& window = OnlyWindow();
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), "TotalPacketsReceived - ISO IN Streams, " + list.HeadingText(2));
     // The press before the double-click did what a click does; the double-click added nothing.
@@ -160,8 +160,8 @@ TEST_F(HistoryFixture, TheSameCounterRaisesItsPlotAndTheNumberOfPlotsIsLimited) 
     for (int r : rows) p.View().RequestHistory(list, r, 1);
     ASSERT_EQ(Windows().size(), HistorySampler::WatchCapacity);
 
-    CHistoryWindow* first = nullptr;
-    for (CHistoryWindow* w : Windows())
+    HistoryWindow* first = nullptr;
+    for (HistoryWindow* w : Windows())
         if (w->windowTitle().startsWith(list.CellText(rows[0], 0) + " -")) first = w;
     ASSERT_NE(first, nullptr);
     first->showMinimized();
@@ -185,10 +185,10 @@ TEST_F(HistoryFixture, TheSameCounterRaisesItsPlotAndTheNumberOfPlotsIsLimited) 
     p.Tick(3);
     first->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(p.frame->HistoryPlots().OpenCount(), int(HistorySampler::WatchCapacity) - 1);
+    EXPECT_EQ(p.frame->Plots().OpenCount(), int(HistorySampler::WatchCapacity) - 1);
     p.View().RequestHistory(list, rows[0], 1);
     p.Tick();
-    for (CHistoryWindow* w : Windows())
+    for (HistoryWindow* w : Windows())
         if (w->windowTitle().startsWith(list.CellText(rows[0], 0) + " -")) {
             EXPECT_EQ(Pieces(*w, "Value"), (std::vector<qsizetype>{1}));
         }
@@ -197,7 +197,7 @@ TEST_F(HistoryFixture, TheSameCounterRaisesItsPlotAndTheNumberOfPlotsIsLimited) 
 TEST_F(HistoryFixture, ADriverLossBreaksTheLineAndAClearIsAMark) {
     CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_IsoOutStreams)->child(0));
     p.View().RequestHistory(list, RowNamed(list, "TotalPacketsSent"), 1);
-    CHistoryWindow& window = OnlyWindow();
+    HistoryWindow& window = OnlyWindow();
     p.Tick(4);
     p.sim.SetLoaded(false);
     p.Tick(3);
@@ -209,7 +209,7 @@ TEST_F(HistoryFixture, ADriverLossBreaksTheLineAndAClearIsAMark) {
     EXPECT_EQ(Pieces(window, "Per second"), (std::vector<qsizetype>{3, 3, 2}));
     EXPECT_EQ(ClearMarks(window), 1);
     // After the clear the count starts low again; the axis takes in both.
-    const CHistoryChart::Axis& valueAxis = ChartOf(window).ValueAxis();
+    const HistoryChart::Axis& valueAxis = ChartOf(window).ValueAxis();
     EXPECT_LT(valueAxis.ticks.low, 8000.0 * 2);
     EXPECT_GT(valueAxis.High(), 8000.0 * 4);
 
@@ -224,7 +224,7 @@ TEST_F(HistoryFixture, ADriverLossBreaksTheLineAndAClearIsAMark) {
 TEST_F(HistoryFixture, SavesAScreenshotOfAPlot) {
     CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_IsoInStreams));
     p.View().RequestHistory(list, RowNamed(list, "SamplesTransferred"), 1);
-    CHistoryWindow& window = OnlyWindow();
+    HistoryWindow& window = OnlyWindow();
     p.sim.SetErrorRate(0.5);
     p.Tick(40);
     p.sim.SetLoaded(false);
@@ -250,7 +250,7 @@ TEST_F(HistoryFixture, WhatThePageShowsAsNaIsNotDrawnAndOnlyTheNewestPiecesAre) 
     CListColorCtrlEx& asio = ShowPage(p.Root(NodeKind_Asio));
     const int row = RowNamed(asio, "TotalBufferSwitches");
     p.View().RequestHistory(asio, row, 1);
-    CHistoryWindow& window = OnlyWindow();
+    HistoryWindow& window = OnlyWindow();
     p.Tick(3);
     p.sim.SetExtendedStatistics(false);  // the page shows n/a
     p.Tick(3);
@@ -261,19 +261,19 @@ TEST_F(HistoryFixture, WhatThePageShowsAsNaIsNotDrawnAndOnlyTheNewestPiecesAre) 
     EXPECT_EQ(Pieces(window, "Value"), (std::vector<qsizetype>{3, 3}));
 
     // Every driver loss starts a new piece; the oldest go once the window has no more.
-    for (int i = 0; i < CHistoryWindow::PieceCapacity; ++i) {
+    for (int i = 0; i < HistoryWindow::PieceCapacity; ++i) {
         p.sim.SetLoaded(false);
         p.Tick();
         p.sim.SetLoaded(true);
         p.Tick(2);
     }
-    EXPECT_EQ(Pieces(window, "Value"), std::vector<qsizetype>(CHistoryWindow::PieceCapacity, 2));
+    EXPECT_EQ(Pieces(window, "Value"), std::vector<qsizetype>(HistoryWindow::PieceCapacity, 2));
 }
 
 TEST_F(HistoryFixture, TenMinutesAreDrawnWithNoMorePointsThanThePlotHasRoomFor) {
     CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_IsoInStreams)->child(0));
     p.View().RequestHistory(list, RowNamed(list, "TotalPacketsReceived"), 1);
-    CHistoryWindow& window = OnlyWindow();
+    HistoryWindow& window = OnlyWindow();
     p.Tick(1300);  // 10 minutes and 50 s
     const std::vector<QPointF>& line = ChartOf(window).ValueLine().pieces[0];
     ASSERT_EQ(Pieces(window, "Value").size(), 1u);
@@ -290,7 +290,7 @@ TEST_F(HistoryFixture, TenMinutesAreDrawnWithNoMorePointsThanThePlotHasRoomFor) 
 TEST_F(HistoryFixture, TheTimeAxisTellsClockTimesEvenlyAndEachOnce) {
     CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_IsoInStreams));
     p.View().RequestHistory(list, RowNamed(list, "TotalPacketsReceived"), 1);
-    CHistoryWindow& window = OnlyWindow();
+    HistoryWindow& window = OnlyWindow();
     p.Tick(20);
     const QStringList labels = ChartOf(window).TimeLabels();
     ASSERT_GE(labels.size(), 3) << labels.join(' ').toStdString();
@@ -312,8 +312,8 @@ TEST_F(HistoryFixture, TheTimeAxisTellsClockTimesEvenlyAndEachOnce) {
 TEST_F(HistoryFixture, DriverLossHotPlugClearAndErrorRisesAreMarkedAndReadOut) {
     CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_IsoInStreams));
     p.View().RequestHistory(list, RowNamed(list, "TotalPacketsReceived"), 1);
-    CHistoryWindow& window = OnlyWindow();
-    CHistoryChart& chart = ChartOf(window);
+    HistoryWindow& window = OnlyWindow();
+    HistoryChart& chart = ChartOf(window);
     p.Tick(4);
     for (MarkKind kind : {MarkKind::DriverLost, MarkKind::Device, MarkKind::Cleared, MarkKind::ErrorRose})
         EXPECT_EQ(Marks(window, kind), 0);
@@ -349,8 +349,8 @@ TEST_F(HistoryFixture, DriverLossHotPlugClearAndErrorRisesAreMarkedAndReadOut) {
 TEST_F(HistoryFixture, TheWheelZoomsADragMovesBackAndADoubleClickReturnsToNow) {
     CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_IsoInStreams));
     p.View().RequestHistory(list, RowNamed(list, "TotalPacketsReceived"), 1);
-    CHistoryWindow& window = OnlyWindow();
-    CHistoryChart& chart = ChartOf(window);
+    HistoryWindow& window = OnlyWindow();
+    HistoryChart& chart = ChartOf(window);
     p.Tick(1300);  // the ten minutes kept, and more
     const QPointF middle = chart.PlotRect().center();
     const double timeAtMiddle = chart.ViewStartMs() + (chart.ViewEndMs() - chart.ViewStartMs()) / 2.0;
@@ -358,7 +358,7 @@ TEST_F(HistoryFixture, TheWheelZoomsADragMovesBackAndADoubleClickReturnsToNow) {
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(&chart, &wheel);
     const int64_t span = chart.ViewEndMs() - chart.ViewStartMs();
-    EXPECT_NEAR(double(span), CHistoryChart::SpanMs * 0.512, 1000);
+    EXPECT_NEAR(double(span), HistoryChart::SpanMs * 0.512, 1000);
     EXPECT_NEAR(timeAtMiddle, chart.ViewStartMs() + double(span) / 2, 1000);  // the time under the pointer stays
     EXPECT_FALSE(chart.FollowsNow());
     // Only the span's samples are drawn, and finer clock labels tell it.
@@ -381,11 +381,11 @@ TEST_F(HistoryFixture, TheWheelZoomsADragMovesBackAndADoubleClickReturnsToNow) {
     Mouse(chart, QEvent::MouseButtonPress, middle, Qt::LeftButton);
     Mouse(chart, QEvent::MouseMove, middle + QPointF(5000, 0), Qt::LeftButton);
     Mouse(chart, QEvent::MouseButtonRelease, middle + QPointF(5000, 0), Qt::NoButton);
-    EXPECT_GE(chart.ViewStartMs(), int64_t(p.sim.ElapsedMs()) - CHistoryChart::SpanMs);
+    EXPECT_GE(chart.ViewStartMs(), int64_t(p.sim.ElapsedMs()) - HistoryChart::SpanMs);
 
     Mouse(chart, QEvent::MouseButtonDblClick, middle, Qt::LeftButton);
     EXPECT_TRUE(chart.FollowsNow());
-    EXPECT_EQ(chart.ViewEndMs() - chart.ViewStartMs(), CHistoryChart::SpanMs);
+    EXPECT_EQ(chart.ViewEndMs() - chart.ViewStartMs(), HistoryChart::SpanMs);
     p.Tick();
     EXPECT_EQ(chart.ViewEndMs(), int64_t(p.sim.ElapsedMs()));
 }
@@ -406,7 +406,7 @@ struct PaintCounter : QObject {
 TEST_F(HistoryFixture, ATickIsPaintedOnlyWhenThePictureChanges) {
     CListColorCtrlEx& list = ShowPage(p.Root(NodeKind_Asio));
     p.View().RequestHistory(list, RowNamed(list, "TotalBufferSwitches"), 1);
-    CHistoryChart& chart = ChartOf(OnlyWindow());
+    HistoryChart& chart = ChartOf(OnlyWindow());
     p.Tick(1300);
     QApplication::processEvents();
     PaintCounter counter;
@@ -419,7 +419,7 @@ TEST_F(HistoryFixture, ATickIsPaintedOnlyWhenThePictureChanges) {
         }
         return counter.paints;
     };
-    const double msPerPixel = double(CHistoryChart::SpanMs) / (chart.PlotRect().width() - 1);
+    const double msPerPixel = double(HistoryChart::SpanMs) / (chart.PlotRect().width() - 1);
     const int steady = paintsOver(40);
     EXPECT_GE(steady, int(40 * 500 / msPerPixel) - 2) << "a pixel's move is painted";
     EXPECT_LE(steady, int(40 * 500 / msPerPixel) + 2) << "half a pixel's is not";

@@ -11,7 +11,7 @@
 #include <QRegularExpression>
 #include <QTreeWidget>
 
-#include "app/CTrayNotifier.h"
+#include "app/TrayNotifier.h"
 #include "base/Colours.h"
 #include "controls/CListColorCtrlEx.h"
 #include "controls/CTreeItemDelegate.h"
@@ -20,7 +20,7 @@
 #include "eventlog/EventLog.h"
 #include "eventlog/EvidenceKeeper.h"
 #include "pages/CDlgPgListBase.h"
-#include "problems/CProblemsDlg.h"
+#include "problems/ProblemsDialog.h"
 #include "settings/PanelSettings.h"
 #include "support/PanelFixture.h"
 
@@ -48,9 +48,9 @@ struct ProblemsFixture : ::testing::Test {
         }
         return marks;
     }
-    CProblemsDlg& OpenProblems() {
+    ProblemsDialog& OpenProblems() {
         Child<QAction>(*p.frame, "menuProblems").trigger();
-        return Child<CProblemsDlg>(*p.frame, "problemsWindow");
+        return Child<ProblemsDialog>(*p.frame, "problemsWindow");
     }
 };
 
@@ -92,7 +92,7 @@ TEST_F(ProblemsFixture, ANodeIsMarkedRedWithinATickOfARiseAndQuietlyOnceItHasNot
 }
 
 TEST_F(ProblemsFixture, TheProblemsWindowListsCountingCountersNewestRiseFirstAndADoubleClickShowsOne) {
-    CProblemsDlg& window = OpenProblems();
+    ProblemsDialog& window = OpenProblems();
     EXPECT_EQ(window.windowTitle(), "Problems");
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(Child<QLabel>(window, "problemsNone").isVisible());
@@ -124,7 +124,7 @@ TEST_F(ProblemsFixture, TheProblemsWindowListsCountingCountersNewestRiseFirstAnd
 }
 
 TEST_F(ProblemsFixture, RowsOfAGoneDeviceStayGreyedWithTheTimeItWent) {
-    CProblemsDlg& window = OpenProblems();
+    ProblemsDialog& window = OpenProblems();
     auto& list = Child<QTreeWidget>(window, "problemsList");
     const int streams = p.Root(NodeKind_IsoInStreams)->childCount();
     for (int k = 0; k < streams; ++k) p.sim.SetIsoInField(uint32_t(k), IsoInField::IsoRxError, uint32_t(k + 1));
@@ -154,7 +154,7 @@ TEST_F(ProblemsFixture, RowsOfAGoneDeviceStayGreyedWithTheTimeItWent) {
 }
 
 TEST_F(ProblemsFixture, AnotherDeviceInAGoneStreamsPlaceCountsApartFromIt) {
-    CProblemsDlg& window = OpenProblems();
+    ProblemsDialog& window = OpenProblems();
     auto& list = Child<QTreeWidget>(window, "problemsList");
     p.sim.SetIsoInField(0, IsoInField::IsoRxError, 5);
     p.Tick();
@@ -224,7 +224,7 @@ TEST_F(ProblemsFixture, TheLastSnapshotReadIsSavedBesideTheEventLogWhenTheDriver
 }
 
 TEST_F(ProblemsFixture, ARiseIsToldOnTheDesktopAtMostEveryTenSecondsWhileThePanelIsNotInFront) {
-    auto& notifier = Child<CTrayNotifier>(*p.frame, "trayNotifier");
+    auto& notifier = Child<TrayNotifier>(*p.frame, "trayNotifier");
     auto& option = Child<QAction>(*p.frame, "menuNotifications");
     EXPECT_TRUE(option.isChecked());
     p.frame->showMinimized();
@@ -257,5 +257,5 @@ TEST_F(ProblemsFixture, ARiseIsToldOnTheDesktopAtMostEveryTenSecondsWhileThePane
     EXPECT_EQ(notifier.Told(), 2);
     p.Restart();
     EXPECT_FALSE(Child<QAction>(*p.frame, "menuNotifications").isChecked());
-    EXPECT_FALSE(Child<CTrayNotifier>(*p.frame, "trayNotifier").Enabled());
+    EXPECT_FALSE(Child<TrayNotifier>(*p.frame, "trayNotifier").Enabled());
 }

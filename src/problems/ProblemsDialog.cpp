@@ -1,4 +1,4 @@
-#include "problems/CProblemsDlg.h"
+#include "problems/ProblemsDialog.h"
 
 #include <QDateTime>
 #include <QHeaderView>
@@ -22,7 +22,7 @@ QString Clock(int64_t wallMs) { return QDateTime::fromMSecsSinceEpoch(wallMs).to
 QString Grouped(uint32_t value) { return QString::fromStdString(PlotScale::ValueText(value, 0)); }
 }  // namespace
 
-CProblemsDlg::CProblemsDlg(const ErrorWatch& watch, QWidget* parent) : QWidget(parent, Qt::Window), watch_(watch) {
+ProblemsDialog::ProblemsDialog(const ErrorWatch& watch, QWidget* parent) : QWidget(parent, Qt::Window), watch_(watch) {
     setObjectName("problemsWindow");
     setWindowTitle(QString::fromLatin1(Str::ProblemsTitle));
     resize(760, 360);
@@ -49,12 +49,12 @@ CProblemsDlg::CProblemsDlg(const ErrorWatch& watch, QWidget* parent) : QWidget(p
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { Activated(item); });
 }
 
-void CProblemsDlg::showEvent(QShowEvent* event) {
+void ProblemsDialog::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     Refresh();
 }
 
-void CProblemsDlg::Refresh() {
+void ProblemsDialog::Refresh() {
     if (!isVisible()) return;
     const std::vector<ErrorWatch::Problem>& problems = watch_.Problems();
     std::vector<const ErrorWatch::Problem*> order;
@@ -108,7 +108,7 @@ void CProblemsDlg::Refresh() {
         more_->setText(QString::fromLatin1(Str::ProblemsMoreFormat).arg(shown).arg(order.size()));
 }
 
-void CProblemsDlg::Activated(QTreeWidgetItem* item) {
+void ProblemsDialog::Activated(QTreeWidgetItem* item) {
     const QStringList parts = item->data(Where, ProblemRole).toString().split('/');
     if (parts.size() != 6) return;
     CounterRef ref;

@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "plots/CHistoryChart.h"
+#include "plots/HistoryChart.h"
 
 class CounterHistory;
 class EventMarks;
@@ -15,21 +15,21 @@ class HistorySampler;
 // minutes of clock time. A line breaks where its samples stop (a driver loss, n/a, a clear);
 // marks show the driver's losses, devices coming and going, each Clear Statistics and each
 // rise of an error counter.
-class CHistoryWindow : public QWidget {
+class HistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int64_t SpanMs = CHistoryChart::SpanMs;
-    static constexpr int PieceCapacity = CHistoryChart::PieceCapacity;
+    static constexpr int64_t SpanMs = HistoryChart::SpanMs;
+    static constexpr int PieceCapacity = HistoryChart::PieceCapacity;
     // Milliseconds since 1970, UTC.
     using WallClockMs = std::function<int64_t()>;
 
-    CHistoryWindow(const HistorySampler& sampler, const EventMarks& marks, int slot, const QString& title,
+    HistoryWindow(const HistorySampler& sampler, const EventMarks& marks, int slot, const QString& title,
                    QWidget* parent = nullptr, WallClockMs wallClock = {});
 
     int Slot() const { return slot_; }
     // Draws the history as it is now; does nothing while the window is hidden or minimised.
     void Replot();
-    const CHistoryChart& Chart() const { return *chart_; }
+    const HistoryChart& Chart() const { return *chart_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -37,12 +37,12 @@ protected:
 
 private:
     template <typename PointAt>
-    void FillLine(CHistoryChart::Line& line, const CounterHistory& history, size_t first, size_t end, PointAt pointAt);
+    void FillLine(HistoryChart::Line& line, const CounterHistory& history, size_t first, size_t end, PointAt pointAt);
     void FillMarks(int64_t startMs, int64_t endMs);
 
     const HistorySampler& sampler_;
     const EventMarks& marks_;
     const int slot_;
     WallClockMs wallClock_;
-    CHistoryChart* chart_;
+    HistoryChart* chart_;
 };

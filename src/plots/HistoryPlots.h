@@ -9,17 +9,17 @@
 #include "rows/CounterRef.h"
 
 class QWidget;
-class CHistoryWindow;
+class HistoryWindow;
 class EventMarks;
 
 // The open history windows, one per watched counter of the sampler. Redraws the visible ones
 // whenever the sampler has taken a tick's samples.
-class CHistoryPlots : public QObject, public IHistoryListener {
+class HistoryPlots : public QObject, public IHistoryListener {
     Q_OBJECT
 public:
     // `marks` are the events the windows mark on their time axis.
-    CHistoryPlots(HistorySampler& sampler, const EventMarks& marks, QWidget* owner);
-    ~CHistoryPlots() override;
+    HistoryPlots(HistorySampler& sampler, const EventMarks& marks, QWidget* owner);
+    ~HistoryPlots() override;
 
     // Opens a window on the counter, or brings its open one to the front. Beyond the
     // sampler's capacity it says so and opens nothing.
@@ -34,5 +34,5 @@ private:
     HistorySampler& sampler_;
     const EventMarks& marks_;
     QWidget* owner_;
-    std::array<CHistoryWindow*, HistorySampler::WatchCapacity> windows_{};
+    std::array<HistoryWindow*, HistorySampler::WatchCapacity> windows_{};
 };

@@ -1,4 +1,4 @@
-#include "plots/CHistoryChart.h"
+#include "plots/HistoryChart.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -39,12 +39,12 @@ QString Text(double value, int decimals) { return QString::fromStdString(PlotSca
 QString RateText(double rate) { return Text(rate, std::fabs(rate) < 100 && rate != std::floor(rate) ? 2 : 0); }
 }  // namespace
 
-void CHistoryChart::Line::Clear() {
+void HistoryChart::Line::Clear() {
     for (int i = 0; i < used; ++i) pieces[size_t(i)].clear();
     used = 0;
 }
 
-CHistoryChart::CHistoryChart(const char* unit, QWidget* parent)
+HistoryChart::HistoryChart(const char* unit, QWidget* parent)
     : QWidget(parent), unit_(unit ? QString::fromLatin1(unit).trimmed() : QString()) {
     setObjectName("historyChart");
     setMouseTracking(true);
@@ -55,26 +55,26 @@ CHistoryChart::CHistoryChart(const char* unit, QWidget* parent)
     Layout();
 }
 
-void CHistoryChart::SetClock(int64_t nowMs, int64_t localOffsetMs) {
+void HistoryChart::SetClock(int64_t nowMs, int64_t localOffsetMs) {
     nowMs_ = nowMs;
     localOffsetMs_ = localOffsetMs;
     // The oldest samples leave the ring: a view moved back goes along with them.
     if (!follow_) SetView(endMs_, spanMs_);
 }
 
-void CHistoryChart::SetView(int64_t endMs, int64_t spanMs) {
+void HistoryChart::SetView(int64_t endMs, int64_t spanMs) {
     spanMs_ = std::clamp<int64_t>(spanMs, MinSpanMs, SpanMs);
     endMs = std::clamp<int64_t>(endMs, nowMs_ - SpanMs + spanMs_, nowMs_);
     follow_ = endMs >= nowMs_;
     endMs_ = endMs;
 }
 
-void CHistoryChart::DataChanged() {
+void HistoryChart::DataChanged() {
     Layout();
     if (!(Pictured() == painted_)) update();
 }
 
-CHistoryChart::Picture CHistoryChart::Pictured() const {
+HistoryChart::Picture HistoryChart::Pictured() const {
     Picture p;
     p.plot = plot_;
     p.viewStartPixel = static_cast<int64_t>(
@@ -91,13 +91,13 @@ CHistoryChart::Picture CHistoryChart::Pictured() const {
     return p;
 }
 
-QStringList CHistoryChart::TimeLabels() const {
+QStringList HistoryChart::TimeLabels() const {
     QStringList labels;
     for (const Label& l : timeLabels_) labels << l.text;
     return labels;
 }
 
-void CHistoryChart::Layout() {
+void HistoryChart::Layout() {
     const QFontMetrics fm = fontMetrics();
     ascent_ = fm.ascent();
     const int line = fm.height();
@@ -158,21 +158,21 @@ void CHistoryChart::Layout() {
 }
 
 // The span's start on the plot's first column, its end (now) on the last.
-double CHistoryChart::X(double ms) const {
+double HistoryChart::X(double ms) const {
     return plot_.left() + (ms - static_cast<double>(ViewStartMs())) * (plot_.width() - 1) / static_cast<double>(spanMs_);
 }
 
-double CHistoryChart::MsAt(double x) const {
+double HistoryChart::MsAt(double x) const {
     return static_cast<double>(ViewStartMs()) +
            (x - plot_.left()) * static_cast<double>(spanMs_) / std::max(1, plot_.width() - 1);
 }
 
-double CHistoryChart::Y(const Axis& axis, double value) const {
+double HistoryChart::Y(const Axis& axis, double value) const {
     const double span = std::max(axis.High() - axis.ticks.low, 1e-12);
     return plot_.bottom() + 1 - (value - axis.ticks.low) * plot_.height() / span;
 }
 
-void CHistoryChart::paintEvent(QPaintEvent* /*event*/) {
+void HistoryChart::paintEvent(QPaintEvent* /*event*/) {
     painted_ = Pictured();
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
@@ -187,7 +187,7 @@ void CHistoryChart::paintEvent(QPaintEvent* /*event*/) {
     DrawReadout(p);
 }
 
-void CHistoryChart::DrawGrid(QPainter& p) const {
+void HistoryChart::DrawGrid(QPainter& p) const {
     const QFontMetrics fm = fontMetrics();
     p.setPen(ToQColor(Colours::HistoryGrid));
     QVarLengthArray<QLineF, 64> grid;
@@ -213,7 +213,7 @@ void CHistoryChart::DrawGrid(QPainter& p) const {
     DrawText(p, QPointF(width() - Gap, titleBase), rate, Qt::AlignRight);
 }
 
-void CHistoryChart::DrawMarks(QPainter& p) const {
+void HistoryChart::DrawMarks(QPainter& p) const {
     // One pen per kind of mark, all its lines at once.
     QVarLengthArray<QLineF, 256> lines;
     for (const MarkStyle& style : MarkStyles) {
@@ -240,7 +240,7 @@ void CHistoryChart::DrawMarks(QPainter& p) const {
     }
 }
 
-void CHistoryChart::DrawLine(QPainter& p, const Line& line, const Axis& axis, uint32_t colour) {
+void HistoryChart::DrawLine(QPainter& p, const Line& line, const Axis& axis, uint32_t colour) {
     p.setPen(QPen(ToQColor(colour), 1));
     for (int i = 0; i < line.used; ++i) {
         const std::vector<QPointF>& piece = line.pieces[size_t(i)];
@@ -253,7 +253,7 @@ void CHistoryChart::DrawLine(QPainter& p, const Line& line, const Axis& axis, ui
     }
 }
 
-int CHistoryChart::PlaceLegend() {
+int HistoryChart::PlaceLegend() {
     const QFontMetrics fm = fontMetrics();
     legend_.clear();
     legend_.push_back({Colours::HistoryValue, Qt::SolidLine, QString::fromLatin1(Str::HistoryValue), false, 0, 0});
@@ -279,7 +279,7 @@ int CHistoryChart::PlaceLegend() {
     return legendRows_;
 }
 
-void CHistoryChart::DrawLegend(QPainter& p) const {
+void HistoryChart::DrawLegend(QPainter& p) const {
     const QFontMetrics fm = fontMetrics();
     int base = 0;
     for (const LegendEntry& e : legend_) {
@@ -302,7 +302,7 @@ void CHistoryChart::DrawLegend(QPainter& p) const {
     }
 }
 
-const QStaticText& CHistoryChart::LaidOut(const QString& text) const {
+const QStaticText& HistoryChart::LaidOut(const QString& text) const {
     // Labels come and go as the view moves; the few of one view fit many times over.
     if (laidOut_.size() > 256) laidOut_.clear();
     auto it = laidOut_.find(text);
@@ -316,9 +316,9 @@ const QStaticText& CHistoryChart::LaidOut(const QString& text) const {
     return *it;
 }
 
-int CHistoryChart::TextWidth(const QString& text) const { return qCeil(LaidOut(text).size().width()); }
+int HistoryChart::TextWidth(const QString& text) const { return qCeil(LaidOut(text).size().width()); }
 
-void CHistoryChart::DrawText(QPainter& p, QPointF anchor, const QString& text, Qt::Alignment align) const {
+void HistoryChart::DrawText(QPainter& p, QPointF anchor, const QString& text, Qt::Alignment align) const {
     const QStaticText& laid = LaidOut(text);
     double x = anchor.x();
     if (align & Qt::AlignRight) x -= laid.size().width();
@@ -326,7 +326,7 @@ void CHistoryChart::DrawText(QPainter& p, QPointF anchor, const QString& text, Q
     p.drawStaticText(QPointF(x, anchor.y() - ascent_), laid);
 }
 
-const QPointF* CHistoryChart::NearestValue() const {
+const QPointF* HistoryChart::NearestValue() const {
     if (hoverX_ < plot_.left() || hoverX_ > plot_.right()) return nullptr;
     const double ms = MsAt(hoverX_);
     const QPointF* nearest = nullptr;
@@ -336,7 +336,7 @@ const QPointF* CHistoryChart::NearestValue() const {
     return nearest;
 }
 
-QStringList CHistoryChart::Readout() const {
+QStringList HistoryChart::Readout() const {
     QStringList lines;
     if (hoverX_ < plot_.left() || hoverX_ > plot_.right()) return lines;
     const QPointF* value = NearestValue();
@@ -360,7 +360,7 @@ QStringList CHistoryChart::Readout() const {
     return lines;
 }
 
-void CHistoryChart::DrawReadout(QPainter& p) const {
+void HistoryChart::DrawReadout(QPainter& p) const {
     const QStringList lines = Readout();
     if (lines.isEmpty()) return;
     const QPointF* value = NearestValue();
@@ -386,20 +386,20 @@ void CHistoryChart::DrawReadout(QPainter& p) const {
         p.drawText(box.left() + Gap, box.top() + Gap / 2 + fm.ascent() + i * fm.height(), lines[i]);
 }
 
-void CHistoryChart::changeEvent(QEvent* event) {
+void HistoryChart::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::FontChange) return;
     laidOut_.clear();
     Layout();
 }
 
-void CHistoryChart::resizeEvent(QResizeEvent* event) {
+void HistoryChart::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Layout();
     emit viewChanged();  // the thinning follows the width
 }
 
-void CHistoryChart::wheelEvent(QWheelEvent* event) {
+void HistoryChart::wheelEvent(QWheelEvent* event) {
     const double notches = event->angleDelta().y() / 120.0;
     if (notches == 0) return;
     const double x = std::clamp<double>(event->position().x(), plot_.left(), plot_.right());
@@ -413,14 +413,14 @@ void CHistoryChart::wheelEvent(QWheelEvent* event) {
     emit viewChanged();
 }
 
-void CHistoryChart::mousePressEvent(QMouseEvent* event) {
+void HistoryChart::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     dragX_ = event->position().toPoint().x();
     dragEndMs_ = ViewEndMs();
     setCursor(Qt::ClosedHandCursor);
 }
 
-void CHistoryChart::mouseMoveEvent(QMouseEvent* event) {
+void HistoryChart::mouseMoveEvent(QMouseEvent* event) {
     hoverX_ = event->position().toPoint().x();
     if (dragX_ >= 0 && (event->buttons() & Qt::LeftButton)) {
         const double moved = (hoverX_ - dragX_) * static_cast<double>(spanMs_) / std::max(1, plot_.width() - 1);
@@ -431,18 +431,18 @@ void CHistoryChart::mouseMoveEvent(QMouseEvent* event) {
     update();
 }
 
-void CHistoryChart::mouseReleaseEvent(QMouseEvent* event) {
+void HistoryChart::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
     dragX_ = -1;
     unsetCursor();
 }
 
-void CHistoryChart::mouseDoubleClickEvent(QMouseEvent* /*event*/) {
+void HistoryChart::mouseDoubleClickEvent(QMouseEvent* /*event*/) {
     SetView(nowMs_, SpanMs);
     emit viewChanged();
 }
 
-void CHistoryChart::leaveEvent(QEvent* event) {
+void HistoryChart::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
     hoverX_ = -1;
     update();

@@ -1,4 +1,4 @@
-#include "app/CTrayNotifier.h"
+#include "app/TrayNotifier.h"
 
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -18,24 +18,24 @@ NodeCode NodeOf(const CounterRef& c) {
 }
 }  // namespace
 
-CTrayNotifier::CTrayNotifier(QWidget& window, ShowMessage show)
+TrayNotifier::TrayNotifier(QWidget& window, ShowMessage show)
     : QObject(&window), window_(window), show_(std::move(show)) {
     setObjectName("trayNotifier");
     if (!show_ && QSystemTrayIcon::isSystemTrayAvailable()) {
         tray_ = new QSystemTrayIcon(window.windowIcon(), this);
         tray_->setToolTip(window.windowTitle());
-        connect(tray_, &QSystemTrayIcon::messageClicked, this, &CTrayNotifier::Clicked);
+        connect(tray_, &QSystemTrayIcon::messageClicked, this, &TrayNotifier::Clicked);
         connect(tray_, &QSystemTrayIcon::activated, this, [this] { emit showRequested(0, {}); });
         show_ = [this](const QString& title, const QString& text) { tray_->showMessage(title, text); };
     }
 }
 
-void CTrayNotifier::SetEnabled(bool on) {
+void TrayNotifier::SetEnabled(bool on) {
     enabled_ = on;
     if (tray_) tray_->setVisible(on);
 }
 
-void CTrayNotifier::OnEvent(const DriverEvent& event) {
+void TrayNotifier::OnEvent(const DriverEvent& event) {
     const bool error = event.Category() == EventCategory::Errors && event.kind != EventKind::ErrorWentBack;
     if (!enabled_ || (!error && event.kind != EventKind::DriverLost)) return;
     if (!window_.isMinimized() && window_.isActiveWindow()) return;
@@ -49,4 +49,4 @@ void CTrayNotifier::OnEvent(const DriverEvent& event) {
     if (show_) show_(QString::fromLatin1(error ? Str::NotifyErrorTitle : Str::NotifyDriverTitle), lastText_);
 }
 
-void CTrayNotifier::Clicked() { emit showRequested(node_, counter_); }
+void TrayNotifier::Clicked() { emit showRequested(node_, counter_); }

@@ -1,16 +1,16 @@
-#include "plots/CHistoryPlots.h"
+#include "plots/HistoryPlots.h"
 
 #include <QMessageBox>
 #include <QWidget>
 
-#include "plots/CHistoryWindow.h"
+#include "plots/HistoryWindow.h"
 #include "res/StringTable.h"
 
-CHistoryPlots::CHistoryPlots(HistorySampler& sampler, const EventMarks& marks, QWidget* owner)
+HistoryPlots::HistoryPlots(HistorySampler& sampler, const EventMarks& marks, QWidget* owner)
     : sampler_(sampler), marks_(marks), owner_(owner) {}
 
-CHistoryPlots::~CHistoryPlots() {
-    for (CHistoryWindow*& window : windows_) {
+HistoryPlots::~HistoryPlots() {
+    for (HistoryWindow*& window : windows_) {
         if (window == nullptr) continue;
         disconnect(window, nullptr, this, nullptr);
         sampler_.Unwatch(window->Slot());
@@ -19,9 +19,9 @@ CHistoryPlots::~CHistoryPlots() {
     }
 }
 
-void CHistoryPlots::Show(const CounterRef& counter, const QString& title) {
+void HistoryPlots::Show(const CounterRef& counter, const QString& title) {
     if (const int slot = sampler_.Find(counter); slot >= 0 && windows_[size_t(slot)] != nullptr) {
-        CHistoryWindow* open = windows_[size_t(slot)];
+        HistoryWindow* open = windows_[size_t(slot)];
         open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
         open->show();
         open->raise();
@@ -37,24 +37,24 @@ void CHistoryPlots::Show(const CounterRef& counter, const QString& title) {
         box.exec();
         return;
     }
-    auto* window = new CHistoryWindow(sampler_, marks_, slot, title, owner_);
+    auto* window = new HistoryWindow(sampler_, marks_, slot, title, owner_);
     windows_[size_t(slot)] = window;
     connect(window, &QObject::destroyed, this, [this, slot] { Closed(slot); });
     window->show();
 }
 
-int CHistoryPlots::OpenCount() const {
+int HistoryPlots::OpenCount() const {
     int n = 0;
-    for (const CHistoryWindow* window : windows_) n += window != nullptr ? 1 : 0;
+    for (const HistoryWindow* window : windows_) n += window != nullptr ? 1 : 0;
     return n;
 }
 
-void CHistoryPlots::OnHistoryChanged(int64_t /*nowMs*/) {
-    for (CHistoryWindow* window : windows_)
+void HistoryPlots::OnHistoryChanged(int64_t /*nowMs*/) {
+    for (HistoryWindow* window : windows_)
         if (window != nullptr) window->Replot();
 }
 
-void CHistoryPlots::Closed(int slot) {
+void HistoryPlots::Closed(int slot) {
     windows_[size_t(slot)] = nullptr;
     sampler_.Unwatch(slot);
 }

@@ -18,7 +18,7 @@
 // events of the driver marked, drawn with QPainter alone. The wheel zooms the time axis around
 // the pointer, a drag moves it, a double-click goes back to the latest ten minutes; the
 // pointer over the plot reads out the nearest sample and the marks beside it.
-class CHistoryChart : public QWidget {
+class HistoryChart : public QWidget {
     Q_OBJECT
 public:
     static constexpr int64_t SpanMs = 10 * 60 * 1000;
@@ -39,7 +39,7 @@ public:
         double High() const { return ticks.low + ticks.step * (ticks.count - 1); }
     };
 
-    explicit CHistoryChart(const char* unit, QWidget* parent = nullptr);
+    explicit HistoryChart(const char* unit, QWidget* parent = nullptr);
 
     // The time now on the cycle's clock, and what to add to it for the local clock time.
     void SetClock(int64_t nowMs, int64_t localOffsetMs);

@@ -1,4 +1,4 @@
-#include "eventlog/CEventLogDlg.h"
+#include "eventlog/EventLogDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,7 +17,7 @@
 #include "eventlog/EventLog.h"
 #include "res/StringTable.h"
 
-CEventLogDlg::CEventLogDlg(EventLog& log, QWidget* parent) : QDialog(parent), log_(log) {
+EventLogDialog::EventLogDialog(EventLog& log, QWidget* parent) : QDialog(parent), log_(log) {
     setObjectName("eventLogWindow");
     setWindowTitle(QString::fromLatin1(Str::EventLogTitle));
     setModal(false);
@@ -65,8 +65,8 @@ CEventLogDlg::CEventLogDlg(EventLog& log, QWidget* parent) : QDialog(parent), lo
     copyAction->setShortcut(QKeySequence::Copy);
     copyAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(copyAction);
-    connect(copyAction, &QAction::triggered, this, &CEventLogDlg::CopySelection);
-    connect(copy, &QPushButton::clicked, this, &CEventLogDlg::CopySelection);
+    connect(copyAction, &QAction::triggered, this, &EventLogDialog::CopySelection);
+    connect(copy, &QPushButton::clicked, this, &EventLogDialog::CopySelection);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     connect(&log_, &EventLog::FileFailed, this, [this] { fileLine_->setText(log_.FileLine()); });
@@ -80,7 +80,7 @@ CEventLogDlg::CEventLogDlg(EventLog& log, QWidget* parent) : QDialog(parent), lo
     list_->scrollToBottom();
 }
 
-void CEventLogDlg::AddFilter(QHBoxLayout* row, EventCategory category, const char* text, const char* name) {
+void EventLogDialog::AddFilter(QHBoxLayout* row, EventCategory category, const char* text, const char* name) {
     auto* box = new QCheckBox(QString::fromLatin1(text), this);
     box->setObjectName(name);
     box->setChecked(log_.Model().Shown(category));
@@ -91,7 +91,7 @@ void CEventLogDlg::AddFilter(QHBoxLayout* row, EventCategory category, const cha
     row->addWidget(box);
 }
 
-bool CEventLogDlg::eventFilter(QObject* watched, QEvent* event) {
+bool EventLogDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
         CopySelection();
@@ -100,17 +100,17 @@ bool CEventLogDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void CEventLogDlg::showEvent(QShowEvent* event) {
+void EventLogDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Once the layout has given the list its size.
     QMetaObject::invokeMethod(list_, [this] { list_->scrollToBottom(); }, Qt::QueuedConnection);
 }
 
-void CEventLogDlg::FollowNewLines(int) {
+void EventLogDialog::FollowNewLines(int) {
     if (atEnd_ && isVisible()) list_->scrollToBottom();
 }
 
-QString CEventLogDlg::SelectedText() const {
+QString EventLogDialog::SelectedText() const {
     QModelIndexList selected = list_->selectionModel()->selectedRows();
     std::sort(selected.begin(), selected.end(),
               [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
@@ -119,7 +119,7 @@ QString CEventLogDlg::SelectedText() const {
     return lines.join('\n');
 }
 
-void CEventLogDlg::CopySelection() {
+void EventLogDialog::CopySelection() {
     const QString text = SelectedText();
     if (!text.isEmpty()) QApplication::clipboard()->setText(text);
 }

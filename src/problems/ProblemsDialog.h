@@ -14,13 +14,13 @@ class ErrorWatch;
 // value, its rise over the last minute and the time of its last rise, newest rise first. Rows
 // of a stream or channel that has gone stay, greyed, with the time it went. A double-click
 // asks the panel to show the counter's node and row.
-class CProblemsDlg : public QWidget {
+class ProblemsDialog : public QWidget {
     Q_OBJECT
 public:
     // Rows listed at most: at maximum load thousands of counters may count.
     static constexpr int RowCapacity = 1000;
 
-    explicit CProblemsDlg(const ErrorWatch& watch, QWidget* parent = nullptr);
+    explicit ProblemsDialog(const ErrorWatch& watch, QWidget* parent = nullptr);
 
     // Lists the watch's problems as of the latest tick; nothing while hidden.
     void Refresh();

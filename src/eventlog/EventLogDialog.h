@@ -10,10 +10,10 @@ class EventLog;
 
 // The event log window: the events oldest first, filters by kind, Copy of the selected lines,
 // and where the log file is. Modeless; the frame keeps one and shows it again when asked.
-class CEventLogDlg : public QDialog {
+class EventLogDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CEventLogDlg(EventLog& log, QWidget* parent = nullptr);
+    explicit EventLogDialog(EventLog& log, QWidget* parent = nullptr);
 
     // The selected lines as text, oldest first, one per line.
     QString SelectedText() const;

@@ -1,4 +1,4 @@
-#include "plots/CHistoryWindow.h"
+#include "plots/HistoryWindow.h"
 
 #include <QDateTime>
 #include <QEvent>
@@ -8,7 +8,7 @@
 #include "history/EventMarks.h"
 #include "history/HistorySampler.h"
 
-CHistoryWindow::CHistoryWindow(const HistorySampler& sampler, const EventMarks& marks, int slot, const QString& title,
+HistoryWindow::HistoryWindow(const HistorySampler& sampler, const EventMarks& marks, int slot, const QString& title,
                                QWidget* parent, WallClockMs wallClock)
     : QWidget(parent, Qt::Window), sampler_(sampler), marks_(marks), slot_(slot), wallClock_(std::move(wallClock)) {
     setObjectName("historyWindow");
@@ -16,25 +16,25 @@ CHistoryWindow::CHistoryWindow(const HistorySampler& sampler, const EventMarks& 
     setWindowTitle(title);
     resize(640, 400);
     if (!wallClock_) wallClock_ = [] { return QDateTime::currentMSecsSinceEpoch(); };
-    chart_ = new CHistoryChart(sampler.Watching(slot) ? CounterUnit(sampler.Counter(slot)) : nullptr, this);
+    chart_ = new HistoryChart(sampler.Watching(slot) ? CounterUnit(sampler.Counter(slot)) : nullptr, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(chart_);
-    connect(chart_, &CHistoryChart::viewChanged, this, &CHistoryWindow::Replot);
+    connect(chart_, &HistoryChart::viewChanged, this, &HistoryWindow::Replot);
 }
 
-void CHistoryWindow::showEvent(QShowEvent* event) {
+void HistoryWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     Replot();
 }
 
-void CHistoryWindow::changeEvent(QEvent* event) {
+void HistoryWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // Ticks pass a minimised window by; it catches up when restored.
     if (event->type() == QEvent::WindowStateChange) Replot();
 }
 
-void CHistoryWindow::Replot() {
+void HistoryWindow::Replot() {
     if (!isVisible() || isMinimized() || !sampler_.Watching(slot_)) return;
     const CounterHistory& history = sampler_.History(slot_);
     const int64_t now = sampler_.NowMs();
@@ -59,7 +59,7 @@ void CHistoryWindow::Replot() {
 }
 
 template <typename PointAt>
-void CHistoryWindow::FillLine(CHistoryChart::Line& line, const CounterHistory& history, size_t first, size_t end,
+void HistoryWindow::FillLine(HistoryChart::Line& line, const CounterHistory& history, size_t first, size_t end,
                               PointAt pointAt) {
     int pieces = 0;
     int count = 0;
@@ -122,7 +122,7 @@ void CHistoryWindow::FillLine(CHistoryChart::Line& line, const CounterHistory& h
     flush();
 }
 
-void CHistoryWindow::FillMarks(int64_t startMs, int64_t endMs) {
+void HistoryWindow::FillMarks(int64_t startMs, int64_t endMs) {
     std::vector<EventMark>& marks = chart_->Marks();
     marks.clear();
     for (size_t i = 0; i < marks_.Size(); ++i) {

@@ -15,14 +15,14 @@ class QWidget;
 // Tells a rise of an error counter or a loss of the driver as a desktop notification (the
 // system tray's message) while the panel's window is minimised or not in front, at most one
 // per QuietMs, with what and where. A click on it asks for the window on that node.
-class CTrayNotifier : public QObject, public IEventSink {
+class TrayNotifier : public QObject, public IEventSink {
     Q_OBJECT
 public:
     static constexpr int64_t QuietMs = 10000;
     using ShowMessage = std::function<void(const QString& title, const QString& text)>;
 
     // `show` puts a message on the desktop; by default the tray icon's, where the desktop has a tray.
-    explicit CTrayNotifier(QWidget& window, ShowMessage show = {});
+    explicit TrayNotifier(QWidget& window, ShowMessage show = {});
 
     void SetEnabled(bool on);
     bool Enabled() const { return enabled_; }
