@@ -14,7 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "cycle/EventDetector.h"
+#include "events/EventDetector.h"
 #include "history/ErrorWatch.h"
 #include "driver/CDev.h"
 #include "driver/IoctlCodes.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cycle/EventDetector.h"
-#include "cycle/IEventSink.h"
+#include "events/EventDetector.h"
+#include "events/IEventSink.h"
 #include "rows/CounterRef.h"
 
 class CDev;

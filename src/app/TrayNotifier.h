@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "base/NodeCode.h"
-#include "cycle/IEventSink.h"
+#include "events/IEventSink.h"
 #include "rows/CounterRef.h"
 
 class QSystemTrayIcon;

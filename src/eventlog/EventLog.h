@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "cycle/IEventSink.h"
+#include "events/IEventSink.h"
 #include "eventlog/EventLogFile.h"
 #include "eventlog/EventLogModel.h"
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "cycle/DriverEvent.h"
+#include "events/DriverEvent.h"
 
 class QLabel;
 class QListView;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "cycle/DriverEvent.h"
+#include "events/DriverEvent.h"
 
 // The lines of the event log, oldest first, at most `capacity` (the oldest go first), and
 // the ones the window shows: those of the categories switched on.

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "cycle/IEventSink.h"
+#include "events/IEventSink.h"
 #include "cycle/ITickObserver.h"
 #include "driver/PublishedDriverVersion.h"
 

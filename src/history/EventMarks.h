@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "cycle/IEventSink.h"
+#include "events/IEventSink.h"
 
 // What the plots mark on their time axis.
 enum class MarkKind : uint8_t { DriverLost, Device, Cleared, ErrorRose };

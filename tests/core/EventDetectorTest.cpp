@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cycle/EventDetector.h"
+#include "events/EventDetector.h"
 #include "rows/IsoStreamRows.h"
 #include "rows/SingleChannelRows.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cycle/EventFanOut.h"
+#include "events/EventFanOut.h"
 #include "history/EventMarks.h"
 
 namespace {

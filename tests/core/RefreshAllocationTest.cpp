@@ -5,7 +5,7 @@
 #include <memory>
 #include <new>
 
-#include "cycle/EventDetector.h"
+#include "events/EventDetector.h"
 #include "cycle/PollingCycle.h"
 #include "history/HistorySampler.h"
 #include "sim/DriverSimulator.h"

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "cycle/EventDetector.h"
+#include "events/EventDetector.h"
 #include "eventlog/EventLog.h"
 #include "pages/CDlgPgListBase.h"
 #include "support/PanelFixture.h"

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include "cycle/IEventSink.h"
+#include "events/IEventSink.h"
 
 // Hands the detector's events to every sink that follows them (the log, the plots' marks),
 // in the order they were added.

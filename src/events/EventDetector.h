@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "cycle/DriverEvent.h"
-#include "cycle/IEventSink.h"
+#include "events/DriverEvent.h"
+#include "events/IEventSink.h"
 #include "cycle/ITickObserver.h"
 #include "driver/StatisticsSnapshot.h"
 #include "rows/ICounterRecency.h"

@@ -1,4 +1,4 @@
-#include "cycle/EventFanOut.h"
+#include "events/EventFanOut.h"
 
 bool EventFanOut::Add(IEventSink& sink) {
     for (IEventSink*& slot : sinks_) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cycle/DriverEvent.h"
+#include "events/DriverEvent.h"
 
 // Where the event detector sends what it saw. The event lives only for the call.
 class IEventSink {

@@ -1,4 +1,4 @@
-#include "cycle/EventDetector.h"
+#include "events/EventDetector.h"
 
 #include <algorithm>
 #include <chrono>
