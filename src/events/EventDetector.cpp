@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "driver/IsoStreamEntryRef.h"
+#include "events/EventWording.h"
 #include "rows/IsoStreamRows.h"
 #include "rows/NameTables.h"
 #include "rows/NodeNames.h"
@@ -15,11 +16,6 @@
 namespace {
 constexpr std::array<Dir, 2> BothDirs{Dir::In, Dir::Out};
 const char* DirWord(Dir d) { return d == Dir::In ? Str::In : Str::Out; }
-// The detector's own table has no entry for a device it does not know.
-std::optional<std::string_view> Known(std::string_view name) {
-    return name.empty() ? std::nullopt : std::optional<std::string_view>(name);
-}
-
 // The error rows of a table, found by walking it until a row has no name.
 std::vector<uint16_t> ErrorRows(CounterRef ref) {
     std::vector<uint16_t> rows;
@@ -401,8 +397,8 @@ void EventDetector::Changed(size_t slot, const CounterRef& ref, uint32_t before,
         return;
     }
     ++errorEvents_;
-    std::array<char, 160> node{};
-    NodeName(s, ref, node);
+    EventWording::NodeText node{};
+    EventWording::NodeName(s, ref, [this](uint32_t id) { return DeviceName(id); }, node);
     DriverEvent& event = Begin(kind, latestTickMs_);
     event.counter = ref;
     event.increase = increase;
@@ -410,15 +406,7 @@ void EventDetector::Changed(size_t slot, const CounterRef& ref, uint32_t before,
     if (kind != EventKind::ErrorWentBack) {
         last_[slot] = CounterIncrease{event.monotonicMs, event.wallMs};
     }
-    const char* name = CounterName(ref);
-    int written = 0;
-    if (kind == EventKind::ErrorWentBack)
-        written = std::snprintf(event.text.data(), event.text.size(), Str::EventWentBackFormat, node.data(), name,
-                                unsigned(value), unsigned(before));
-    else
-        written = std::snprintf(event.text.data(), event.text.size(),
-                                kind == EventKind::ErrorWrapped ? Str::EventWrapFormat : Str::EventErrorFormat,
-                                node.data(), name, static_cast<unsigned long long>(increase), unsigned(value));
+    const int written = EventWording::CounterChange(event.text, kind, node.data(), ref, increase, value, before);
     Tell(event, written);
 }
 
@@ -426,23 +414,4 @@ std::string_view EventDetector::DeviceName(uint32_t deviceId) const {
     for (uint32_t i = 0; i < deviceCount_; ++i)
         if (devices_[i].id == deviceId) return {devices_[i].name.data(), devices_[i].length};
     return {};
-}
-
-void EventDetector::NodeName(const StatisticsSnapshot& s, const CounterRef& ref, std::array<char, 160>& out) const {
-    // As the tree and the pages name them, so that a line of the log leads to its column.
-    std::array<char, 160> name{};
-    out[0] = '\0';
-    const PageDescription* list = ListOf(ref.group, ref.dir);
-    if (list == nullptr) return;
-    std::array<std::optional<std::string_view>, StatisticsSnapshot::BundleCapacity> names{};
-    const uint32_t n = std::min(ChildCount(*list, s), StatisticsSnapshot::BundleCapacity);
-    for (uint32_t i = 0; i < n; ++i) names[i] = Known(DeviceName(ItemDeviceId(*list, s, list->kind, i)));
-    ChildLabel(*list, DeviceNames(names.data(), n), s, ref.index, name);
-    const int written = ref.group == CounterGroup::IsoStream
-                            ? std::snprintf(out.data(), out.size(), Str::EventStreamNodeFormat,
-                                            RootLabel(list->kind), name.data())
-                            : std::snprintf(out.data(), out.size(), Str::EventChannelNodeFormat,
-                                            RootLabel(list->kind), name.data(), unsigned(ref.channel));
-    // A name too long for the line is cut there; only a failed format leaves it empty.
-    if (written < 0) out[0] = '\0';
 }

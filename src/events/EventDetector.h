@@ -88,7 +88,6 @@ private:
     // Where the counter's last increase is kept; last_.size() for one that is not followed.
     size_t SlotOf(const CounterRef& ref) const;
     // The node as the tree shows it, into `out`.
-    void NodeName(const StatisticsSnapshot& s, const CounterRef& ref, std::array<char, 160>& out) const;
     std::string_view DeviceName(uint32_t deviceId) const;
 
     DriverEvent& Begin(EventKind kind, int64_t monotonicMs);
