@@ -72,12 +72,9 @@ void PollingCycle::OnRefreshTimer() {
                 status_.RepaintNow();
             }
         }
-        if (restore_.RestoreSelectionPending == 1) {
+        if (restore_.IsOpen()) {
             view_.SelectLastSelectedItem();
-            if (restore_.RestoreTickCount > 2)
-                restore_.RestoreSelectionPending = 0;
-            else
-                ++restore_.RestoreTickCount;
+            restore_.CountTick();
         }
     }
     TickFacts facts;

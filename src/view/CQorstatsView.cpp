@@ -220,7 +220,7 @@ void CQorstatsView::RebuildTree() {
 }
 
 void CQorstatsView::SelectLastSelectedItem() {
-    if (restore_.UserChose) return;
+    if (restore_.UserChose()) return;
     if (QTreeWidgetItem* item = FindLastSelectedItem()) SelectByPanel(item);
 }
 
@@ -292,7 +292,7 @@ void CQorstatsView::OnTreeSelChanged() {
     if (!panelSelects_ && currentCode_ != 0) {
         chosenCode_ = currentCode_;
         settings_.SetLastSelItem(currentCode_);
-        restore_.UserChose = true;
+        restore_.MarkUserChose();
     }
 
     timer_.Restart();

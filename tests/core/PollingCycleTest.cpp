@@ -117,7 +117,7 @@ TEST_F(PollingCycleTest, StartWithoutDriverShowsNotOpenedAndNeverResetsWhileAbse
     EXPECT_EQ(window.panes[1].text, "00:00.00");
     EXPECT_EQ(window.resets, 1);  // only the initial one
     EXPECT_EQ(window.selectLast, 0);
-    EXPECT_EQ(restore.RestoreSelectionPending, 1);
+    EXPECT_TRUE(restore.IsOpen());
     EXPECT_FALSE(dev.IsOpen());
 }
 
@@ -166,13 +166,13 @@ TEST_F(PollingCycleTest, RestoreWindowSelectsTheStoredNodeOnFourTicksThenCloses)
     DriverPresent(true);
     Ticks(6);
     EXPECT_EQ(window.selectLast, 4);
-    EXPECT_EQ(restore.RestoreSelectionPending, 0);
+    EXPECT_FALSE(restore.IsOpen());
 }
 
 TEST_F(PollingCycleTest, DriverLossResetsTheViewOnceAndItsReturnReopensTheRestoreWindow) {
     DriverPresent(true);
     Ticks(5);
-    ASSERT_EQ(restore.RestoreSelectionPending, 0);
+    ASSERT_FALSE(restore.IsOpen());
     DriverPresent(false);
     Ticks(10);
     EXPECT_EQ(window.resets, 1);

@@ -71,16 +71,17 @@ TEST_F(PgDevices, ACountChangeRebuildsAndReopensTheRestoreWindow) {
     AddDevice(2, "Interface B");
     tree.currentKind = NodeKind_Devices;
     Tick();
-    EXPECT_EQ(restore.RestoreSelectionPending, 1);
-    restore = RestoreWindow{0, 3};
+    EXPECT_TRUE(restore.IsOpen());
+    for (int i = 0; i < 4; ++i) restore.CountTick();
+    ASSERT_FALSE(restore.IsOpen());
 
     Tick();  // same count: nothing reopens
-    EXPECT_EQ(restore.RestoreSelectionPending, 0);
+    EXPECT_FALSE(restore.IsOpen());
 
     devices.pop_back();
     Tick();
-    EXPECT_EQ(restore.RestoreSelectionPending, 1);
-    EXPECT_EQ(restore.RestoreTickCount, 0);
+    EXPECT_TRUE(restore.IsOpen());
+    EXPECT_EQ(restore.Ticks(), 0);
     EXPECT_EQ(page.CachedCount, 1u);
     EXPECT_EQ(List().ColumnCount(), 2);
     EXPECT_EQ(Text(List(), 1, 1), "Interface A");

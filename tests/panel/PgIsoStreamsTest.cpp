@@ -225,7 +225,7 @@ TEST_F(PgIsoStreams, CountChangesRebuildTheChildNodesAndTheColumns) {
     EXPECT_EQ(tree.selectedCode, 0u) << "inserting selects nothing";
     EXPECT_TRUE(restore.IsOpen()) << "a selected stream that went comes back";
 
-    restore = RestoreWindow{0, 0};
+    restore.Close();
     Streams(Dir::In, {0xA, 0xB});
     in.Refresh();
     EXPECT_TRUE(restore.IsOpen());

@@ -26,7 +26,7 @@ struct PageFixture {
 
     ScriptedControlDevice device;
     CDev dev{device};
-    RestoreWindow restore{0, 0};
+    RestoreWindow restore;
     FakeStatisticsTree tree;
     PageContext context{dev, restore, tree};
 
@@ -37,6 +37,7 @@ struct PageFixture {
     bool versionFails = false;
 
     PageFixture() {
+        restore.Close();  // the pages' own changes open it
         device.handler = [this](const ScriptedControlDevice::Request& r, uint8_t* out) { return Answer(r, out); };
         dev.Open();
         AnswerAll();
