@@ -81,7 +81,7 @@ HistoryChart::Picture HistoryChart::Pictured() const {
         std::floor(static_cast<double>(ViewStartMs()) * (plot_.width() - 1) / static_cast<double>(spanMs_)));
     p.axes = {valueAxis_.ticks.low, valueAxis_.ticks.step, rateAxis_.ticks.low, rateAxis_.ticks.step};
     p.axisTicks = valueAxis_.ticks.count * 1000 + rateAxis_.ticks.count;
-    for (const Line* line : {&value_, &rate_}) p.pieces.push_back(line->used);
+    p.pieces = {value_.used, rate_.used};
     p.marks = marks_.size();
     if (!marks_.empty()) {
         p.lastMarkMs = marks_.back().monotonicMs;

@@ -102,7 +102,7 @@ private:
         int64_t viewStartPixel = 0;
         std::array<double, 4> axes{};
         int axisTicks = 0;
-        std::vector<int> pieces;
+        std::array<int, 2> pieces{};  // of the value and the rate line
         std::size_t marks = 0;
         int64_t lastMarkMs = 0;
         uint32_t lastMarkCount = 0;
