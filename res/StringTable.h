@@ -64,13 +64,8 @@ constexpr const char* TraceMaskLabelFormat = "Current Trace Mask: 0x%08X";
 // Driver information page.
 constexpr const char* DebugBuild = "Debug Build";
 constexpr const char* ReleaseBuild = "Release Build";
-constexpr const char* InfoFormat =
-    "Velmoric 1394 Audio Driver Statistics\n\n\nDevice Driver Version Info:\nDriver Release:\tV%d.%02d.%d\n"
-    "Driver Interface:\tV%d.%02d\nDriver Build:\t%s\n\n";
-// The same page when the driver did not answer the version request.
-constexpr const char* InfoNotRead =
-    "Velmoric 1394 Audio Driver Statistics\n\n\nDevice Driver Version Info:\nDriver Release:\tn/a\n"
-    "Driver Interface:\tn/a\nDriver Build:\tn/a\n\n";
+// What the page says above its rows ("Driver Release:\tV3.04.127", one a line).
+constexpr const char* InfoHeading = "Velmoric 1394 Audio Driver Statistics\n\n\nDevice Driver Version Info:\n";
 
 // The tree's root nodes.
 constexpr const char* NodeGeneral = "General";

@@ -2,18 +2,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
 #include "base/NodeCode.h"
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/DeviceNameReads.h"
-#include "res/StringTable.h"
-#include "rows/NameTables.h"
 #include "rows/PageDescription.h"
-
-namespace {
-enum : int { DeviceColumn, ChannelColumn, TypeColumn, DirectionColumn };
-}
 
 CDlgPgChannelsBase::CDlgPgChannelsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind,
                                        PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
@@ -43,27 +36,15 @@ void CDlgPgChannelsBase::BuildList() {
     if (!ctx_.dev.Validity().bundleList) return;
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();
     LayOut(Page());
-
     int r = 0;
-    for (uint32_t b = 0; b < Bundles(); ++b) {
-        const ChannelBundleInfo& bundle = s.Bundle(dir_, b);
-        for (uint32_t j = 0; j < bundle.ChannelCount(); ++j) {
-            if (r >= ListRowCapacity) return;
-            const ChannelInfo& channel = s.Channel(dir_, b, j);
-            list_.InsertRow(r, "");
-            const char* device = ctx_.dev.GetDeviceName(channel.DeviceId());
-            list_.SetCellDriverText(r, DeviceColumn, device ? device : "");
-            list_.SetCellDriverText(r, ChannelColumn, channel.HardwareName());
-            if (dir_ == Dir::In) {
-                list_.SetCellText(r, TypeColumn, ChannelFormatName(bundle.Entry(j).Format()));
-                list_.SetCellText(r, DirectionColumn,
-                                  channel.DirectionCode() == 0 ? Str::DirectionInput : Str::DirectionOutput);
-            } else {
-                list_.SetCellText(r, TypeColumn, BundleTypeName(bundle.BundleType()));
-            }
-            ++r;
-        }
-    }
+    std::array<PageCell, 4> cells{};
+    ForEachChannelRow(s, dir_, Bundles(), [&](uint32_t b, uint32_t c) {
+        list_.InsertRow(r, "");
+        const char* device = ctx_.dev.GetDeviceName(s.Channel(dir_, b, c).DeviceId());
+        const std::size_t n = ChannelRowCells(Page(), s, b, c, device ? device : "", cells);
+        for (std::size_t column = 0; column < n; ++column) list_.SetCell(r, static_cast<int>(column), cells[column]);
+        ++r;
+    });
 }
 
 void CDlgPgChannelsBase::InsertTreeNodes() {

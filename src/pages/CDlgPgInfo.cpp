@@ -2,10 +2,11 @@
 
 #include <QString>
 #include <algorithm>
-#include <cstdio>
 
 #include "controls/DialogUnits.h"
+#include "base/NodeCode.h"
 #include "res/StringTable.h"
+#include "rows/PageDescription.h"
 
 CDlgPgInfo::CDlgPgInfo(PageContext& context, QWidget* parent)
     : CDlgPgBase("infoPage", context, parent), label_(new QLabel(this)) {
@@ -21,18 +22,25 @@ void CDlgPgInfo::Refresh(bool keepBuildText) {
     PublishedDriverVersion& v = ctx_.dev.Published();
     // A tick whose version request failed knows no version, nor a release build of V0.00.0.
     const bool unread = !keepBuildText && !ctx_.dev.Validity().driverVersion;
-    if (!keepBuildText) v.BuildText = unread ? "" : v.DebugBuild ? Str::DebugBuild : Str::ReleaseBuild;
-
-    std::array<char, 32> build{};
-    const std::size_t buildLength = std::min(v.BuildText.size(), build.size() - 1);
-    std::copy_n(v.BuildText.data(), buildLength, build.data());
+    if (!keepBuildText) v.BuildText = unread ? "" : BuildTextOf(v);
 
     std::array<char, 512> text{};
-    const int n = unread ? std::snprintf(text.data(), text.size(), "%s", Str::InfoNotRead)
-                         : std::snprintf(text.data(), text.size(), Str::InfoFormat, v.releaseMajor, v.releaseMinor,
-                                         static_cast<int>(v.releaseBuild), v.interfaceMajor, v.interfaceMinor,
-                                         build.data());
-    const std::size_t length = n < 0 ? 0 : std::min(static_cast<std::size_t>(n), text.size() - 1);
+    std::size_t length = 0;
+    auto append = [&](std::string_view part) {
+        const std::size_t n = std::min(part.size(), text.size() - 1 - length);
+        std::copy_n(part.data(), n, text.data() + length);
+        length += n;
+    };
+    append(Str::InfoHeading);
+    const PageDescription& page = *PageOf(NodeKind_Info);
+    std::array<char, 32> value{};
+    for (std::size_t r = 0; r < RowCount(page); ++r) {
+        append(RowName(page, r));
+        append(":\t");
+        append({value.data(), InfoValue(v, !unread, v.BuildText.substr(0, value.size() - 1), r, value)});
+        append("\n");
+    }
+    append("\n");
     // Every tick writes the same text as the one before almost always: leave the label alone then.
     if (length == infoLength_ && std::equal(text.begin(), text.begin() + length, infoText_.begin()) &&
         !label_->text().isEmpty())

@@ -11,6 +11,7 @@
 // The descriptions cut and count as the list and the driver layer do.
 static_assert(PageCellCapacity == ListCellTextCapacity);
 static_assert(PageValueColumns == ListColumnCapacity - 1);
+static_assert(PageRowCapacity == ListRowCapacity);
 static_assert(PageNameCapacity == CDev::NameBufferSize - 1);
 
 CDlgPgListBase::CDlgPgListBase(const char* objectName, PageContext& context, QWidget* parent)

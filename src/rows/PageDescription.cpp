@@ -5,6 +5,7 @@
 
 #include "driver/IsoStreamEntryRef.h"
 #include "res/StringTable.h"
+#include "rows/NameTables.h"
 
 namespace {
 
@@ -196,6 +197,55 @@ PageCell ValueCell(const PageDescription& page, const PageSources& s, NodeCode n
             break;
     }
     return PageCell{};
+}
+
+const char* BuildTextOf(const PublishedDriverVersion& v) { return v.DebugBuild ? Str::DebugBuild : Str::ReleaseBuild; }
+
+std::size_t InfoValue(const PublishedDriverVersion& v, bool read, std::string_view buildText, std::size_t row,
+                      std::span<char> out) {
+    if (out.empty()) return 0;
+    if (!read && row < InfoRows.size()) return Written(std::snprintf(out.data(), out.size(), "%s", Str::NotAvailable), out);
+    switch (row) {
+        case 0:
+            return Written(std::snprintf(out.data(), out.size(), Str::ReleaseFormat, v.releaseMajor, v.releaseMinor,
+                                         static_cast<int>(v.releaseBuild)),
+                           out);
+        case 1:
+            return Written(std::snprintf(out.data(), out.size(), Str::InterfaceFormat, v.interfaceMajor,
+                                         v.interfaceMinor),
+                           out);
+        case 2:
+            return Written(std::snprintf(out.data(), out.size(), "%.*s", static_cast<int>(buildText.size()),
+                                         buildText.data()),
+                           out);
+        default:
+            return Written(-1, out);
+    }
+}
+
+std::size_t ChannelRowCells(const PageDescription& page, const StatisticsSnapshot& s, uint32_t bundle,
+                            uint32_t channel, std::string_view deviceName, std::span<PageCell> out) {
+    if (page.rows != PageRows::ChannelList) return 0;
+    const ChannelBundleInfo& b = s.Bundle(page.dir, bundle);
+    const ChannelInfo& c = s.Channel(page.dir, bundle, channel);
+    auto text = [](CellKind kind, std::string_view t) {
+        PageCell cell;
+        cell.kind = kind;
+        cell.text = t;
+        return cell;
+    };
+    // The columns in the order of the page's headings.
+    const std::array<PageCell, 4> cells{
+        text(CellKind::DriverText, deviceName), text(CellKind::DriverText, c.HardwareName()),
+        text(CellKind::Text, page.dir == Dir::In ? ChannelFormatName(b.Entry(channel).Format())
+                                                 : BundleTypeName(b.BundleType())),
+        text(CellKind::Text, c.DirectionCode() == 0 ? Str::DirectionInput : Str::DirectionOutput)};
+    std::size_t n = 0;
+    while (n < out.size() && n < cells.size() && page.headings[n] != nullptr) {
+        out[n] = cells[n];
+        ++n;
+    }
+    return n;
 }
 
 uint32_t ItemDeviceId(const PageDescription& page, const StatisticsSnapshot& s, NodeCode node, uint32_t index) {

@@ -1,12 +1,15 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "base/NodeCode.h"
 #include "base/PageCell.h"
+#include "driver/PublishedDriverVersion.h"
 #include "driver/StatisticsSnapshot.h"
 #include "rows/CounterRef.h"
 #include "rows/NodeNames.h"
@@ -75,8 +78,9 @@ inline bool ColumnPerItem(const PageDescription& page) { return page.columns != 
 // The texts the list cuts a driver's name and a cell to (bytes, as the driver sends them).
 constexpr std::size_t PageNameCapacity = 255;
 constexpr std::size_t PageCellCapacity = 259;
-// Every page's value columns beside the row names.
+// Every page's value columns beside the row names, and its rows.
 constexpr uint32_t PageValueColumns = 49;
+constexpr std::size_t PageRowCapacity = 256;
 
 // Its value columns for `count` items (streams, devices or channels): as many as the record and the
 // list hold.
@@ -94,6 +98,30 @@ const char* RowDescription(const PageDescription& page, std::size_t row);
 // the information page or the channel lists, whose cells are texts of their own.
 PageCell ValueCell(const PageDescription& page, const PageSources& sources, NodeCode node, std::size_t row,
                    uint32_t item, const char* deviceName);
+
+// The information page's value of row `row` (release, interface, build), "n/a" when the version
+// was not read. `buildText`: the build line as the page keeps it (BuildTextOf after a read).
+std::size_t InfoValue(const PublishedDriverVersion& v, bool read, std::string_view buildText, std::size_t row,
+                      std::span<char> out);
+// The build line of a version read.
+const char* BuildTextOf(const PublishedDriverVersion& v);
+
+// A channel list's rows: every channel of its first `bundles` bundles, bundle after bundle, as
+// many as the list holds.
+template <typename Row>
+void ForEachChannelRow(const StatisticsSnapshot& s, Dir d, uint32_t bundles, Row row) {
+    std::size_t rows = 0;
+    for (uint32_t b = 0; b < std::min(bundles, StatisticsSnapshot::BundleCapacity); ++b)
+        for (uint32_t c = 0; c < s.Bundle(d, b).ChannelCount(); ++c) {
+            if (rows++ >= PageRowCapacity) return;
+            row(b, c);
+        }
+}
+// The cells of a channel list's row, one per heading: the channel's device (`deviceName`, empty
+// when it could not be read), its name, and its format and direction on the IN list or its
+// bundle's type on the OUT list. Returns how many it wrote.
+std::size_t ChannelRowCells(const PageDescription& page, const StatisticsSnapshot& s, uint32_t bundle,
+                            uint32_t channel, std::string_view deviceName, std::span<PageCell> out);
 
 // The device that names child node `index` (a stream, or a bundle by its first channel), or the
 // device of a channel (column `index` of a bundle's page, `node` naming the bundle).

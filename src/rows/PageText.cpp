@@ -6,13 +6,10 @@
 
 #include "platform/DriverText.h"
 #include "res/StringTable.h"
-#include "rows/NameTables.h"
 #include "rows/NodeNames.h"
 #include "rows/PageDescription.h"
 
 namespace {
-
-constexpr std::size_t MaxRows = 256;
 
 std::string Format(const char* format, auto... args) {
     std::array<char, 64> buffer{};
@@ -30,7 +27,6 @@ TableCell TextOf(CellKind kind, std::string utf8) {
     return cell;
 }
 TableCell Named(std::string_view name) { return TextOf(CellKind::Text, PanelTextUtf8(Cut(name))); }
-TableCell Driver(std::string_view text) { return TextOf(CellKind::DriverText, DriverText::ToUtf8(Cut(text))); }
 
 TableCell Of(const PageCell& cell) {
     TableCell out = TextOf(cell.kind, ShownText(cell));
@@ -65,12 +61,10 @@ std::string ChildText(const PageSources& s, const PageDescription& page, uint32_
 void InfoPage(const PageTextSources& sources, const PageDescription& page, PageTable& t) {
     const PublishedDriverVersion& v = sources.version;
     const bool read = sources.cells.validity.driverVersion;
-    const std::array<std::string, 3> values{
-        Format(Str::ReleaseFormat, v.releaseMajor, v.releaseMinor, static_cast<int>(v.releaseBuild)),
-        Format(Str::InterfaceFormat, v.interfaceMajor, v.interfaceMinor),
-        v.DebugBuild ? Str::DebugBuild : Str::ReleaseBuild};
-    for (std::size_t r = 0; r < RowCount(page) && r < values.size(); ++r) {
-        t.rows.push_back({Named(RowName(page, r)), read ? Named(values[r]) : Named(Str::NotAvailable)});
+    std::array<char, 32> value{};
+    for (std::size_t r = 0; r < RowCount(page); ++r) {
+        t.rows.push_back({Named(RowName(page, r)),
+                          Named(std::string_view(value.data(), InfoValue(v, read, BuildTextOf(v), r, value)))});
         if (!read) t.rows.back()[1].kind = CellKind::NotAvailable;
     }
 }
@@ -105,22 +99,16 @@ void ValuePage(const PageSources& s, const PageDescription& page, NodeCode node,
     }
 }
 
-void ChannelsPage(const PageSources& s, Dir d, PageTable& t) {
-    for (uint32_t b = 0; b < Bundles(s, d); ++b) {
-        const ChannelBundleInfo& bundle = s.snapshot.Bundle(d, b);
-        for (uint32_t j = 0; j < bundle.ChannelCount() && t.rows.size() < MaxRows; ++j) {
-            const ChannelInfo& channel = s.snapshot.Channel(d, b, j);
-            std::vector<TableCell> cells{Driver(SnapshotDeviceName(s, channel.DeviceId()).value_or(std::string_view())),
-                                         Driver(channel.HardwareName())};
-            if (d == Dir::In) {
-                cells.push_back(Named(ChannelFormatName(bundle.Entry(j).Format())));
-                cells.push_back(Named(channel.DirectionCode() == 0 ? Str::DirectionInput : Str::DirectionOutput));
-            } else {
-                cells.push_back(Named(BundleTypeName(bundle.BundleType())));
-            }
-            t.rows.push_back(std::move(cells));
-        }
-    }
+void ChannelsPage(const PageSources& s, const PageDescription& page, PageTable& t) {
+    std::array<PageCell, 4> cells{};
+    ForEachChannelRow(s.snapshot, page.dir, Bundles(s, page.dir), [&](uint32_t b, uint32_t c) {
+        const std::string_view device =
+            SnapshotDeviceName(s, s.snapshot.Channel(page.dir, b, c).DeviceId()).value_or(std::string_view());
+        const std::size_t n = ChannelRowCells(page, s.snapshot, b, c, device, cells);
+        std::vector<TableCell> row;
+        for (std::size_t column = 0; column < n; ++column) row.push_back(Of(cells[column]));
+        t.rows.push_back(std::move(row));
+    });
 }
 
 }  // namespace
@@ -189,7 +177,7 @@ PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
         if (heading != nullptr) t.headings.push_back(PanelTextUtf8(heading));
     switch (page->rows) {
         case PageRows::Info: InfoPage(sources, *page, t); break;
-        case PageRows::ChannelList: ChannelsPage(s, page->dir, t); break;
+        case PageRows::ChannelList: ChannelsPage(s, *page, t); break;
         default: ValuePage(s, *page, node, t); break;
     }
     return t;
