@@ -6,7 +6,9 @@
 
 #include "driver/IoctlCodes.h"
 #include "res/ResourceIds.h"
+#include "base/NodeCode.h"
 #include "res/StringTable.h"
+#include "rows/PageDescription.h"
 
 namespace {
 enum Pane { ReadingPane = 0, ElapsedPane = 1, DriverPane = 2 };
@@ -30,17 +32,18 @@ void Show(IStatusPanes& status, int pane, const PaneState& s) { status.SetPane(p
 constexpr std::array<PageId, 5> RefreshOrder{PageId::IsoInStreams, PageId::IsoOutStreams, PageId::Devices,
                                              PageId::ChannelsIn, PageId::ChannelsOut};
 
+// The lists that show a placeholder while no driver is there, each with its node's kind.
 struct Placeholder {
     PageId page;
-    const char* heading;
+    uint32_t kind;
 };
 constexpr std::array<Placeholder, 6> Placeholders{{
-    {PageId::IsoInStreams, Str::NoIsoIn},
-    {PageId::IsoOutStreams, Str::NoIsoOut},
-    {PageId::Asio, Str::NoAsio},
-    {PageId::ChannelsIn, Str::NoChannelsIn},
-    {PageId::ChannelsOut, Str::NoChannelsOut},
-    {PageId::Devices, Str::NoDevices},
+    {PageId::IsoInStreams, NodeKind_IsoInStreams},
+    {PageId::IsoOutStreams, NodeKind_IsoOutStreams},
+    {PageId::Asio, NodeKind_Asio},
+    {PageId::ChannelsIn, NodeKind_ChannelsIn},
+    {PageId::ChannelsOut, NodeKind_ChannelsOut},
+    {PageId::Devices, NodeKind_Devices},
 }};
 }  // namespace
 
@@ -171,7 +174,7 @@ void PollingCycle::ResetView() {
     view_.RebuildTree();
     dev_.ReadDriverVersion();
     view_.RefreshInfoPage(true);
-    for (const Placeholder& p : Placeholders) view_.ShowPlaceholder(p.page, p.heading);
+    for (const Placeholder& p : Placeholders) view_.ShowPlaceholder(p.page, PageOf(p.kind)->placeholder);
     view_.SelectGeneral();
     view_.ClearDescription();
 }

@@ -28,6 +28,7 @@ void CDlgPgListBase::Grow(QSize extra) { list_.setGeometry(listArea_.adjusted(0,
 void CDlgPgListBase::ShowPlaceholder(std::string_view heading) {
     list_.Clear();
     list_.InsertColumn(1, 150, std::string(heading).c_str(), true);
+    placeholder_ = true;
 }
 
 PageSources CDlgPgListBase::Sources() const {
@@ -36,6 +37,7 @@ PageSources CDlgPgListBase::Sources() const {
 
 void CDlgPgListBase::StartLayOut(const PageDescription& page) {
     list_.Clear();
+    placeholder_ = false;
     for (const char* heading : page.headings)
         if (heading != nullptr) AddColumn(page, heading, TextSource::Panel);
 }

@@ -24,6 +24,8 @@ public:
 
     // The no-driver state: one heading spanning the list, nothing else.
     void ShowPlaceholder(std::string_view heading) override;
+    // Whether the list shows its placeholder alone, not laid out since.
+    bool ShowsPlaceholder() const { return placeholder_; }
     void ResetState() override { CachedCount = 0; }
     void Grow(QSize extra) override;
 
@@ -58,4 +60,5 @@ private:
     void AddRows(const PageDescription& page, bool blankValues);
 
     QRect listArea_;  // where the design puts the list
+    bool placeholder_ = false;
 };

@@ -16,17 +16,18 @@ using G = CounterGroup;
 // clang-format off
 constexpr std::array<PageDescription, 11> Pages{{
     // kind, label, fixed headings, columns, column heading, rows, direction, counters, group,
-    // child kind, requests, widths (first, others, widening)
+    // child kind, requests, widths (first, others, widening), placeholder
     {NodeKind_Info, Str::NodeGeneral, {Str::PropertyHeading, Str::ValueHeading}, C::Fixed, nullptr, R::Info,
      Dir::In, false, G::Asio, 0, 0, 210, 150, 49},
     {NodeKind_Asio, Str::NodeAsio, {Str::PropertyHeading, Str::ValueHeading}, C::Fixed, nullptr, R::Asio,
-     Dir::In, true, G::Asio, 0, 0, 210, 150, 49},
+     Dir::In, true, G::Asio, 0, 0, 210, 150, 49, Str::NoAsio},
     {NodeKind_Devices, Str::NodeDevices, {Str::PropertyHeading}, C::Devices, Str::DeviceHeadingFormat, R::Devices,
-     Dir::In, false, G::Asio, 0, RequestGlobalInfo, 150, 130, 49},
+     Dir::In, false, G::Asio, 0, RequestGlobalInfo, 150, 130, 49, Str::NoDevices},
     {NodeKind_IsoInStreams, Str::NodeIsoIn, {Str::PropertyHeading}, C::Streams, nullptr, R::IsoStreams,
-     Dir::In, true, G::IsoStream, NodeKind_IsoInStream, RequestItemNames, 150, 130, 49},
+     Dir::In, true, G::IsoStream, NodeKind_IsoInStream, RequestItemNames, 150, 130, 49, Str::NoIsoIn},
     {NodeKind_IsoOutStreams, Str::NodeIsoOut, {Str::PropertyHeading}, C::Streams, nullptr, R::IsoStreams,
-     Dir::Out, true, G::IsoStream, NodeKind_IsoOutStream, RequestItemNames, 150, 130, 49},
+     Dir::Out, true, G::IsoStream, NodeKind_IsoOutStream, RequestItemNames, 150, 130, 49,
+     Str::NoIsoOut},
     // The value column's heading is the stream's channel number (StreamHeading).
     {NodeKind_IsoInStream, nullptr, {Str::PropertyHeading}, C::Fixed, nullptr, R::IsoStreams,
      Dir::In, true, G::IsoStream, 0, 0, 210, 145, 49},
@@ -34,10 +35,10 @@ constexpr std::array<PageDescription, 11> Pages{{
      Dir::Out, true, G::IsoStream, 0, 0, 210, 145, 49},
     {NodeKind_ChannelsIn, Str::NodeChannelsIn,
      {Str::DeviceHeading, Str::ChannelHeading, Str::TypeHeading, Str::DirectionHeading}, C::Fixed, nullptr,
-     R::ChannelList, Dir::In, false, G::Channel, NodeKind_ChannelIn, RequestItemNames, 70, 100, 49},
+     R::ChannelList, Dir::In, false, G::Channel, NodeKind_ChannelIn, RequestItemNames, 70, 100, 49, Str::NoChannelsIn},
     {NodeKind_ChannelsOut, Str::NodeChannelsOut, {Str::DeviceHeading, Str::ChannelHeading, Str::TypeHeading},
      C::Fixed, nullptr, R::ChannelList, Dir::Out, false, G::Channel, NodeKind_ChannelOut, RequestItemNames,
-     70, 100, 49},
+     70, 100, 49, Str::NoChannelsOut},
     // Channels 0 and 1 share the width beside "Property"; later ones keep theirs.
     {NodeKind_ChannelIn, nullptr, {Str::PropertyHeading}, C::Channels, Str::ChannelHeadingFormat, R::SingleChannel,
      Dir::In, true, G::Channel, 0, RequestDeviceList, 150, 130, 2},
@@ -89,6 +90,25 @@ uint32_t ChildCount(const PageDescription& page, const StatisticsSnapshot& s) {
     if (page.rows == PageRows::ChannelList) return s.bundleList.Count(page.dir);
     if (page.childKind != 0) return s.isoStreamStatistics.Count(page.dir);
     return 0;
+}
+
+bool ShowsPlaceholder(const PageDescription& page, const PageSources& s) {
+    if (page.placeholder == nullptr) return false;
+    // What each list lays itself out by: only an answer changes it, and a fresh list starts at 0.
+    switch (page.rows) {
+        case PageRows::Asio:
+            return !s.validity.asioStatistics || s.snapshot.asioStatistics.SampleRate() == 0;
+        case PageRows::Devices:
+            return !s.validity.deviceList || s.snapshot.deviceList.Count() == 0;
+        case PageRows::IsoStreams:
+            return !s.validity.isoStreams || s.snapshot.isoStreamStatistics.Count(page.dir) == 0;
+        case PageRows::ChannelList:
+            return !s.validity.bundleList || s.snapshot.bundleList.Count(page.dir) == 0;
+        case PageRows::Info:
+        case PageRows::SingleChannel:
+            break;
+    }
+    return false;
 }
 
 uint32_t ItemColumns(const PageDescription& page, uint32_t count) {

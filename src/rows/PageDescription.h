@@ -57,6 +57,8 @@ struct PageDescription {
     uint16_t firstWidth;
     uint16_t valueWidth;
     uint8_t autoColumns;
+    // The list's only heading until the driver first gives it something to lay out; nullptr: none.
+    const char* placeholder = nullptr;
 };
 
 // The description of pages of node kind `kind`; nullptr for a kind the panel has no page for.
@@ -81,6 +83,11 @@ constexpr std::size_t PageCellCapacity = 259;
 // Every page's value columns beside the row names, and its rows.
 constexpr uint32_t PageValueColumns = 49;
 constexpr std::size_t PageRowCapacity = 256;
+
+// Whether the list shows its placeholder alone, as a list opened on this snapshot would: its record
+// unanswered, or answered with nothing to lay it out by (no sample rate, no devices, streams or
+// bundles).
+bool ShowsPlaceholder(const PageDescription& page, const PageSources& sources);
 
 // Its value columns for `count` items (streams, devices or channels): as many as the record and the
 // list hold.

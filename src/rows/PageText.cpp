@@ -173,6 +173,10 @@ PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
     t.path = NodePath(s, node);
     const PageDescription* page = PageOf(KindOf(node));
     if (page == nullptr) return t;
+    if (sources.placeholders != nullptr && sources.placeholders->Shows(page->kind)) {
+        t.headings.push_back(PanelTextUtf8(page->placeholder));
+        return t;
+    }
     for (const char* heading : page->headings)
         if (heading != nullptr) t.headings.push_back(PanelTextUtf8(heading));
     switch (page->rows) {

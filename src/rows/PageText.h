@@ -7,6 +7,7 @@
 #include "base/NodeCode.h"
 #include "base/PageCell.h"
 #include "driver/PublishedDriverVersion.h"
+#include "rows/ListPlaceholders.h"
 #include "rows/PageCells.h"
 #include "rows/PageDescription.h"
 
@@ -41,6 +42,8 @@ struct PageTable {
 struct PageTextSources {
     PageSources cells;
     const PublishedDriverVersion& version;
+    // The lists that show their placeholder rather than the snapshot; nullptr: none does.
+    const ListPlaceholders* placeholders = nullptr;
 };
 
 // Every node of the tree the snapshot makes, in tree order.

@@ -188,6 +188,14 @@ void CQorstatsView::OnInitialUpdate() {
 
 void CQorstatsView::RefreshInfoPage(bool keepBuildText) { info_->Refresh(keepBuildText); }
 
+ListPlaceholders CQorstatsView::Placeholders() const {
+    ListPlaceholders shown;
+    for (const SkeletonNode& node : Skeleton)
+        if (auto* list = dynamic_cast<const CDlgPgListBase*>(PageOf(node.kind)); list && list->ShowsPlaceholder())
+            shown.Show(node.kind);
+    return shown;
+}
+
 void CQorstatsView::RefreshPage(PageId page) {
     if (CDlgPgBase* shown = PageOf(page)) shown->Refresh();
 }

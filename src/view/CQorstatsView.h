@@ -13,6 +13,7 @@
 #include "rows/CounterRef.h"
 #include "rows/ICounterRecency.h"
 #include "rows/INodeMarks.h"
+#include "rows/ListPlaceholders.h"
 #include "settings/PanelSettings.h"
 
 class QLabel;
@@ -39,6 +40,8 @@ public:
 
     // IPollingView
     void RefreshInfoPage(bool keepBuildText) override;
+    // The lists that show their placeholder, for the exports to say so as well.
+    ListPlaceholders Placeholders() const;
     void RefreshPage(PageId page) override;
     void ResetPageState() override;
     void ShowPlaceholder(PageId page, std::string_view heading) override;

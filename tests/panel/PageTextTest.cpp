@@ -32,6 +32,12 @@ PageTextSources Sources(PanelFixture& p) {
     return PageTextSources{
         PageSources{p.dev.Snapshot(), p.dev.Validity(), p.dev.Published().ExtendedStatistics != 0}, p.dev.Published()};
 }
+// As File > Save Snapshot As... takes them, with the lists that show their placeholder.
+PageTextSources SavedSources(PanelFixture& p, const ListPlaceholders& placeholders) {
+    PageTextSources sources = Sources(p);
+    sources.placeholders = &placeholders;
+    return sources;
+}
 
 }  // namespace
 
@@ -98,13 +104,15 @@ TEST(PageText, EveryPageReadsAsThePanelShowsIt) {
 
 // One description feeds the pages and the exports: in any studio, with names or records the
 // driver fails to give, every page's headings and cells in the window are the exported ones.
-// (A list the driver never answered keeps its placeholder, and one it stops answering keeps its
-// layout; the tables know only the snapshot, so those failures are left out here.)
+// A list the driver never answered keeps its placeholder or stays empty, and one it stops
+// answering keeps its layout: the exports say so too.
 TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
+    enum When { FromTheStart, AfterAnswers };
     struct Case {
         const char* name;
         sim::SimOptions options;
         sim::FaultPlan faults;
+        When when = FromTheStart;
     };
     auto failing = [](uint32_t code) {
         sim::FaultPlan plan;
@@ -122,6 +130,11 @@ TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
         {"channel records that failed", {}, failing(IOCTL_QOR_GET_CHANNEL_INFO)},
         {"bundle records that failed", {}, failing(IOCTL_QOR_GET_BUNDLE_INFO)},
         {"a version that failed", {}, failing(IOCTL_QOR_GET_DRIVER_VERSION)},
+        {"a version that stopped answering", {}, failing(IOCTL_QOR_GET_DRIVER_VERSION), AfterAnswers},
+        {"stream records never answered", {}, failing(IOCTL_QOR_GET_ISO_STREAM_STATISTICS)},
+        {"ASIO records never answered", {}, failing(IOCTL_QOR_GET_ASIO_STATISTICS)},
+        {"ASIO records that stopped answering", {}, failing(IOCTL_QOR_GET_ASIO_STATISTICS), AfterAnswers},
+        {"a bundle list never answered", {}, failing(IOCTL_QOR_GET_BUNDLE_LIST)},
     };
     auto Cell = [](auto row, auto column, const std::string& text, bool red) {
         return std::to_string(row) + "," + std::to_string(column) + " " + text + (red ? " (red)" : "");
@@ -129,21 +142,39 @@ TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PanelFixture panel(c.options);
-        panel.sim.SetFaults(c.faults);
+        if (c.when == FromTheStart) panel.sim.SetFaults(c.faults);
         panel.Start().show();
         panel.Tick(3);
+        if (c.when == AfterAnswers) {
+            // Every list laid out once while the driver still answered.
+            for (QTreeWidgetItem* node : AllNodes(panel.Tree())) {
+                panel.Select(node);
+                panel.frame->OnRefreshTimer();
+            }
+            panel.sim.SetFaults(c.faults);
+            panel.Tick(2);
+        }
         panel.frame->OnRefreshTimer();
         panel.frame->OnRefreshTimer();
         int pages = 0;
         for (QTreeWidgetItem* node : AllNodes(panel.Tree())) {
             panel.Select(node);
             panel.frame->OnRefreshTimer();
-            const PageTable table = PageTableOf(Sources(panel), panel.Selected());
+            const ListPlaceholders placeholders = panel.View().Placeholders();
+            const PageTable table = PageTableOf(SavedSources(panel, placeholders), panel.Selected());
             SCOPED_TRACE(table.path);
             const QString label = node->parent() ? node->parent()->text(0) + "/" + node->text(0) : node->text(0);
             EXPECT_EQ(Utf8(table.path), label);
+            if (auto* info = dynamic_cast<CDlgPgInfo*>(panel.View().VisiblePage())) {
+                // A text, not a list: each row is a line of it.
+                const std::string text(info->InfoText());
+                EXPECT_EQ(table.rows.size(), 3u);
+                for (const auto& row : table.rows)
+                    EXPECT_NE(text.find(row[0].text + ":\t" + row[1].text + "\n"), std::string::npos) << row[0].text;
+                continue;
+            }
             auto* page = dynamic_cast<CDlgPgListBase*>(panel.View().VisiblePage());
-            if (page == nullptr) continue;  // the information page: a text, not a list
+            ASSERT_NE(page, nullptr);
             ++pages;
             const CListColorCtrlEx& list = page->List();
             std::vector<std::string> window, exported;
