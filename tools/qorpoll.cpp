@@ -320,11 +320,18 @@ int main(int argc, char** argv) {
         if (device.LastOpenResult() != 0) return ExitUsage;
         const std::string read = cycle.LastReadTime() ? SnapshotDocument::UtcTime(*cycle.LastReadTime()) : "";
         const std::string saved = SnapshotDocument::UtcTime(std::chrono::system_clock::now());
+        // The pages as a panel started now shows them: a list with nothing to lay out by keeps
+        // its placeholder.
+        ListPlaceholders placeholders;
+        placeholders.ShowAll();
+        placeholders.Follow(Sources(dev).cells);
+        PageTextSources sources = Sources(dev);
+        sources.placeholders = &placeholders;
         std::string out;
         switch (options.mode) {
-            case Mode::Dump: out = SnapshotDocument::Text(Sources(dev), read); break;
-            case Mode::Json: out = SnapshotDocument::Json(Sources(dev), read, saved); break;
-            default: out = SnapshotDocument::Csv(Sources(dev), read, saved); break;
+            case Mode::Dump: out = SnapshotDocument::Text(sources, read); break;
+            case Mode::Json: out = SnapshotDocument::Json(sources, read, saved); break;
+            default: out = SnapshotDocument::Csv(sources, read, saved); break;
         }
         std::fwrite(out.data(), 1, out.size(), stdout);
         return ExitOk;

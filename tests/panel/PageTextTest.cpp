@@ -121,6 +121,11 @@ TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
     };
     sim::FaultPlan longNames;
     longNames.namesWithoutNul = true;  // 384 bytes of name: the list keeps 255 of them
+    sim::SimOptions empty;  // a driver with nothing to list: every list keeps its placeholder
+    empty.devices = empty.inStreams = empty.outStreams = empty.inBundles = empty.outBundles = 0;
+    empty.sampleRate = 0;
+    sim::SimOptions noInput;
+    noInput.inStreams = noInput.inBundles = 0;
     const Case cases[] = {
         {"default studio", {}, {}},
         {"maximum load", sim::SimOptions::MaxLoad(), {}},
@@ -130,6 +135,8 @@ TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
         {"channel records that failed", {}, failing(IOCTL_QOR_GET_CHANNEL_INFO)},
         {"bundle records that failed", {}, failing(IOCTL_QOR_GET_BUNDLE_INFO)},
         {"a version that failed", {}, failing(IOCTL_QOR_GET_DRIVER_VERSION)},
+        {"a driver with nothing to list", empty, {}},
+        {"a studio without inputs", noInput, {}},
         {"a version that stopped answering", {}, failing(IOCTL_QOR_GET_DRIVER_VERSION), AfterAnswers},
         {"stream records never answered", {}, failing(IOCTL_QOR_GET_ISO_STREAM_STATISTICS)},
         {"ASIO records never answered", {}, failing(IOCTL_QOR_GET_ASIO_STATISTICS)},
@@ -144,18 +151,34 @@ TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
         PanelFixture panel(c.options);
         if (c.when == FromTheStart) panel.sim.SetFaults(c.faults);
         panel.Start().show();
-        panel.Tick(3);
+        // Lists that follow the answers without a window, as qorpoll's, tell the placeholders alike.
+        ListPlaceholders followed;
+        followed.ShowAll();
+        auto follow = [&] { followed.Follow(Sources(panel).cells); };
+        auto tick = [&](int n) {
+            for (int i = 0; i < n; ++i) {
+                panel.Tick();
+                follow();
+            }
+        };
+        tick(3);
         if (c.when == AfterAnswers) {
             // Every list laid out once while the driver still answered.
             for (QTreeWidgetItem* node : AllNodes(panel.Tree())) {
                 panel.Select(node);
                 panel.frame->OnRefreshTimer();
+                follow();
             }
             panel.sim.SetFaults(c.faults);
-            panel.Tick(2);
+            tick(2);
         }
         panel.frame->OnRefreshTimer();
         panel.frame->OnRefreshTimer();
+        follow();
+        const ListPlaceholders shown = panel.View().Placeholders();
+        for (uint32_t kind : {NodeKind_Asio, NodeKind_Devices, NodeKind_IsoInStreams, NodeKind_IsoOutStreams,
+                              NodeKind_ChannelsIn, NodeKind_ChannelsOut})
+            EXPECT_EQ(followed.Shows(kind), shown.Shows(kind)) << std::hex << kind;
         int pages = 0;
         for (QTreeWidgetItem* node : AllNodes(panel.Tree())) {
             panel.Select(node);
