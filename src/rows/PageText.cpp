@@ -106,6 +106,7 @@ void ChannelsPage(const PageSources& s, const PageDescription& page, PageTable& 
             SnapshotDeviceName(s, s.snapshot.Channel(page.dir, b, c).DeviceId()).value_or(std::string_view());
         const std::size_t n = ChannelRowCells(page, s.snapshot, b, c, device, cells);
         std::vector<TableCell> row;
+        row.reserve(n);
         for (std::size_t column = 0; column < n; ++column) row.push_back(Of(cells[column]));
         t.rows.push_back(std::move(row));
     });
