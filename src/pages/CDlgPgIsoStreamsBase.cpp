@@ -56,16 +56,7 @@ void CDlgPgIsoStreamsBase::BuildList() {
 
 void CDlgPgIsoStreamsBase::FillValues() {
     const PageSources sources = Sources();
-    for (ColumnCursor = 0; ColumnCursor < Streams(); ++ColumnCursor) {
-        RowCursor = 0;
-        for (std::size_t r = 0; r < RowCount(Page()); ++r)
-            AddValueRow(ValueCell(Page(), sources, rootKind_, r, ColumnCursor, nullptr));
-    }
-}
-
-void CDlgPgIsoStreamsBase::AddValueRow(const PageCell& cell) {
-    list_.SetCell(RowCursor, ColumnCursor + 1, cell);
-    ++RowCursor;
+    for (uint32_t stream = 0; stream < Streams(); ++stream) FillColumn(Page(), sources, rootKind_, stream);
 }
 
 void CDlgPgIsoStreamsBase::InsertTreeNodes() {

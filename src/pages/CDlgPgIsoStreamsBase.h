@@ -19,13 +19,8 @@ public:
     void BuildList();
     void FillValues();
     void InsertTreeNodes();
-    // Writes the cell at (RowCursor, ColumnCursor + 1) and moves RowCursor one row down.
-    void AddValueRow(const PageCell& cell);
 
     Dir Direction() const { return dir_; }
-
-    uint16_t RowCursor = 0;
-    uint16_t ColumnCursor = 0;
 
 protected:
     CDlgPgIsoStreamsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
