@@ -16,9 +16,10 @@
 // are written from these tables. Texts are UTF-8: the panel's own texts and the driver's,
 // decoded as the panel decodes them.
 //
-// The tables describe the snapshot as it is. The pages themselves lag in two places the panel
-// has always had: the ASIO page shows the refresh before, and the channel lists keep the
-// channels of their last rebuild.
+// The tables describe the snapshot as it is, and a list that shows its placeholder (as
+// PageTextSources::placeholders says) as that heading alone. The pages themselves lag where the
+// panel always has: the ASIO page shows the refresh before, the channel lists keep the channels
+// of their last rebuild, and a list whose record stops answering keeps its columns and nodes.
 
 // The list's limits: 256 rows, 50 columns, the first for the row names.
 constexpr uint32_t MaxValueColumns = PageValueColumns;
