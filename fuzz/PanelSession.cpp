@@ -164,7 +164,7 @@ void PanelSession::CheckConsistency(CMainFrame& frame, const char* when) {
         QTreeWidgetItem* root = view.RootItem(r.rootKind);
         Expect(root != nullptr, when, "missing root", long(r.rootKind));
         Expect(root->data(0, Qt::UserRole).toUInt() == r.rootKind, when, "root code", long(r.rootKind));
-        const uint32_t cached = Find<CDlgPgListBase>(view, r.page).CachedCount;
+        const uint32_t cached = Find<CDlgPgListBase>(view, r.page).Cached();
         Expect(cached <= r.capacity, when, "cached count beyond capacity", long(cached), long(r.capacity));
         Expect(uint32_t(root->childCount()) == cached, when, "children vs cached count", root->childCount(),
                long(cached));

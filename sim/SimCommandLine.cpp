@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/CommandLine.h"
 #include "driver/IoctlCodes.h"
 
 namespace sim {
@@ -58,130 +59,166 @@ bool SimCommandLine::ParseCode(const std::string& text, uint32_t& code) {
     return ParseU32(text, 0xFFFFFFFFu, code) && code != 0;
 }
 
-bool SimCommandLine::Parse(int argc, const char* const* argv) {
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    return Parse(args);
-}
+bool SimCommandLine::Parse(int argc, const char* const* argv) { return Parse(CommandLine::Arguments(argc, argv)); }
+
+namespace {
+namespace opt {
+enum Id : int {
+    Help, Version, Device, Devices, InStreams, OutStreams, InBundles, OutBundles, Channels, SampleRate, RateSchedule,
+    Release, NoExtended, ErrorRate, HotplugMs, Seed, MaxLoad, FailCode, Replay, Speed, Loop, Paused, Overcount, NoNul,
+    Short, NoAnswer
+};
+}  // namespace opt
+constexpr const char* Value = "a value";
+constexpr CommandLine::Option Table[] = {
+    {opt::Help, "h|help"}, {opt::Version, "v|version"}, {opt::Device, "device|socket", Value}, {opt::Devices, "devices", Value},
+    {opt::InStreams, "in-streams", Value}, {opt::OutStreams, "out-streams", Value}, {opt::InBundles, "in-bundles", Value},
+    {opt::OutBundles, "out-bundles", Value}, {opt::Channels, "channels", Value}, {opt::SampleRate, "sample-rate", Value},
+    {opt::RateSchedule, "rate-schedule", Value}, {opt::Release, "release"}, {opt::NoExtended, "no-extended"},
+    {opt::ErrorRate, "error-rate", Value}, {opt::HotplugMs, "hotplug-ms", Value}, {opt::Seed, "seed", Value}, {opt::MaxLoad, "max-load"},
+    {opt::FailCode, "fail", Value}, {opt::Replay, "replay", Value}, {opt::Speed, "speed", Value}, {opt::Loop, "loop"},
+    {opt::Paused, "paused"}, {opt::Overcount, "overcount"}, {opt::NoNul, "no-nul"}, {opt::Short, "short"}, {opt::NoAnswer, "no-answer", Value},
+};
+}  // namespace
 
 bool SimCommandLine::Parse(const std::vector<std::string>& args) {
     *this = SimCommandLine{};
     bool replaySet = false;  // an option that only a replay takes
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& flag = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) return Fail(flag + " needs a value");
-            out = args[++i];
-            return true;
-        };
+    for (const CommandLine::Argument& a : CommandLine(Table).Read(args)) {
+        if (a.kind != CommandLine::Argument::Kind::Option) return Fail(a.Mistake());
+        const std::string& flag = a.written;
+        const std::string& text = a.value;
         auto count = [&](uint32_t max, uint32_t& out) {
-            std::string text;
-            if (!value(text)) return false;
             if (!ParseU32(text, max, out))
                 return Fail(flag + " wants a number from 0 to " + std::to_string(max) + ", not '" + text + "'");
             return true;
         };
-        std::string text;
 
-        if (flag == "--help" || flag == "-h") {
-            help_ = true;
-        } else if (flag == "--version" || flag == "-v") {
-            version_ = true;
-        } else if (flag == "--device" || flag == "--socket") {
-            if (!value(devicePath_)) return false;
-            if (devicePath_.empty()) return Fail(flag + " needs a path");
-        } else if (flag == "--devices") {
-            if (!count(SimOptions::MaxDevices, options_.devices)) return false;
-        } else if (flag == "--in-streams") {
-            if (!count(SimOptions::MaxStreams, options_.inStreams)) return false;
-        } else if (flag == "--out-streams") {
-            if (!count(SimOptions::MaxStreams, options_.outStreams)) return false;
-        } else if (flag == "--in-bundles") {
-            if (!count(SimOptions::MaxBundles, options_.inBundles)) return false;
-        } else if (flag == "--out-bundles") {
-            if (!count(SimOptions::MaxBundles, options_.outBundles)) return false;
-        } else if (flag == "--channels") {
-            if (!count(SimOptions::MaxChannelsPerBundle, options_.channelsPerBundle)) return false;
-        } else if (flag == "--sample-rate") {
-            if (!count(MaxSampleRate, options_.sampleRate)) return false;
-        } else if (flag == "--rate-schedule") {
-            if (!value(text)) return false;
-            rateSchedule_.clear();
-            for (const std::string& item : Split(text, ',')) {
-                std::vector<std::string> parts = Split(item, ':');
-                RateChange change{};
-                if (parts.size() != 2 || !ParseUnsigned(parts[0], UINT64_MAX / 2, change.atMs) ||
-                    !ParseU32(parts[1], MaxSampleRate, change.rate))
-                    return Fail("--rate-schedule wants ms:rate,ms:rate..., not '" + text + "'");
-                // In time order; of two changes at the same time the later one on the line wins.
-                auto at = std::upper_bound(rateSchedule_.begin(), rateSchedule_.end(), change.atMs,
-                                           [](uint64_t ms, const RateChange& c) { return ms < c.atMs; });
-                rateSchedule_.insert(at, change);
+        switch (a.id) {
+            case opt::Help:
+                help_ = true;
+                break;
+            case opt::Version:
+                version_ = true;
+                break;
+            case opt::Device:
+                devicePath_ = text;
+                if (devicePath_.empty()) return Fail(flag + " needs a path");
+                break;
+            case opt::Devices:
+                if (!count(SimOptions::MaxDevices, options_.devices)) return false;
+                break;
+            case opt::InStreams:
+                if (!count(SimOptions::MaxStreams, options_.inStreams)) return false;
+                break;
+            case opt::OutStreams:
+                if (!count(SimOptions::MaxStreams, options_.outStreams)) return false;
+                break;
+            case opt::InBundles:
+                if (!count(SimOptions::MaxBundles, options_.inBundles)) return false;
+                break;
+            case opt::OutBundles:
+                if (!count(SimOptions::MaxBundles, options_.outBundles)) return false;
+                break;
+            case opt::Channels:
+                if (!count(SimOptions::MaxChannelsPerBundle, options_.channelsPerBundle)) return false;
+                break;
+            case opt::SampleRate:
+                if (!count(MaxSampleRate, options_.sampleRate)) return false;
+                break;
+            case opt::RateSchedule:
+                rateSchedule_.clear();
+                for (const std::string& item : Split(text, ',')) {
+                    std::vector<std::string> parts = Split(item, ':');
+                    RateChange change{};
+                    if (parts.size() != 2 || !ParseUnsigned(parts[0], UINT64_MAX / 2, change.atMs) ||
+                        !ParseU32(parts[1], MaxSampleRate, change.rate))
+                        return Fail("--rate-schedule wants ms:rate,ms:rate..., not '" + text + "'");
+                    // In time order; of two changes at the same time the later one on the line wins.
+                    auto at = std::upper_bound(rateSchedule_.begin(), rateSchedule_.end(), change.atMs,
+                                               [](uint64_t ms, const RateChange& c) { return ms < c.atMs; });
+                    rateSchedule_.insert(at, change);
+                }
+                break;
+            case opt::Release:
+                options_.debugBuild = false;
+                break;
+            case opt::NoExtended:
+                options_.extendedStatistics = false;
+                break;
+            case opt::ErrorRate: {
+                char* end = nullptr;
+                errno = 0;
+                const double rate = std::strtod(text.c_str(), &end);
+                if (text.empty() || errno != 0 || *end != '\0' || !std::isfinite(rate) || rate < 0.0)
+                    return Fail("--error-rate wants a number of errors per stream per second, not '" + text + "'");
+                options_.errorRate = rate;
+                break;
             }
-        } else if (flag == "--release") {
-            options_.debugBuild = false;
-        } else if (flag == "--no-extended") {
-            options_.extendedStatistics = false;
-        } else if (flag == "--error-rate") {
-            if (!value(text)) return false;
-            char* end = nullptr;
-            errno = 0;
-            double rate = std::strtod(text.c_str(), &end);
-            if (text.empty() || errno != 0 || *end != '\0' || !std::isfinite(rate) || rate < 0.0)
-                return Fail("--error-rate wants a number of errors per stream per second, not '" + text + "'");
-            options_.errorRate = rate;
-        } else if (flag == "--hotplug-ms") {
-            if (!count(0xFFFFFFFFu, options_.hotplugMs)) return false;
-        } else if (flag == "--seed") {
-            if (!value(text)) return false;
-            if (!ParseUnsigned(text, UINT64_MAX, options_.seed)) return Fail("--seed wants a number, not '" + text + "'");
-        } else if (flag == "--max-load") {
-            SimOptions load = SimOptions::MaxLoad();
-            load.sampleRate = options_.sampleRate;
-            load.debugBuild = options_.debugBuild;
-            load.extendedStatistics = options_.extendedStatistics;
-            load.errorRate = options_.errorRate;
-            load.hotplugMs = options_.hotplugMs;
-            load.seed = options_.seed;
-            options_ = load;
-        } else if (flag == "--fail") {
-            if (!value(text)) return false;
-            std::vector<std::string> parts = Split(text, ':');
-            FaultPlan f = faults_;
-            f.failEvery = 1;
-            f.failError = WinError::GenFailure;
-            if (parts.size() > 3 || !ParseCode(parts[0], f.failCode) ||
-                (parts.size() > 1 && !ParseU32(parts[1], 0xFFFFFFFFu, f.failEvery)) ||
-                (parts.size() > 2 && (!ParseU32(parts[2], 0xFFFFFFFFu, f.failError) || f.failError == 0)))
-                return Fail("--fail wants CODE[:N[:ERR]] with a known code and a nonzero error, not '" + text + "'");
-            faults_ = f;
-        } else if (flag == "--replay") {
-            if (!value(replay_.path)) return false;
-            if (replay_.path.empty()) return Fail("--replay needs a file");
-        } else if (flag == "--speed") {
-            if (!value(text)) return false;
-            char* end = nullptr;
-            errno = 0;
-            const double speed = std::strtod(text.c_str(), &end);
-            if (text.empty() || errno != 0 || *end != '\0' || !(speed >= 0.01 && speed <= 1000.0))
-                return Fail("--speed wants a number from 0.01 to 1000, not '" + text + "'");
-            replay_.speed = speed;
-            replaySet = true;
-        } else if (flag == "--loop") {
-            replay_.loop = replaySet = true;
-        } else if (flag == "--paused") {
-            replay_.paused = replaySet = true;
-        } else if (flag == "--overcount") {
-            faults_.overcount = true;
-        } else if (flag == "--no-nul") {
-            faults_.namesWithoutNul = true;
-        } else if (flag == "--short") {
-            faults_.shortAnswers = true;
-        } else if (flag == "--no-answer") {
-            if (!value(text)) return false;
-            if (!ParseCode(text, faults_.noAnswerCode)) return Fail("--no-answer wants a control code, not '" + text + "'");
-        } else {
-            return Fail("unknown option '" + flag + "'");
+            case opt::HotplugMs:
+                if (!count(0xFFFFFFFFu, options_.hotplugMs)) return false;
+                break;
+            case opt::Seed:
+                if (!ParseUnsigned(text, UINT64_MAX, options_.seed))
+                    return Fail("--seed wants a number, not '" + text + "'");
+                break;
+            case opt::MaxLoad: {
+                SimOptions load = SimOptions::MaxLoad();
+                load.sampleRate = options_.sampleRate;
+                load.debugBuild = options_.debugBuild;
+                load.extendedStatistics = options_.extendedStatistics;
+                load.errorRate = options_.errorRate;
+                load.hotplugMs = options_.hotplugMs;
+                load.seed = options_.seed;
+                options_ = load;
+                break;
+            }
+            case opt::FailCode: {
+                std::vector<std::string> parts = Split(text, ':');
+                FaultPlan f = faults_;
+                f.failEvery = 1;
+                f.failError = WinError::GenFailure;
+                if (parts.size() > 3 || !ParseCode(parts[0], f.failCode) ||
+                    (parts.size() > 1 && !ParseU32(parts[1], 0xFFFFFFFFu, f.failEvery)) ||
+                    (parts.size() > 2 && (!ParseU32(parts[2], 0xFFFFFFFFu, f.failError) || f.failError == 0)))
+                    return Fail("--fail wants CODE[:N[:ERR]] with a known code and a nonzero error, not '" + text +
+                                "'");
+                faults_ = f;
+                break;
+            }
+            case opt::Replay:
+                replay_.path = text;
+                if (replay_.path.empty()) return Fail("--replay needs a file");
+                break;
+            case opt::Speed: {
+                char* end = nullptr;
+                errno = 0;
+                const double speed = std::strtod(text.c_str(), &end);
+                if (text.empty() || errno != 0 || *end != '\0' || !(speed >= 0.01 && speed <= 1000.0))
+                    return Fail("--speed wants a number from 0.01 to 1000, not '" + text + "'");
+                replay_.speed = speed;
+                replaySet = true;
+                break;
+            }
+            case opt::Loop:
+                replay_.loop = replaySet = true;
+                break;
+            case opt::Paused:
+                replay_.paused = replaySet = true;
+                break;
+            case opt::Overcount:
+                faults_.overcount = true;
+                break;
+            case opt::NoNul:
+                faults_.namesWithoutNul = true;
+                break;
+            case opt::Short:
+                faults_.shortAnswers = true;
+                break;
+            case opt::NoAnswer:
+                if (!ParseCode(text, faults_.noAnswerCode))
+                    return Fail("--no-answer wants a control code, not '" + text + "'");
+                break;
         }
     }
     if (replaySet && replay_.path.empty()) return Fail("--speed, --loop and --paused go with --replay");

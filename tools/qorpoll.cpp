@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "base/CommandLine.h"
 #include "cycle/PollingCycle.h"
 #include "driver/CDev.h"
 #include "export/SnapshotDocument.h"
@@ -148,66 +149,84 @@ struct Options {
     std::string textFileDir;
 };
 
+namespace opt {
+enum Id : int { Dump, Json, Csv, Watch, Listen, TextFile, FailOnErrors, Help, Version, Device, Record, Ticks, PeriodMs };
+}  // namespace opt
+constexpr CommandLine::Option OptionTable[] = {
+    {opt::Dump, "dump"},
+    {opt::Json, "json"},
+    {opt::Csv, "csv"},
+    {opt::Watch, "watch", "a number of seconds"},
+    {opt::Listen, "listen", "an address and port"},
+    {opt::TextFile, "textfile", "a folder"},
+    {opt::FailOnErrors, "fail-on-errors"},
+    {opt::Help, "h|help"},
+    {opt::Version, "v|version"},
+    {opt::Device, "device|socket", "a path"},
+    {opt::Record, "record", "a file"},
+    {opt::Ticks, "ticks", "a number"},
+    {opt::PeriodMs, "period-ms", "a number"},
+};
+
 // 0 to go on, otherwise the exit code: -1 for --help and --version (exit 0), 2 for a mistake.
 int ParseArguments(int argc, char** argv, Options& options) {
     auto fail = [](const std::string& message) {
         std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", Program, message.c_str(), Program);
         return 2;
     };
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) return false;
-            out = argv[++i];
-            return true;
-        };
-        std::string text;
+    for (const CommandLine::Argument& a : CommandLine(OptionTable).Read(CommandLine::Arguments(argc, argv))) {
         auto mode = [&](Mode m) {
             if (options.mode != Mode::Status && options.mode != m) return false;
             options.mode = m;
             return true;
         };
         const char* const oneMode = "choose one of --dump, --json, --csv, --watch and --listen/--textfile";
-        if (arg == "--dump" || arg == "--json" || arg == "--csv") {
-            if (!mode(arg == "--dump" ? Mode::Dump : arg == "--json" ? Mode::Json : Mode::Csv)) return fail(oneMode);
-        } else if (arg == "--watch") {
-            if (!mode(Mode::Watch)) return fail(oneMode);
-            if (!value(text)) return fail("--watch needs a number of seconds");
-            if (!ParseNumber(text, 1, MaxWatchSeconds, options.watchSeconds))
-                return fail("--watch wants a whole number of seconds from 1 to 604800, not '" + text + "'");
-        } else if (arg == "--listen") {
-            if (!mode(Mode::Metrics)) return fail(oneMode);
-            if (!value(text)) return fail("--listen needs an address and port");
-            options.listen = ListenAddress::Parse(text);
-            if (!options.listen)
-                return fail("--listen wants [ADDR:]PORT, such as 127.0.0.1:9469 or [::1]:9469, not '" + text + "'");
-        } else if (arg == "--textfile") {
-            if (!mode(Mode::Metrics)) return fail(oneMode);
-            if (!value(options.textFileDir) || options.textFileDir.empty()) return fail("--textfile needs a folder");
-        } else if (arg == "--fail-on-errors") {
-            options.failOnErrors = true;
-        } else if (arg == "-h" || arg == "--help") {
-            Usage();
-            return -1;
-        } else if (arg == "-v" || arg == "--version") {
-            std::printf(Str::VersionLineFormat, Program, Str::PanelVersion[0], Str::PanelVersion[1],
-                        Str::PanelVersion[2]);
-            return -1;
-        } else if (arg == "--device" || arg == "--socket") {
-            if (!value(options.path) || options.path.empty()) return fail(arg + " needs a path");
-        } else if (arg == "--record") {
-            if (!value(options.record) || options.record.empty()) return fail("--record needs a file");
-        } else if (arg == "--ticks") {
-            if (!value(text)) return fail("--ticks needs a number");
-            if (!ParseNumber(text, 1, 1L << 30, options.ticks))
-                return fail("--ticks wants a whole number from 1, not '" + text + "'");
-        } else if (arg == "--period-ms") {
-            if (!value(text)) return fail("--period-ms needs a number");
-            if (!ParseNumber(text, 1, MaxPeriodMs, options.periodMs))
-                return fail("--period-ms wants a whole number from 1 to " + std::to_string(MaxPeriodMs) + ", not '" +
-                            text + "'");
-        } else {
-            return fail("unknown option '" + arg + "'");
+        // A mode that clashes with another is said before what is wrong with its value.
+        const Mode modes[] = {Mode::Dump, Mode::Json, Mode::Csv, Mode::Watch, Mode::Metrics, Mode::Metrics};
+        if (a.id >= opt::Dump && a.id <= opt::TextFile && !mode(modes[a.id])) return fail(oneMode);
+        if (a.kind != CommandLine::Argument::Kind::Option) return fail(a.Mistake());
+        const std::string& text = a.value;
+        switch (a.id) {
+            case opt::Watch:
+                if (!ParseNumber(text, 1, MaxWatchSeconds, options.watchSeconds))
+                    return fail("--watch wants a whole number of seconds from 1 to 604800, not '" + text + "'");
+                break;
+            case opt::Listen:
+                options.listen = ListenAddress::Parse(text);
+                if (!options.listen)
+                    return fail("--listen wants [ADDR:]PORT, such as 127.0.0.1:9469 or [::1]:9469, not '" + text + "'");
+                break;
+            case opt::TextFile:
+                options.textFileDir = text;
+                if (text.empty()) return fail("--textfile needs a folder");
+                break;
+            case opt::FailOnErrors:
+                options.failOnErrors = true;
+                break;
+            case opt::Help:
+                Usage();
+                return -1;
+            case opt::Version:
+                std::printf(Str::VersionLineFormat, Program, Str::PanelVersion[0], Str::PanelVersion[1],
+                            Str::PanelVersion[2]);
+                return -1;
+            case opt::Device:
+                options.path = text;
+                if (text.empty()) return fail(a.written + " needs a path");
+                break;
+            case opt::Record:
+                options.record = text;
+                if (text.empty()) return fail("--record needs a file");
+                break;
+            case opt::Ticks:
+                if (!ParseNumber(text, 1, 1L << 30, options.ticks))
+                    return fail("--ticks wants a whole number from 1, not '" + text + "'");
+                break;
+            case opt::PeriodMs:
+                if (!ParseNumber(text, 1, MaxPeriodMs, options.periodMs))
+                    return fail("--period-ms wants a whole number from 1 to " + std::to_string(MaxPeriodMs) +
+                                ", not '" + text + "'");
+                break;
         }
     }
     if (options.failOnErrors && options.mode != Mode::Watch) return fail("--fail-on-errors needs --watch");

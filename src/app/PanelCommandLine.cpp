@@ -1,12 +1,12 @@
 #include "app/PanelCommandLine.h"
 
-#include <QCommandLineParser>
 #include <cstdlib>
 
+#include "base/CommandLine.h"
 #include "res/StringTable.h"
 
 namespace {
-constexpr const char* Help =
+constexpr const char* HelpText =
     "Usage: qorstats [options]\n"
     "Velmoric 1394 Driver Statistics Panel: reads the counters of the Velmoric 1394 audio driver\n"
     "from its control device every 500 ms and shows them. Only one panel runs per session; a\n"
@@ -25,54 +25,51 @@ constexpr const char* Help =
     "options. SIGINT and SIGTERM close the panel as its window's close box does.\n";
 #endif
 
-// Qt's own options, taken by the application object after this parser has let them through.
-constexpr const char* QtValueOptions[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
-                                          "qwindowgeometry", "qwindowicon", "qwindowtitle", "geometry",
-                                          "display", "session", "style", "stylesheet", "name", "title",
-                                          "qmljsdebugger"};
-constexpr const char* QtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+enum Id : int { Help, Version, Device, QtOption };
+constexpr const char* QtValue = "a value";
+// Qt's own options are taken by the application object after this parser has let them through.
+constexpr CommandLine::Option Options[] = {
+    {Help, "h|help"}, {Version, "v|version"}, {Device, "device|socket", "a path"},
+    {QtOption, "platform|platformpluginpath|platformtheme|plugin|qwindowgeometry|qwindowicon|qwindowtitle|geometry",
+     QtValue},
+    {QtOption, "display|session|style|stylesheet|name|title|qmljsdebugger", QtValue},
+    {QtOption, "reverse|widgetcount|nograb|dograb|sync|testability"},
+};
 
 }  // namespace
 
 PanelCommandLine::Next PanelCommandLine::Parse(const QStringList& arguments, std::FILE* out, std::FILE* err) {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help(QStringList{"h", "help"});
-    const QCommandLineOption version(QStringList{"v", "version"});
-    const QCommandLineOption device(QStringList{"device", "socket"}, QString(), QStringLiteral("path"));
-    parser.addOption(help);
-    parser.addOption(version);
-    parser.addOption(device);
-    for (const char* name : QtValueOptions) {
-        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-    for (const char* name : QtFlagOptions) {
-        QCommandLineOption option(QString::fromLatin1(name));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-
-    // A launcher or a file manager may pass what it likes: the panel names it and starts anyway.
-    if (!parser.parse(arguments)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        if (unknown.isEmpty())
-            std::fprintf(err, "%s: %s (ignored)\n", Str::AppTitle, qPrintable(parser.errorText()));
-        for (const QString& name : unknown)
-            std::fprintf(err, "%s: unknown option '%s' ignored\n", Str::AppTitle, qPrintable(name));
-    }
-    for (const QString& argument : parser.positionalArguments())
-        std::fprintf(err, "%s: argument '%s' ignored\n", Str::AppTitle, qPrintable(argument));
+    std::vector<std::string> words;
+    for (qsizetype i = 1; i < arguments.size(); ++i) words.push_back(arguments[i].toLocal8Bit().toStdString());
     exitCode_ = 0;
-    devicePath_ = parser.value(device).toLocal8Bit().toStdString();
-    if (parser.isSet(device) && devicePath_.empty())
-        std::fprintf(err, "%s: --device without a path ignored\n", Str::AppTitle);
-    if (parser.isSet(help)) {
-        std::fputs(Help, out);
+    devicePath_.clear();
+    bool help = false;
+    bool version = false;
+    bool deviceSet = false;
+    // A launcher or a file manager may pass what it likes: the panel names it and starts anyway.
+    for (const CommandLine::Argument& a : CommandLine(Options).Read(words)) {
+        using Kind = CommandLine::Argument::Kind;
+        if (a.kind == Kind::Word) {
+            std::fprintf(err, "%s: argument '%s' ignored\n", Str::AppTitle, a.written.c_str());
+        } else if (a.kind == Kind::Unknown) {
+            std::fprintf(err, "%s: unknown option '%s' ignored\n", Str::AppTitle, a.name.c_str());
+        } else if (a.kind != Kind::Option) {
+            std::fprintf(err, "%s: %s (ignored)\n", Str::AppTitle, a.Mistake().c_str());
+        } else if (a.id == Help) {
+            help = true;
+        } else if (a.id == Version) {
+            version = true;
+        } else if (a.id == Device) {
+            devicePath_ = a.value;
+            deviceSet = true;
+        }
+    }
+    if (deviceSet && devicePath_.empty()) std::fprintf(err, "%s: --device without a path ignored\n", Str::AppTitle);
+    if (help) {
+        std::fputs(HelpText, out);
         return Next::Exit;
     }
-    if (parser.isSet(version)) {
+    if (version) {
         std::fprintf(out, Str::VersionLineFormat, Str::AppTitle, Str::PanelVersion[0], Str::PanelVersion[1],
                      Str::PanelVersion[2]);
         return Next::Exit;

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <cstddef>
 
-#include "controls/CColoredStatusPane.h"
+#include "controls/StatusPane.h"
 #include "controls/Latin1Text.h"
 #include "controls/QtColour.h"
 #include "controls/StatusPaneLayout.h"
@@ -24,7 +24,7 @@ CColoredStatusBarCtrl::CColoredStatusBarCtrl(QWidget* parent) : QStatusBar(paren
     paneLayout_ = new StatusPaneLayout(row);
     for (int pane = 0; pane < PaneCount; ++pane) {
         panes_[static_cast<std::size_t>(pane)].layout.setTextFormat(Qt::PlainText);
-        auto* widget = new CColoredStatusPane(*this, pane, PaneMinimumWidths[static_cast<std::size_t>(pane)], row);
+        auto* widget = new StatusPane(*this, pane, PaneMinimumWidths[static_cast<std::size_t>(pane)], row);
         paneWidgets_[static_cast<std::size_t>(pane)] = widget;
         paneLayout_->addWidget(widget);
     }
@@ -73,6 +73,6 @@ Colour CColoredStatusBarCtrl::PaneForeground(int pane) const {
     return IsPane(pane) ? panes_[static_cast<std::size_t>(pane)].foreground : Colours::Black;
 }
 
-CColoredStatusPane* CColoredStatusBarCtrl::PaneWidget(int pane) const {
+StatusPane* CColoredStatusBarCtrl::PaneWidget(int pane) const {
     return IsPane(pane) ? paneWidgets_[static_cast<std::size_t>(pane)] : nullptr;
 }

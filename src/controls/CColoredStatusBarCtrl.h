@@ -8,7 +8,7 @@
 
 #include "base/Colours.h"
 
-class CColoredStatusPane;
+class StatusPane;
 class QPainter;
 class StatusPaneLayout;
 
@@ -36,7 +36,7 @@ public:
     Colour PaneForeground(int pane) const;
     int LastPane() const { return lastPane_; }
     int RepaintCount() const { return repaintCount_; }
-    CColoredStatusPane* PaneWidget(int pane) const;
+    StatusPane* PaneWidget(int pane) const;
 
 private:
     struct PaneState {
@@ -50,7 +50,7 @@ private:
     static bool IsPane(int pane) { return pane >= 0 && pane < PaneCount; }
 
     std::array<PaneState, PaneCount> panes_{};
-    std::array<CColoredStatusPane*, PaneCount> paneWidgets_{};
+    std::array<StatusPane*, PaneCount> paneWidgets_{};
     StatusPaneLayout* paneLayout_ = nullptr;
     int lastPane_ = 0;
     int repaintCount_ = 0;

@@ -21,8 +21,8 @@
 #include <span>
 #include <string_view>
 
-#include "controls/CHeaderCtrlEx.h"
-#include "controls/CListItemDelegate.h"
+#include "controls/MeasuredHeader.h"
+#include "controls/ListItemDelegate.h"
 #include "controls/DriverTextAssign.h"
 #include "controls/Latin1Text.h"
 #include "res/StringTable.h"
@@ -69,9 +69,9 @@ QString UnitText(const char* unit) {
 }  // namespace
 
 CListColorCtrlEx::CListColorCtrlEx(QWidget* parent) : QTableView(parent), model_(cells_) {
-    setHorizontalHeader(new CHeaderCtrlEx(this));
+    setHorizontalHeader(new MeasuredHeader(this));
     setModel(&model_);
-    setItemDelegate(new CListItemDelegate(this));
+    setItemDelegate(new ListItemDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -13,7 +13,7 @@
 
 #include "base/Colours.h"
 #include "base/FormatGrouped.h"
-#include "controls/CListColorModel.h"
+#include "controls/ListColorModel.h"
 #include "controls/ListCell.h"
 
 class QAction;
@@ -146,7 +146,7 @@ private:
     std::array<int, ListColumnCapacity> longest_{};
     std::array<int, ListColumnCapacity> fitted_{};
     ListCellTable cells_{};
-    CListColorModel model_;
+    ListColorModel model_;
     std::vector<ContextMenuHook> menuHooks_;
     std::vector<QPointer<QAction>> menuActions_;
 };

@@ -3,12 +3,12 @@
 #include <QMouseEvent>
 #include <QPalette>
 
-#include "controls/CHeaderCtrlEx.h"
-#include "controls/CTreeItemDelegate.h"
+#include "controls/MeasuredHeader.h"
+#include "controls/TreeItemDelegate.h"
 
 CTreeCtrlEx::CTreeCtrlEx(QWidget* parent) : QTreeWidget(parent) {
     // As the tree's own header is made: sections that move but not the first, the last stretched.
-    auto* header = new CHeaderCtrlEx(this);
+    auto* header = new MeasuredHeader(this);
     header->setSectionsMovable(true);
     header->setStretchLastSection(true);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -19,7 +19,7 @@ CTreeCtrlEx::CTreeCtrlEx(QWidget* parent) : QTreeWidget(parent) {
     setItemsExpandable(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setItemDelegate(new CTreeItemDelegate(this));
+    setItemDelegate(new TreeItemDelegate(this));
     // The selected node stays marked while the user works in the list beside the tree.
     QPalette shown = palette();
     shown.setBrush(QPalette::Inactive, QPalette::Highlight, shown.brush(QPalette::Active, QPalette::Highlight));

@@ -20,7 +20,8 @@ public:
 
     CListColorCtrlEx& List() { return list_; }
     const CListColorCtrlEx& List() const { return list_; }
-    uint32_t CachedCount = 0;
+    // The count the list was last built for; only the page itself changes it.
+    uint32_t Cached() const { return CachedCount; }
 
     // The no-driver state: one heading spanning the list, nothing else.
     void ShowPlaceholder(std::string_view heading) override;
@@ -30,6 +31,8 @@ public:
     void Grow(QSize extra) override;
 
 protected:
+    uint32_t CachedCount = 0;
+
     // What the row tables' cells read from: the latest refresh.
     PageSources Sources() const;
     // Lays the list out as `page` describes it: its fixed headings, then `items` value columns

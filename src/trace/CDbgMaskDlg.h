@@ -28,15 +28,13 @@ signals:
     // The driver took a new mask from this dialog.
     void MaskApplied(uint32_t before, uint32_t after);
 
-public:
-
-    // True until the check boxes show the mask read from the driver: changes then only relabel.
-    bool InitialisingList = true;
-
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // True until the check boxes show the mask read from the driver: changes then only relabel.
+    bool InitialisingList = true;
+
     void ReadMask();
     void FillList();
     void ShowMask();

@@ -10,7 +10,7 @@
 
 #include "controls/CListColorCtrlEx.h"
 #include "controls/CTreeCtrlEx.h"
-#include "controls/CTreeItemDelegate.h"
+#include "controls/TreeItemDelegate.h"
 #include "controls/DialogUnits.h"
 #include "controls/DriverTextAssign.h"
 #include "pages/CDlgPgAsio.h"
@@ -369,7 +369,7 @@ void CQorstatsView::MarkNodes() {
     // Set only where it changes: an unchanged mark costs no repaint of the tree.
     auto mark = [this](QTreeWidgetItem* item) {
         const int now = static_cast<int>(nodeMarks_->MarkOf(CodeOf(item)));
-        if (item->data(0, CTreeItemDelegate::MarkRole).toInt() != now) item->setData(0, CTreeItemDelegate::MarkRole, now);
+        if (item->data(0, TreeItemDelegate::MarkRole).toInt() != now) item->setData(0, TreeItemDelegate::MarkRole, now);
     };
     for (const Root& root : roots_) {
         if (root.item == nullptr) continue;

@@ -11,7 +11,7 @@
 #include "app/CQorstatsApp.h"
 #include "app/ToolbarImages.h"
 #include "controls/CColoredStatusBarCtrl.h"
-#include "controls/CColoredStatusPane.h"
+#include "controls/StatusPane.h"
 #include "res/ResourceIds.h"
 #include "res/StringTable.h"
 #include "support/ModalHook.h"

@@ -4,7 +4,7 @@
 #include <QImage>
 
 #include "controls/CColoredStatusBarCtrl.h"
-#include "controls/CColoredStatusPane.h"
+#include "controls/StatusPane.h"
 #include "controls/QtColour.h"
 
 namespace {

@@ -54,7 +54,7 @@ void ExpectConsistent(CQorstatsView& view) {
         ASSERT_NE(root, nullptr);
         const auto* page = view.findChild<CDlgPgListBase*>(r.page);
         ASSERT_NE(page, nullptr) << r.page;
-        const uint32_t cached = page->CachedCount;
+        const uint32_t cached = page->Cached();
         EXPECT_LE(cached, r.capacity);
         ASSERT_EQ(uint32_t(root->childCount()), cached) << std::hex << r.rootKind;
         for (int c = 0; c < root->childCount(); ++c)

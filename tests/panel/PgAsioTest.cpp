@@ -109,7 +109,7 @@ TEST_F(PgAsio, BufferCountersShowOnlyWhileTheInfoRecordSaysTheyAreValid) {
 TEST_F(PgAsio, ASampleRateChangeRebuildsAndRefillsOnTheSameTick) {
     Stat(0, 44100);
     page.Refresh();
-    EXPECT_EQ(page.CachedCount, 44100u);
+    EXPECT_EQ(page.Cached(), 44100u);
     EXPECT_EQ(Value(0), "44 100 samples/s");
 
     // Something else took the list over meanwhile: only a rebuild puts it back.
@@ -117,7 +117,7 @@ TEST_F(PgAsio, ASampleRateChangeRebuildsAndRefillsOnTheSameTick) {
     page.List().InsertColumn(0, 150, "No ASIO Information Available", true);
     Stat(0, 48000);
     page.Refresh();
-    EXPECT_EQ(page.CachedCount, 48000u);
+    EXPECT_EQ(page.Cached(), 48000u);
     EXPECT_EQ(page.List().ColumnCount(), 2);
     EXPECT_EQ(page.List().RowCount(), 21);
     EXPECT_EQ(Value(0), "48 000 samples/s");

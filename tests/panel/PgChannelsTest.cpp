@@ -163,7 +163,7 @@ TEST_F(PgChannels, MoreChannelsThanRowsStayInsideTheList) {
     }
     SetBundles(Dir::In, 500);
     in.Refresh();
-    EXPECT_EQ(in.CachedCount, 128u);
+    EXPECT_EQ(in.Cached(), 128u);
     EXPECT_EQ(tree.ChildrenOf(NodeKind_ChannelsIn).size(), 128u);
     EXPECT_EQ(in.List().RowCount(), 256);
 }

@@ -82,7 +82,7 @@ TEST_F(PgDevices, ACountChangeRebuildsAndReopensTheRestoreWindow) {
     Tick();
     EXPECT_TRUE(restore.IsOpen());
     EXPECT_EQ(restore.Ticks(), 0);
-    EXPECT_EQ(page.CachedCount, 1u);
+    EXPECT_EQ(page.Cached(), 1u);
     EXPECT_EQ(List().ColumnCount(), 2);
     EXPECT_EQ(Text(List(), 1, 1), "Interface A");
 }
@@ -102,7 +102,7 @@ TEST_F(PgDevices, MoreDevicesThanColumnsStayInsideTheList) {
     for (uint32_t id = 0; id < DeviceList::Capacity; ++id) AddDevice(id + 100, "Device " + std::to_string(id));
     tree.currentKind = NodeKind_Devices;
     Tick();
-    EXPECT_EQ(page.CachedCount, 64u);
+    EXPECT_EQ(page.Cached(), 64u);
     EXPECT_EQ(List().ColumnCount(), 50);
     EXPECT_EQ(Text(List(), 1, 49), "Device 48");
 }

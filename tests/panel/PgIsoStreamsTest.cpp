@@ -240,7 +240,7 @@ TEST_F(PgIsoStreams, CountChangesRebuildTheChildNodesAndTheColumns) {
     SetStreams(Dir::In, 0);
     in.Refresh();
     EXPECT_TRUE(tree.ChildrenOf(NodeKind_IsoInStreams).empty());
-    EXPECT_EQ(in.CachedCount, 0u);
+    EXPECT_EQ(in.Cached(), 0u);
     EXPECT_EQ(InList().ColumnCount(), 1);
     ASSERT_EQ(InList().RowCount(), 41);
     EXPECT_EQ(Text(InList(), 15, 0), "MissingPacket");
@@ -327,7 +327,7 @@ TEST_F(PgIsoStreams, CountsArePastTheRecordOnlyAsFarAsItsCapacity) {
     in.Refresh();
     tree.currentKind = NodeKind_IsoOutStreams;
     out.Refresh();
-    EXPECT_EQ(in.CachedCount, 16u);
+    EXPECT_EQ(in.Cached(), 16u);
     EXPECT_EQ(InList().ColumnCount(), 17);
     EXPECT_EQ(out.List().ColumnCount(), 17);
     EXPECT_EQ(tree.ChildrenOf(NodeKind_IsoOutStreams).size(), 16u);

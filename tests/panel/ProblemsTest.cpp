@@ -14,7 +14,7 @@
 #include "app/TrayNotifier.h"
 #include "base/Colours.h"
 #include "controls/CListColorCtrlEx.h"
-#include "controls/CTreeItemDelegate.h"
+#include "controls/TreeItemDelegate.h"
 #include "controls/QtColour.h"
 #include "driver/IsoStreamEntryRef.h"
 #include "eventlog/EventLog.h"
@@ -36,7 +36,7 @@ struct ProblemsFixture : ::testing::Test {
         p.frame->show();
         p.Tick(4);
     }
-    static int MarkOf(const QTreeWidgetItem* item) { return item->data(0, CTreeItemDelegate::MarkRole).toInt(); }
+    static int MarkOf(const QTreeWidgetItem* item) { return item->data(0, TreeItemDelegate::MarkRole).toInt(); }
     // The marks of every node, roots with their children after them.
     std::vector<int> Marks() {
         std::vector<int> marks;

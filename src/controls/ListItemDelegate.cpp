@@ -1,8 +1,8 @@
-#include "controls/CListItemDelegate.h"
+#include "controls/ListItemDelegate.h"
 
 #include "controls/CListColorCtrlEx.h"
 
-void CListItemDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+void ListItemDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     if (!(option->state & QStyle::State_Selected)) return;
     option->state &= ~QStyle::State_Selected;

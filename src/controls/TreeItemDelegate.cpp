@@ -1,4 +1,4 @@
-#include "controls/CTreeItemDelegate.h"
+#include "controls/TreeItemDelegate.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -9,9 +9,9 @@
 #include "base/Colours.h"
 #include "controls/QtColour.h"
 
-CTreeItemDelegate::CTreeItemDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+TreeItemDelegate::TreeItemDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
-void CTreeItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void TreeItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
     QStyledItemDelegate::paint(painter, option, index);
     const int mark = index.data(MarkRole).toInt();
     if (mark == 0) return;
@@ -30,7 +30,7 @@ void CTreeItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->restore();
 }
 
-QSize CTreeItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+QSize TreeItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
     const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
     if (style != style_ || option.font != font_ || option.decorationSize != decorationSize_ ||
         option.features != features_ || measured_.size() >= MaxMeasured) {

@@ -5,7 +5,7 @@
 // Draws the cells of a colour list. As the platform's list view does, the selection shows only
 // while the list has the focus; then a light tint of the highlight marks it, under the cell's
 // own text colour, so that a red error counter stays readable red when selected.
-class CListItemDelegate : public QStyledItemDelegate {
+class ListItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
 public:

@@ -13,11 +13,11 @@ class QStyle;
 // text of every heading anew; here each heading text is measured once, and again only when the
 // font, the style or the screen changes. A heading's measure depends on nothing else: neither
 // view sets icons, sort indicators or fonts of its own on its headings.
-class CHeaderCtrlEx : public QHeaderView {
+class MeasuredHeader : public QHeaderView {
     Q_OBJECT
 
 public:
-    explicit CHeaderCtrlEx(QWidget* parent = nullptr);
+    explicit MeasuredHeader(QWidget* parent = nullptr);
 
 protected:
     QSize sectionSizeFromContents(int logicalIndex) const override;

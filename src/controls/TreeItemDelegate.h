@@ -13,7 +13,7 @@ class QStyle;
 // of the tree (a page rebuild inserts nodes one by one, a selection lays it out again); the
 // measure depends on the label, the icon, the font, the icon size, the style and the options of the view, and is kept
 // until one of them changes. The tree's nodes set nothing else that sizes them.
-class CTreeItemDelegate : public QStyledItemDelegate {
+class TreeItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
@@ -21,7 +21,7 @@ public:
     // error counter that counts, 2 a red dot for one that rose within the last seconds.
     static constexpr int MarkRole = Qt::UserRole + 1;
 
-    explicit CTreeItemDelegate(QObject* parent = nullptr);
+    explicit TreeItemDelegate(QObject* parent = nullptr);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;

@@ -1,10 +1,10 @@
-#include "controls/CHeaderCtrlEx.h"
+#include "controls/MeasuredHeader.h"
 
 #include <QEvent>
 
-CHeaderCtrlEx::CHeaderCtrlEx(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+MeasuredHeader::MeasuredHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
 
-QSize CHeaderCtrlEx::sectionSizeFromContents(int logicalIndex) const {
+QSize MeasuredHeader::sectionSizeFromContents(int logicalIndex) const {
     if (model() == nullptr) return QHeaderView::sectionSizeFromContents(logicalIndex);
     if (style() != style_ || font() != font_ || measured_.size() >= MaxMeasured) {
         measured_.clear();
@@ -19,7 +19,7 @@ QSize CHeaderCtrlEx::sectionSizeFromContents(int logicalIndex) const {
     return size;
 }
 
-void CHeaderCtrlEx::changeEvent(QEvent* event) {
+void MeasuredHeader::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ScreenChangeInternal) measured_.clear();
     QHeaderView::changeEvent(event);
 }

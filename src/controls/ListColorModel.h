@@ -11,11 +11,11 @@
 // straight from the control's cell table. Like list view items, texts move with their rows and
 // columns when one is inserted before them; colours stay with the position, so a page's next
 // fill decides them. The control validates every position it passes.
-class CListColorModel : public QAbstractTableModel {
+class ListColorModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    explicit CListColorModel(ListCellTable& cells, QObject* parent = nullptr);
+    explicit ListColorModel(ListCellTable& cells, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -1,4 +1,4 @@
-#include "controls/CListColorModel.h"
+#include "controls/ListColorModel.h"
 
 #include <QBrush>
 #include <algorithm>
@@ -19,14 +19,14 @@ Qt::Alignment AlignmentOf(int alignment) {
 
 }  // namespace
 
-CListColorModel::CListColorModel(ListCellTable& cells, QObject* parent)
+ListColorModel::ListColorModel(ListCellTable& cells, QObject* parent)
     : QAbstractTableModel(parent), cells_(cells) {}
 
-int CListColorModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int ListColorModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
-int CListColorModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
+int ListColorModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
 
-QVariant CListColorModel::data(const QModelIndex& index, int role) const {
+QVariant ListColorModel::data(const QModelIndex& index, int role) const {
     const int row = index.row();
     const int column = index.column();
     if (!index.isValid() || row < 0 || row >= rows_ || column < 0 || column >= columns_) return {};
@@ -40,7 +40,7 @@ QVariant CListColorModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant CListColorModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant ListColorModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= columns_) return {};
     // A heading cut by its column shows whole in the tooltip.
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return headings_[static_cast<std::size_t>(section)];
@@ -48,17 +48,17 @@ QVariant CListColorModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
-Qt::ItemFlags CListColorModel::flags(const QModelIndex& index) const {
+Qt::ItemFlags ListColorModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
-QString CListColorModel::Heading(int column) const {
+QString ListColorModel::Heading(int column) const {
     if (column < 0 || column >= columns_) return {};
     return headings_[static_cast<std::size_t>(column)];
 }
 
-void CListColorModel::InsertColumn(int position, std::string_view heading, int alignment, TextSource source) {
+void ListColorModel::InsertColumn(int position, std::string_view heading, int alignment, TextSource source) {
     beginInsertColumns(QModelIndex(), position, position);
     const auto at = static_cast<std::size_t>(position);
     const auto end = static_cast<std::size_t>(columns_);
@@ -79,7 +79,7 @@ void CListColorModel::InsertColumn(int position, std::string_view heading, int a
     endInsertColumns();
 }
 
-void CListColorModel::InsertRow(int position, std::string_view text) {
+void ListColorModel::InsertRow(int position, std::string_view text) {
     beginInsertRows(QModelIndex(), position, position);
     const auto at = static_cast<std::size_t>(position);
     const auto columns = static_cast<std::size_t>(columns_);
@@ -98,14 +98,14 @@ void CListColorModel::InsertRow(int position, std::string_view text) {
     endInsertRows();
 }
 
-void CListColorModel::RemoveAll() {
+void ListColorModel::RemoveAll() {
     beginResetModel();
     rows_ = 0;
     columns_ = 0;
     endResetModel();
 }
 
-void CListColorModel::CellChanged(int row, int column) {
+void ListColorModel::CellChanged(int row, int column) {
     if (row >= rows_ || column >= columns_) return;
     const QModelIndex cell = index(row, column);
     // Shared, so that a changed cell costs no list of its own.

@@ -1,4 +1,4 @@
-#include "controls/CColoredStatusPane.h"
+#include "controls/StatusPane.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -6,14 +6,14 @@
 
 #include "controls/CColoredStatusBarCtrl.h"
 
-CColoredStatusPane::CColoredStatusPane(CColoredStatusBarCtrl& bar, int pane, int minimumWidth, QWidget* parent)
+StatusPane::StatusPane(CColoredStatusBarCtrl& bar, int pane, int minimumWidth, QWidget* parent)
     : QWidget(parent), bar_(bar), pane_(pane), baseWidth_(minimumWidth) {
     setMinimumWidth(minimumWidth);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
 // The pane never gets narrower than its text: a pane text is never cut.
-void CColoredStatusPane::FitText() {
+void StatusPane::FitText() {
     if (font() != measuredFont_ || textWidths_.size() >= MaxMeasured) {
         textWidths_.clear();
         measuredFont_ = font();
@@ -27,16 +27,16 @@ void CColoredStatusPane::FitText() {
     setMinimumWidth(std::max(baseWidth_, *found + 2 * CColoredStatusBarCtrl::TextIndent));
 }
 
-QSize CColoredStatusPane::sizeHint() const { return {minimumWidth(), fontMetrics().height() + 4}; }
+QSize StatusPane::sizeHint() const { return {minimumWidth(), fontMetrics().height() + 4}; }
 
-QSize CColoredStatusPane::minimumSizeHint() const { return sizeHint(); }
+QSize StatusPane::minimumSizeHint() const { return sizeHint(); }
 
-void CColoredStatusPane::changeEvent(QEvent* event) {
+void StatusPane::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ScreenChangeInternal) textWidths_.clear();
     QWidget::changeEvent(event);
 }
 
-void CColoredStatusPane::paintEvent(QPaintEvent*) {
+void StatusPane::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     bar_.DrawItem(painter, pane_, rect());
 }

@@ -8,11 +8,11 @@
 class CColoredStatusBarCtrl;
 
 // One pane area of the coloured status bar; the bar paints it from its own state.
-class CColoredStatusPane : public QWidget {
+class StatusPane : public QWidget {
     Q_OBJECT
 
 public:
-    CColoredStatusPane(CColoredStatusBarCtrl& bar, int pane, int minimumWidth, QWidget* parent);
+    StatusPane(CColoredStatusBarCtrl& bar, int pane, int minimumWidth, QWidget* parent);
 
     int Pane() const { return pane_; }
     // Widens the pane to its text when the text needs more than the pane's own width.
