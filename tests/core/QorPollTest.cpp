@@ -19,6 +19,8 @@
 #include <unistd.h>
 
 #include "driver/DriverRecords.h"
+#include "driver/IoctlCodes.h"
+#include "sim/FaultPlan.h"
 
 #include "sim/DriverSimulator.h"
 #include "sim/SimServer.h"
@@ -135,6 +137,46 @@ TEST_F(PollDumpTest, JsonIsTheSnapshotDocumentWithTheSimulatorsValues) {
               std::string::npos);
     EXPECT_TRUE(std::regex_search(run.out, std::regex(R"(\{"name": "MissingPacket", "unit": null, "values": \[\d+, 12\]\})")))
         << run.out.substr(0, 3000);
+}
+
+// A dump shows the pages as a panel started then would: a list the driver gives nothing to lay
+// out by (no answer, no sample rate) has its placeholder as its only column, the others their rows.
+TEST_F(PollDumpTest, ListsWithNothingToLayOutKeepTheirPlaceholder) {
+    auto failing = [](uint32_t code) {
+        sim::FaultPlan plan;
+        plan.failCode = code;
+        return plan;
+    };
+    struct Case {
+        const char* name;
+        sim::FaultPlan faults;
+        uint32_t sampleRate;
+        std::vector<std::string> placeholders;
+    };
+    const Case cases[] = {
+        {"every record answered", {}, 48000, {}},
+        {"stream records failing", failing(IOCTL_QOR_GET_ISO_STREAM_STATISTICS), 48000,
+         {"No IN Stream(s) Available", "No OUT Stream(s) Available"}},
+        {"bundle list failing", failing(IOCTL_QOR_GET_BUNDLE_LIST), 48000,
+         {"No IN Channel(s) Available", "No OUT Channel(s) Available"}},
+        {"device list failing", failing(IOCTL_QOR_GET_DEVICE_LIST), 48000, {"No Device(s) Available"}},
+        {"ASIO records failing", failing(IOCTL_QOR_GET_ASIO_STATISTICS), 48000, {"No ASIO Information Available"}},
+        {"no sample rate", {}, 0, {"No ASIO Information Available"}},
+    };
+    const std::vector<std::string> all{"No IN Stream(s) Available",  "No OUT Stream(s) Available",
+                                       "No IN Channel(s) Available", "No OUT Channel(s) Available",
+                                       "No Device(s) Available",     "No ASIO Information Available"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        simulator.SetFaults(c.faults);
+        simulator.SetSampleRate(c.sampleRate);
+        const PollRun run = RunPoll("--socket " + path + " --json");
+        EXPECT_EQ(run.exit, 0) << run.out;
+        for (const std::string& placeholder : all) {
+            const bool shown = std::find(c.placeholders.begin(), c.placeholders.end(), placeholder) != c.placeholders.end();
+            EXPECT_EQ(run.out.find("\"columns\": [\"" + placeholder + "\"],") != std::string::npos, shown) << placeholder;
+        }
+    }
 }
 
 // --dump prints the pages as the panel shows them: grouped digits, units, headings.
