@@ -4,9 +4,9 @@
 #include <array>
 #include <utility>
 
+#include "base/NodeCode.h"
 #include "driver/IoctlCodes.h"
 #include "res/ResourceIds.h"
-#include "base/NodeCode.h"
 #include "res/StringTable.h"
 #include "rows/PageDescription.h"
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <algorithm>
 
-#include "controls/DialogUnits.h"
 #include "base/NodeCode.h"
+#include "controls/DialogUnits.h"
 #include "res/StringTable.h"
 #include "rows/PageDescription.h"
 
