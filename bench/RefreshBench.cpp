@@ -4,12 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <new>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -22,27 +19,9 @@
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
 #include "sim/SimServer.h"
+#include "support/AllocationCounter.h"
 #include "support/RefreshReads.h"
 #include "SocketRig.h"
-
-namespace {
-std::atomic<bool> counting{false};
-std::atomic<uint64_t> allocations{0};
-
-void* Allocate(std::size_t size) {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-// Counted, so that the figures also show whether a refresh allocates (on either side).
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -75,13 +54,13 @@ void BM_RefreshInProcess(benchmark::State& state) {
     auto dev = std::make_unique<CDev>(device);
     RefreshReads(*dev);
     s->ResetRequestLog();
-    allocations = 0;
+    uint64_t news = 0;
     for (auto _ : state) {
-        counting = true;
+        AllocationCounter::Start();
         RefreshReads(*dev);
-        counting = false;
+        news += AllocationCounter::Stop().news;
     }
-    Report(state, *s, allocations);
+    Report(state, *s, news);
 }
 BENCHMARK(BM_RefreshInProcess)->ArgName("max_load")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
@@ -101,15 +80,15 @@ void BM_RefreshSocket(benchmark::State& state) {
 
     RefreshReads(*dev);
     rig.sim->ResetRequestLog();
-    allocations = 0;
+    uint64_t news = 0;
     auto start = Clock::now();
     for (auto _ : state) {
-        counting = true;
+        AllocationCounter::Start();
         RefreshReads(*dev);
-        counting = false;
+        news += AllocationCounter::Stop().news;
     }
     double perRefresh = std::chrono::duration<double>(Clock::now() - start).count() / double(state.iterations());
-    Report(state, *rig.sim, allocations);
+    Report(state, *rig.sim, news);
     double requestsPerRefresh = double(rig.sim->TotalRequests()) / double(state.iterations());
     state.counters["floor_us"] = floor * 1e6;
     state.counters["refresh_over_floor_x_requests"] = perRefresh / (floor * requestsPerRefresh);
@@ -177,16 +156,16 @@ void ObserverAtMaxLoad(benchmark::State& state, sim::DriverSimulator& s, CDev& d
     observer.OnTick(facts);
 
     double refreshSeconds = 0, observerSeconds = 0;
-    allocations = 0;
+    uint64_t news = 0;
     for (auto _ : state) {
         s.Advance(500);
         facts.monotonicMs += 500;
         const auto start = Clock::now();
         RefreshReads(dev);
         const auto middle = Clock::now();
-        counting = true;
+        AllocationCounter::Start();
         observer.OnTick(facts);
-        counting = false;
+        news += AllocationCounter::Stop().news;
         const auto end = Clock::now();
         refreshSeconds += std::chrono::duration<double>(middle - start).count();
         observerSeconds += std::chrono::duration<double>(end - middle).count();
@@ -196,7 +175,7 @@ void ObserverAtMaxLoad(benchmark::State& state, sim::DriverSimulator& s, CDev& d
     state.counters["refresh_us"] = refreshSeconds / n * 1e6;
     state.counters[name + "_us"] = observerSeconds / n * 1e6;
     state.counters[name + "_over_refresh"] = observerSeconds / refreshSeconds;
-    state.counters[name + "_allocs_per_tick"] = double(allocations) / n;
+    state.counters[name + "_allocs_per_tick"] = double(news) / n;
 }
 
 void BM_EventDetectorAtMaxLoad(benchmark::State& state) {
@@ -239,13 +218,13 @@ void BM_SocketRoundTrip(benchmark::State& state) {
     device.Open();
     DriverVersion v;
     uint32_t returned = 0;
-    allocations = 0;
+    uint64_t news = 0;
     for (auto _ : state) {
-        counting = true;
+        AllocationCounter::Start();
         device.Control(IOCTL_QOR_GET_DRIVER_VERSION, nullptr, 0, v.Data(), DriverVersion::Size, returned);
-        counting = false;
+        news += AllocationCounter::Stop().news;
     }
-    state.counters["allocs_per_request"] = double(allocations) / double(state.iterations());
+    state.counters["allocs_per_request"] = double(news) / double(state.iterations());
 }
 BENCHMARK(BM_SocketRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
