@@ -5,21 +5,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTreeWidgetItem>
 #include <array>
 #include <chrono>
-#include <memory>
+#include <string>
 
 #include "support/RefreshReads.h"
-#include "app/CMainFrame.h"
-#include "controls/CTreeCtrlEx.h"
-#include "platform/SettingsStore.h"
-#include "platform/SocketControlDevice.h"
-#include "sim/DriverSimulator.h"
-#include "sim/SimServer.h"
-#include "support/FindChild.h"
-#include "view/CQorstatsView.h"
+#include "support/SocketSimulator.h"
 
 namespace {
 
@@ -35,60 +27,46 @@ void ProcessEvents() {
 // A shown panel on its own socket to an in-process server, ticked by hand.
 class SocketPanel {
 public:
-    explicit SocketPanel(const sim::SimOptions& options)
-        : options_(options),
-          sim_(options),
-          server_(sim_, (dir_.path() + "/control").toStdString()),
-          device_(server_.Path()),
-          dev_(device_),
-          settings_((dir_.path() + "/QOR_Stats.ini").toStdString()) {}
+    explicit SocketPanel(const sim::SimOptions& options) : options_(options), panel_(options) {}
 
     bool Start() {
-        if (!server_.Start()) return false;
-        frame_ = std::make_unique<CMainFrame>(dev_, settings_, CMainFrame::Timers::Manual);
-        frame_->show();
+        if (!panel_.server.Start()) return false;
+        panel_.Start().show();
         ProcessEvents();
         return true;
     }
-    std::string Error() const { return server_.Error(); }
+    std::string Error() const { return panel_.server.Error(); }
 
     // The tick handler and the painting it leaves behind.
     void Tick() {
-        sim_.Advance(500);
-        frame_->OnRefreshTimer();
+        panel_.Tick();
         ProcessEvents();
     }
 
-    bool TreeComplete() const {
+    bool TreeComplete() {
         const std::array<std::pair<uint32_t, uint32_t>, 4> expected{{{NodeKind_IsoInStreams, options_.inStreams},
                                                                       {NodeKind_IsoOutStreams, options_.outStreams},
                                                                       {NodeKind_ChannelsIn, options_.inBundles},
                                                                       {NodeKind_ChannelsOut, options_.outBundles}}};
         for (const auto& [kind, count] : expected)
-            if (uint32_t(frame_->View().RootItem(kind)->childCount()) != count) return false;
+            if (uint32_t(panel_.Root(kind)->childCount()) != count) return false;
         return true;
     }
 
     // Mean seconds of one refresh's requests alone, after an untimed one.
     double RefreshSeconds(int passes) {
-        RefreshReads(dev_);
+        RefreshReads(panel_.dev);
         const Clock::time_point start = Clock::now();
-        for (int i = 0; i < passes; ++i) RefreshReads(dev_);
+        for (int i = 0; i < passes; ++i) RefreshReads(panel_.dev);
         return SecondsSince(start) / passes;
     }
 
-    CMainFrame& Frame() { return *frame_; }
-    sim::DriverSimulator& Sim() { return sim_; }
+    CMainFrame& Frame() { return *panel_.frame; }
+    sim::DriverSimulator& Sim() { return panel_.sim; }
 
 private:
     sim::SimOptions options_;
-    QTemporaryDir dir_;
-    sim::DriverSimulator sim_;
-    sim::SimServer server_;
-    SocketControlDevice device_;
-    CDev dev_;
-    SettingsStore settings_;
-    std::unique_ptr<CMainFrame> frame_;
+    SocketPanelFixture panel_;
 };
 
 sim::SimOptions Setup(int64_t maxLoad) { return maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{}; }
