@@ -3,31 +3,22 @@
 // load (256 bundle pages of 16 channels).
 #include <benchmark/benchmark.h>
 
-#include <memory>
 #include <string>
 
-#include "driver/CDev.h"
 #include "export/SnapshotDocument.h"
-#include "sim/DriverSimulator.h"
-#include "sim/SimControlDevice.h"
 #include "support/RefreshReads.h"
+#include "support/SimulatedDriver.h"
 
 namespace {
 
-struct ExportRig {
-    explicit ExportRig(bool maxLoad)
-        : sim(std::make_unique<sim::DriverSimulator>(maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{})),
-          device(*sim),
-          dev(device) {
+struct ExportRig : SimulatedDriver {
+    explicit ExportRig(bool maxLoad) : SimulatedDriver(maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{}) {
         RefreshReads(dev);
     }
     PageTextSources Sources() const {
         return PageTextSources{
             PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
     }
-    std::unique_ptr<sim::DriverSimulator> sim;
-    sim::SimControlDevice device;
-    CDev dev;
 };
 
 enum Format { Tables, Json, Csv, Text };

@@ -21,6 +21,7 @@
 #include "sim/SimServer.h"
 #include "support/AllocationCounter.h"
 #include "support/RefreshReads.h"
+#include "support/SimulatedDriver.h"
 #include "SocketRig.h"
 
 namespace {
@@ -49,18 +50,16 @@ void Report(benchmark::State& state, sim::DriverSimulator& s, uint64_t allocatio
 }
 
 void BM_RefreshInProcess(benchmark::State& state) {
-    auto s = std::make_unique<sim::DriverSimulator>(Setup(state.range(0)));
-    sim::SimControlDevice device(*s);
-    auto dev = std::make_unique<CDev>(device);
-    RefreshReads(*dev);
-    s->ResetRequestLog();
+    auto driver = std::make_unique<SimulatedDriver>(Setup(state.range(0)));
+    RefreshReads(driver->dev);
+    driver->sim.ResetRequestLog();
     uint64_t news = 0;
     for (auto _ : state) {
         AllocationCounter::Start();
-        RefreshReads(*dev);
+        RefreshReads(driver->dev);
         news += AllocationCounter::Stop().news;
     }
-    Report(state, *s, news);
+    Report(state, driver->sim, news);
 }
 BENCHMARK(BM_RefreshInProcess)->ArgName("max_load")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
@@ -179,15 +178,13 @@ void ObserverAtMaxLoad(benchmark::State& state, sim::DriverSimulator& s, CDev& d
 }
 
 void BM_EventDetectorAtMaxLoad(benchmark::State& state) {
-    auto s = std::make_unique<sim::DriverSimulator>(sim::SimOptions::MaxLoad());
-    sim::SimControlDevice device(*s);
-    auto dev = std::make_unique<CDev>(device);
+    auto driver = std::make_unique<SimulatedDriver>(sim::SimOptions::MaxLoad());
     struct Quiet : IEventSink {
         uint64_t events = 0;
         void OnEvent(const DriverEvent&) override { ++events; }
     } sink;
     EventDetector detector(&sink);
-    ObserverAtMaxLoad(state, *s, *dev, detector, "detector");
+    ObserverAtMaxLoad(state, driver->sim, driver->dev, detector, "detector");
     state.counters["events_per_tick"] = double(sink.events) / double(state.iterations());
 }
 BENCHMARK(BM_EventDetectorAtMaxLoad)->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -196,13 +193,10 @@ BENCHMARK(BM_EventDetectorAtMaxLoad)->UseManualTime()->Unit(benchmark::kMicrosec
 // counter read and compared on every tick. With errors (arg 1), thousands of counters count
 // and rise, as on the worst day.
 void BM_ErrorWatchAtMaxLoad(benchmark::State& state) {
-    sim::SimOptions options = sim::SimOptions::MaxLoad();
-    auto s = std::make_unique<sim::DriverSimulator>(options);
-    if (state.range(0)) s->SetErrorRate(20);
-    sim::SimControlDevice device(*s);
-    auto dev = std::make_unique<CDev>(device);
-    ErrorWatch watch(dev->Published());
-    ObserverAtMaxLoad(state, *s, *dev, watch, "watch");
+    auto driver = std::make_unique<SimulatedDriver>(sim::SimOptions::MaxLoad());
+    if (state.range(0)) driver->sim.SetErrorRate(20);
+    ErrorWatch watch(driver->dev.Published());
+    ObserverAtMaxLoad(state, driver->sim, driver->dev, watch, "watch");
     state.counters["problems"] = double(watch.Problems().size());
 }
 BENCHMARK(BM_ErrorWatchAtMaxLoad)->ArgName("errors")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond);

@@ -5,9 +5,8 @@
 #include "events/EventDetector.h"
 #include "cycle/PollingCycle.h"
 #include "history/HistorySampler.h"
-#include "sim/DriverSimulator.h"
-#include "sim/SimControlDevice.h"
 #include "support/AllocationCounter.h"
+#include "support/SimulatedDriver.h"
 
 namespace {
 struct NullWindow : IStatusPanes, IToolbarImage, IPollingView {
@@ -23,15 +22,19 @@ struct NullWindow : IStatusPanes, IToolbarImage, IPollingView {
     void SelectGeneral() override {}
     void ClearDescription() override {}
 };
-}  // namespace
 
-TEST(RefreshAllocation, ATickAtMaximumLoadAllocatesNothing) {
-    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
-    sim::SimControlDevice device(simulator);
-    CDev dev(device);
+// The polling cycle over the simulator at the driver's maximum load, with a window that shows nothing.
+struct RefreshAllocation : ::testing::Test {
+    SimulatedDriver driver{sim::SimOptions::MaxLoad()};
+    sim::DriverSimulator& simulator = driver.sim;
+    CDev& dev = driver.dev;
     RestoreWindow restore;
     NullWindow window;
-    PollingCycle cycle(dev, restore, window, window, window);
+    PollingCycle cycle{dev, restore, window, window, window};
+};
+}  // namespace
+
+TEST_F(RefreshAllocation, ATickAtMaximumLoadAllocatesNothing) {
     cycle.OnRefreshTimer();  // warm-up
     simulator.Advance(500);
 
@@ -48,13 +51,7 @@ TEST(RefreshAllocation, ATickAtMaximumLoadAllocatesNothing) {
     EXPECT_EQ(dev.Snapshot().isoStreamStatistics.Count(Dir::In), 16u);
 }
 
-TEST(RefreshAllocation, TheEventDetectorAllocatesNothingOnAQuietTickAtMaximumLoad) {
-    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
-    sim::SimControlDevice device(simulator);
-    CDev dev(device);
-    RestoreWindow restore;
-    NullWindow window;
-    PollingCycle cycle(dev, restore, window, window, window);
+TEST_F(RefreshAllocation, TheEventDetectorAllocatesNothingOnAQuietTickAtMaximumLoad) {
     struct CountingSink : IEventSink {
         int events = 0;
         void OnEvent(const DriverEvent&) override { ++events; }
@@ -78,13 +75,7 @@ TEST(RefreshAllocation, TheEventDetectorAllocatesNothingOnAQuietTickAtMaximumLoa
     EXPECT_EQ(sink.events, 0) << "nothing changed, nothing to tell";
 }
 
-TEST(RefreshAllocation, TheEventDetectorTellsAnIncreaseWithoutAllocating) {
-    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
-    sim::SimControlDevice device(simulator);
-    CDev dev(device);
-    RestoreWindow restore;
-    NullWindow window;
-    PollingCycle cycle(dev, restore, window, window, window);
+TEST_F(RefreshAllocation, TheEventDetectorTellsAnIncreaseWithoutAllocating) {
     struct CountingSink : IEventSink {
         int events = 0;
         void OnEvent(const DriverEvent&) override { ++events; }
@@ -104,13 +95,7 @@ TEST(RefreshAllocation, TheEventDetectorTellsAnIncreaseWithoutAllocating) {
     EXPECT_EQ(sink.events, 1);
 }
 
-TEST(RefreshAllocation, SamplingEveryWatchedCounterAllocatesNothing) {
-    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
-    sim::SimControlDevice device(simulator);
-    CDev dev(device);
-    RestoreWindow restore;
-    NullWindow window;
-    PollingCycle cycle(dev, restore, window, window, window);
+TEST_F(RefreshAllocation, SamplingEveryWatchedCounterAllocatesNothing) {
     auto sampler = std::make_unique<HistorySampler>(dev.Published());
     ASSERT_TRUE(cycle.AddObserver(*sampler));
     const CounterRef watched[] = {
