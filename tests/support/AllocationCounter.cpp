@@ -24,9 +24,6 @@ std::atomic<bool> counting{false};
 std::atomic<uint64_t> heapCount{0};
 std::atomic<uint64_t> newCount{0};
 
-inline void CountHeap() {
-    if (counting.load(std::memory_order_relaxed)) heapCount.fetch_add(1, std::memory_order_relaxed);
-}
 inline void CountNew() {
     if (counting.load(std::memory_order_relaxed)) newCount.fetch_add(1, std::memory_order_relaxed);
 }
@@ -66,6 +63,9 @@ void __libc_free(void* p);
 }
 
 namespace {
+inline void CountHeap() {
+    if (counting.load(std::memory_order_relaxed)) heapCount.fetch_add(1, std::memory_order_relaxed);
+}
 void* NewBlock(std::size_t size, std::size_t alignment = 0) {
     CountNew();
     CountHeap();
