@@ -6,6 +6,7 @@
 #include <string>
 
 #include "export/SnapshotDocument.h"
+#include "support/PageTextSourcesOf.h"
 #include "support/RefreshReads.h"
 #include "support/SimulatedDriver.h"
 
@@ -15,17 +16,13 @@ struct ExportRig : SimulatedDriver {
     explicit ExportRig(bool maxLoad) : SimulatedDriver(maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{}) {
         RefreshReads(dev);
     }
-    PageTextSources Sources() const {
-        return PageTextSources{
-            PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
-    }
 };
 
 enum Format { Tables, Json, Csv, Text };
 
 void BM_Export(benchmark::State& state) {
     const ExportRig rig(state.range(1) != 0);
-    const PageTextSources sources = rig.Sources();
+    const PageTextSources sources = PageTextSourcesOf(rig.dev);
     std::size_t bytes = 0;
     for (auto _ : state) {
         switch (state.range(0)) {

@@ -10,6 +10,7 @@
 #include "metrics/MetricsLayout.h"
 #include "metrics/MetricsText.h"
 #include "rows/ShownCounters.h"
+#include "support/PageTextSourcesOf.h"
 #include "support/RefreshReads.h"
 #include "support/SimulatedDriver.h"
 
@@ -24,9 +25,7 @@ struct Studio : SimulatedDriver {
         return Written(layout, format, up);
     }
     std::string Written(MetricsLayout& with, Format format = Format::Prometheus, bool up = true) const {
-        const PageTextSources pages{
-            PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
-        return with.Text(MetricsSources{pages, up, 0.0125}, format);
+        return with.Text(MetricsSources{PageTextSourcesOf(dev), up, 0.0125}, format);
     }
     MetricsLayout layout;
 };

@@ -11,6 +11,7 @@
 #include "record/DriverRecorder.h"
 #include "record/RecordReader.h"
 #include "record/ReplayControlDevice.h"
+#include "support/PageTextSourcesOf.h"
 #include "support/ReadEverything.h"
 #include "support/SimulatedDriver.h"
 
@@ -20,10 +21,7 @@ std::string Refresh(CDev& dev) {
     if (const uint32_t open = dev.Open(); open != 0) return "open failed " + std::to_string(open);
     ReadEverything(dev);
     for (uint32_t i = 0; i < dev.DeviceCount(); ++i) dev.GetDeviceName(dev.Snapshot().deviceList.Id(i));
-    const std::string document = SnapshotDocument::Json(
-        PageTextSources{PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0},
-                        dev.Published()},
-        "-", "-");
+    const std::string document = SnapshotDocument::Json(PageTextSourcesOf(dev), "-", "-");
     dev.Close();
     return document;
 }
