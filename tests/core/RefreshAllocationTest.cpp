@@ -23,6 +23,11 @@ struct NullWindow : IStatusPanes, IToolbarImage, IPollingView {
     void ClearDescription() override {}
 };
 
+struct CountingSink : IEventSink {
+    int events = 0;
+    void OnEvent(const DriverEvent&) override { ++events; }
+};
+
 // The polling cycle over the simulator at the driver's maximum load, with a window that shows nothing.
 struct RefreshAllocation : ::testing::Test {
     SimulatedDriver driver{sim::SimOptions::MaxLoad()};
@@ -52,10 +57,7 @@ TEST_F(RefreshAllocation, ATickAtMaximumLoadAllocatesNothing) {
 }
 
 TEST_F(RefreshAllocation, TheEventDetectorAllocatesNothingOnAQuietTickAtMaximumLoad) {
-    struct CountingSink : IEventSink {
-        int events = 0;
-        void OnEvent(const DriverEvent&) override { ++events; }
-    } sink;
+    CountingSink sink;
     EventDetector detector(&sink);
     ASSERT_TRUE(cycle.AddObserver(detector));
     cycle.OnRefreshTimer();  // the start-up events
@@ -76,10 +78,7 @@ TEST_F(RefreshAllocation, TheEventDetectorAllocatesNothingOnAQuietTickAtMaximumL
 }
 
 TEST_F(RefreshAllocation, TheEventDetectorTellsAnIncreaseWithoutAllocating) {
-    struct CountingSink : IEventSink {
-        int events = 0;
-        void OnEvent(const DriverEvent&) override { ++events; }
-    } sink;
+    CountingSink sink;
     EventDetector detector(&sink, [] { return int64_t(0); });
     cycle.AddObserver(detector);
     cycle.OnRefreshTimer();
