@@ -12,7 +12,6 @@
 #include "rows/PageText.h"
 #include "sim/FaultPlan.h"
 #include "sim/SimOptions.h"
-#include "support/PageTextSourcesOf.h"
 #include "support/PanelFixture.h"
 
 namespace {
@@ -28,6 +27,11 @@ std::vector<QTreeWidgetItem*> AllNodes(CTreeCtrlEx& tree) {
 }
 
 QString Utf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+PageTextSources Sources(PanelFixture& p) {
+    return PageTextSources{
+        PageSources{p.dev.Snapshot(), p.dev.Validity(), p.dev.Published().ExtendedStatistics != 0}, p.dev.Published()};
+}
 
 }  // namespace
 
@@ -50,7 +54,7 @@ TEST(PageText, EveryPageReadsAsThePanelShowsIt) {
         panel.frame->OnRefreshTimer();
         panel.frame->OnRefreshTimer();
 
-        const std::vector<NodeCode> nodes = PageNodes(PageTextSourcesOf(panel.dev).cells);
+        const std::vector<NodeCode> nodes = PageNodes(Sources(panel).cells);
         std::vector<NodeCode> treeNodes;
         int cells = 0;
         for (QTreeWidgetItem* node : AllNodes(panel.Tree())) {
@@ -59,7 +63,7 @@ TEST(PageText, EveryPageReadsAsThePanelShowsIt) {
             panel.frame->OnRefreshTimer();
             const NodeCode code = panel.Selected();
             treeNodes.push_back(code);
-            const PageTable table = PageTableOf(PageTextSourcesOf(panel.dev), code);
+            const PageTable table = PageTableOf(Sources(panel), code);
             SCOPED_TRACE(table.path);
             const QString label = node->parent() ? node->parent()->text(0) + "/" + node->text(0) : node->text(0);
             EXPECT_EQ(Utf8(table.path), label);
@@ -134,7 +138,7 @@ TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
         for (QTreeWidgetItem* node : AllNodes(panel.Tree())) {
             panel.Select(node);
             panel.frame->OnRefreshTimer();
-            const PageTable table = PageTableOf(PageTextSourcesOf(panel.dev), panel.Selected());
+            const PageTable table = PageTableOf(Sources(panel), panel.Selected());
             SCOPED_TRACE(table.path);
             const QString label = node->parent() ? node->parent()->text(0) + "/" + node->text(0) : node->text(0);
             EXPECT_EQ(Utf8(table.path), label);
