@@ -3,38 +3,26 @@
 // load (256 bundle pages of 16 channels).
 #include <benchmark/benchmark.h>
 
-#include <memory>
 #include <string>
 
-#include "driver/CDev.h"
 #include "export/SnapshotDocument.h"
-#include "sim/DriverSimulator.h"
-#include "sim/SimControlDevice.h"
+#include "support/PageTextSourcesOf.h"
 #include "support/RefreshReads.h"
+#include "support/SimulatedDriver.h"
 
 namespace {
 
-struct ExportRig {
-    explicit ExportRig(bool maxLoad)
-        : sim(std::make_unique<sim::DriverSimulator>(maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{})),
-          device(*sim),
-          dev(device) {
+struct ExportRig : SimulatedDriver {
+    explicit ExportRig(bool maxLoad) : SimulatedDriver(maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{}) {
         RefreshReads(dev);
     }
-    PageTextSources Sources() const {
-        return PageTextSources{
-            PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
-    }
-    std::unique_ptr<sim::DriverSimulator> sim;
-    sim::SimControlDevice device;
-    CDev dev;
 };
 
 enum Format { Tables, Json, Csv, Text };
 
 void BM_Export(benchmark::State& state) {
     const ExportRig rig(state.range(1) != 0);
-    const PageTextSources sources = rig.Sources();
+    const PageTextSources sources = PageTextSourcesOf(rig.dev);
     std::size_t bytes = 0;
     for (auto _ : state) {
         switch (state.range(0)) {

@@ -20,6 +20,7 @@
 #include "sim/DriverSimulator.h"
 #include "platform/SocketControlDevice.h"
 #include "support/LoopbackHttp.h"
+#include "support/PageTextSourcesOf.h"
 #include "support/RefreshReads.h"
 #include "SocketRig.h"
 
@@ -61,9 +62,7 @@ struct MetricsRig {
     CDev dev;
     MetricsLayout layout;
     LatestMetrics latest{[this](MetricsText::Format format) {
-        const PageTextSources pages{
-            PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
-        return layout.Text(MetricsSources{pages, true, 0.0}, format);
+        return layout.Text(MetricsSources{PageTextSourcesOf(dev), true, 0.0}, format);
     }};
     MetricsServer server{latest};
     bool started = false;

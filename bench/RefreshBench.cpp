@@ -4,12 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <new>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -22,27 +19,10 @@
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
 #include "sim/SimServer.h"
+#include "support/AllocationCounter.h"
 #include "support/RefreshReads.h"
+#include "support/SimulatedDriver.h"
 #include "SocketRig.h"
-
-namespace {
-std::atomic<bool> counting{false};
-std::atomic<uint64_t> allocations{0};
-
-void* Allocate(std::size_t size) {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-// Counted, so that the figures also show whether a refresh allocates (on either side).
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -70,18 +50,16 @@ void Report(benchmark::State& state, sim::DriverSimulator& s, uint64_t allocatio
 }
 
 void BM_RefreshInProcess(benchmark::State& state) {
-    auto s = std::make_unique<sim::DriverSimulator>(Setup(state.range(0)));
-    sim::SimControlDevice device(*s);
-    auto dev = std::make_unique<CDev>(device);
-    RefreshReads(*dev);
-    s->ResetRequestLog();
-    allocations = 0;
+    auto driver = std::make_unique<SimulatedDriver>(Setup(state.range(0)));
+    RefreshReads(driver->dev);
+    driver->sim.ResetRequestLog();
+    uint64_t news = 0;
     for (auto _ : state) {
-        counting = true;
-        RefreshReads(*dev);
-        counting = false;
+        AllocationCounter::Start();
+        RefreshReads(driver->dev);
+        news += AllocationCounter::Stop().news;
     }
-    Report(state, *s, allocations);
+    Report(state, driver->sim, news);
 }
 BENCHMARK(BM_RefreshInProcess)->ArgName("max_load")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
@@ -101,15 +79,15 @@ void BM_RefreshSocket(benchmark::State& state) {
 
     RefreshReads(*dev);
     rig.sim->ResetRequestLog();
-    allocations = 0;
+    uint64_t news = 0;
     auto start = Clock::now();
     for (auto _ : state) {
-        counting = true;
+        AllocationCounter::Start();
         RefreshReads(*dev);
-        counting = false;
+        news += AllocationCounter::Stop().news;
     }
     double perRefresh = std::chrono::duration<double>(Clock::now() - start).count() / double(state.iterations());
-    Report(state, *rig.sim, allocations);
+    Report(state, *rig.sim, news);
     double requestsPerRefresh = double(rig.sim->TotalRequests()) / double(state.iterations());
     state.counters["floor_us"] = floor * 1e6;
     state.counters["refresh_over_floor_x_requests"] = perRefresh / (floor * requestsPerRefresh);
@@ -177,16 +155,16 @@ void ObserverAtMaxLoad(benchmark::State& state, sim::DriverSimulator& s, CDev& d
     observer.OnTick(facts);
 
     double refreshSeconds = 0, observerSeconds = 0;
-    allocations = 0;
+    uint64_t news = 0;
     for (auto _ : state) {
         s.Advance(500);
         facts.monotonicMs += 500;
         const auto start = Clock::now();
         RefreshReads(dev);
         const auto middle = Clock::now();
-        counting = true;
+        AllocationCounter::Start();
         observer.OnTick(facts);
-        counting = false;
+        news += AllocationCounter::Stop().news;
         const auto end = Clock::now();
         refreshSeconds += std::chrono::duration<double>(middle - start).count();
         observerSeconds += std::chrono::duration<double>(end - middle).count();
@@ -196,19 +174,17 @@ void ObserverAtMaxLoad(benchmark::State& state, sim::DriverSimulator& s, CDev& d
     state.counters["refresh_us"] = refreshSeconds / n * 1e6;
     state.counters[name + "_us"] = observerSeconds / n * 1e6;
     state.counters[name + "_over_refresh"] = observerSeconds / refreshSeconds;
-    state.counters[name + "_allocs_per_tick"] = double(allocations) / n;
+    state.counters[name + "_allocs_per_tick"] = double(news) / n;
 }
 
 void BM_EventDetectorAtMaxLoad(benchmark::State& state) {
-    auto s = std::make_unique<sim::DriverSimulator>(sim::SimOptions::MaxLoad());
-    sim::SimControlDevice device(*s);
-    auto dev = std::make_unique<CDev>(device);
+    auto driver = std::make_unique<SimulatedDriver>(sim::SimOptions::MaxLoad());
     struct Quiet : IEventSink {
         uint64_t events = 0;
         void OnEvent(const DriverEvent&) override { ++events; }
     } sink;
     EventDetector detector(&sink);
-    ObserverAtMaxLoad(state, *s, *dev, detector, "detector");
+    ObserverAtMaxLoad(state, driver->sim, driver->dev, detector, "detector");
     state.counters["events_per_tick"] = double(sink.events) / double(state.iterations());
 }
 BENCHMARK(BM_EventDetectorAtMaxLoad)->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -217,13 +193,10 @@ BENCHMARK(BM_EventDetectorAtMaxLoad)->UseManualTime()->Unit(benchmark::kMicrosec
 // counter read and compared on every tick. With errors (arg 1), thousands of counters count
 // and rise, as on the worst day.
 void BM_ErrorWatchAtMaxLoad(benchmark::State& state) {
-    sim::SimOptions options = sim::SimOptions::MaxLoad();
-    auto s = std::make_unique<sim::DriverSimulator>(options);
-    if (state.range(0)) s->SetErrorRate(20);
-    sim::SimControlDevice device(*s);
-    auto dev = std::make_unique<CDev>(device);
-    ErrorWatch watch(dev->Published());
-    ObserverAtMaxLoad(state, *s, *dev, watch, "watch");
+    auto driver = std::make_unique<SimulatedDriver>(sim::SimOptions::MaxLoad());
+    if (state.range(0)) driver->sim.SetErrorRate(20);
+    ErrorWatch watch(driver->dev.Published());
+    ObserverAtMaxLoad(state, driver->sim, driver->dev, watch, "watch");
     state.counters["problems"] = double(watch.Problems().size());
 }
 BENCHMARK(BM_ErrorWatchAtMaxLoad)->ArgName("errors")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -239,13 +212,13 @@ void BM_SocketRoundTrip(benchmark::State& state) {
     device.Open();
     DriverVersion v;
     uint32_t returned = 0;
-    allocations = 0;
+    uint64_t news = 0;
     for (auto _ : state) {
-        counting = true;
+        AllocationCounter::Start();
         device.Control(IOCTL_QOR_GET_DRIVER_VERSION, nullptr, 0, v.Data(), DriverVersion::Size, returned);
-        counting = false;
+        news += AllocationCounter::Stop().news;
     }
-    state.counters["allocs_per_request"] = double(allocations) / double(state.iterations());
+    state.counters["allocs_per_request"] = double(news) / double(state.iterations());
 }
 BENCHMARK(BM_SocketRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

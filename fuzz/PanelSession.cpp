@@ -72,29 +72,28 @@ CDlgPgListBase* ListPages(CQorstatsView& v, size_t i) {
 }
 }  // namespace
 
-PanelSession::PanelSession() : dev_(slot_), settings_(SettingsName) {
-    slot_.Watch(&dev_.Snapshot(), sizeof(StatisticsSnapshot));
+PanelSession::PanelSession() : rig_(slot_, SettingsName) {
+    slot_.Watch(&rig_.dev.Snapshot(), sizeof(StatisticsSnapshot));
     SettingsStoreMemory::Forget(SettingsName);
-    frame_ = std::make_unique<CMainFrame>(dev_, settings_, CMainFrame::Timers::Manual);
-    CheckConsistency(*frame_, "after start-up");
+    CheckConsistency(rig_.Start(), "after start-up");
 }
 
 PanelSession::~PanelSession() {
-    frame_.reset();
+    rig_.frame.reset();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void PanelSession::StartOver(std::optional<uint32_t> storedNode) {
-    CMainFrame& frame = *frame_;
+    CMainFrame& frame = *rig_.frame;
     slot_.Plug(nullptr);
     if (!frame.Cycle().ReadingEnabled()) frame.OnStartStop();
     SettingsStoreMemory::Forget(SettingsName);
-    PanelSettings settings(settings_);
+    PanelSettings settings(*rig_.settings);
     settings.CreateKey();
     if (storedNode) settings.SetLastSelItem(*storedNode);
     slot_.ZeroWritten();
-    dev_.MutableValidity() = RecordValidity{};
-    dev_.ClearReadFailed();
+    rig_.dev.MutableValidity() = RecordValidity{};
+    rig_.dev.ClearReadFailed();
     frame.View().ForgetSelections();
     frame.Cycle().ResetView();
     frame.Cycle().SetInitialPanes();
@@ -103,7 +102,7 @@ void PanelSession::StartOver(std::optional<uint32_t> storedNode) {
 
 void PanelSession::Run(ControlDevice& device, SessionScript& script, std::string* transcript) {
     StartOver(script.StoredNode());
-    CMainFrame& frame = *frame_;
+    CMainFrame& frame = *rig_.frame;
     slot_.Plug(&device);
     for (int tick = 0; tick < MaxTicks; ++tick) {
         std::optional<uint8_t> action = script.NextAction();
@@ -126,7 +125,7 @@ void PanelSession::Run(ControlDevice& device, SessionScript& script, std::string
 }
 
 void PanelSession::Walk() {
-    CQorstatsView& view = frame_->View();
+    CQorstatsView& view = rig_.View();
     CTreeCtrlEx& tree = Find<CTreeCtrlEx>(view, "tree");
     // A row's description depends only on the node's kind and the row: the rows a page shows,
     // one past them and the ends of the list's capacity are all there is to click. Of the

@@ -2,15 +2,12 @@
 
 #include <QString>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
-#include "driver/CDev.h"
 #include "fuzz/DeviceSlot.h"
-#include "platform/SettingsStore.h"
+#include "support/FrameRig.h"
 
-class CMainFrame;
 class SessionScript;
 
 // One whole panel with manual timers, kept for many sessions: building a main frame costs as much
@@ -39,8 +36,6 @@ private:
     void Describe(CMainFrame& frame, std::string& out);
 
     DeviceSlot slot_;
-    CDev dev_;
-    SettingsStore settings_;
-    std::unique_ptr<CMainFrame> frame_;
+    FrameRig rig_;
     QString describeBuffer_;
 };

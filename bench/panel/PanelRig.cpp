@@ -6,12 +6,26 @@
 #include <cstring>
 #include <malloc.h>
 
-PanelRig::PanelRig(const sim::SimOptions& options) : panel_(options) {
-    panel_.Start();
-    tree_ = &panel_.Tree();
-    panel_.frame->show();
+PanelRig::PanelRig(const sim::SimOptions& options, Link link) {
+    if (link == Link::Socket) {
+        socket_ = std::make_unique<SocketPanelFixture>(options);
+        panel_ = socket_.get();
+        sim_ = &socket_->sim;
+        if (!socket_->server.Start()) return;
+    } else {
+        inProcess_ = std::make_unique<PanelFixture>(options);
+        panel_ = inProcess_.get();
+        sim_ = &inProcess_->sim;
+    }
+    panel_->Start();
+    tree_ = &panel_->Tree();
+    panel_->frame->show();
     ProcessEvents();
 }
+
+PanelRig::~PanelRig() = default;
+
+std::string PanelRig::Error() const { return socket_ ? socket_->server.Error() : std::string(); }
 
 void PanelRig::ProcessEvents() {
     QCoreApplication::sendPostedEvents();
@@ -38,7 +52,7 @@ std::vector<QTreeWidgetItem*> PanelRig::AllNodes() const {
 }
 
 QTreeWidgetItem* PanelRig::Find(Node node) const {
-    QTreeWidgetItem* root = panel_.frame->View().RootItem(node.rootKind);
+    QTreeWidgetItem* root = panel_->View().RootItem(node.rootKind);
     if (!root || node.child < 0) return root;
     return node.child < root->childCount() ? root->child(node.child) : nullptr;
 }

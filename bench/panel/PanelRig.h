@@ -3,15 +3,18 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "support/PanelFixture.h"
+#include "support/SocketSimulator.h"
 
 class QTreeWidgetItem;
 
-// A whole panel on an (offscreen) screen against the in-process simulator, ticked as the
-// refresh timer would tick it: the tick handler, then the events it leaves behind, which is
-// where the parts it changed get painted.
+// A whole panel on an (offscreen) screen against the simulator, in process or over the control
+// device socket, ticked as the refresh timer would tick it: the tick handler, then the events it
+// leaves behind, which is where the parts it changed get painted.
 class PanelRig {
 public:
     // A node to select: a root node, or the child at `child` below the root of that kind.
@@ -19,18 +22,24 @@ public:
         uint32_t rootKind;
         int child;  // -1: the root itself
     };
+    enum class Link { InProcess, Socket };
 
-    explicit PanelRig(const sim::SimOptions& options = {});
+    // Over the socket the server may not start: then there is no window, and Error() says why.
+    explicit PanelRig(const sim::SimOptions& options = {}, Link link = Link::InProcess);
+    ~PanelRig();
 
-    PanelFixture& Panel() { return panel_; }
-    sim::DriverSimulator& Sim() { return panel_.sim; }
-    CMainFrame& Frame() { return *panel_.frame; }
+    bool Started() const { return tree_ != nullptr; }
+    std::string Error() const;
+
+    FrameRig& Panel() { return *panel_; }
+    sim::DriverSimulator& Sim() { return *sim_; }
+    CMainFrame& Frame() { return *panel_->frame; }
     CTreeCtrlEx& Tree() const { return *tree_; }
 
-    void Advance() { panel_.sim.Advance(TickMs); }
-    void RunTickHandler() { panel_.frame->OnRefreshTimer(); }
+    void Advance() { sim_->Advance(TickMs); }
+    void RunTickHandler() { panel_->frame->OnRefreshTimer(); }
     // Delivers what the tick posted (repaints, layout requests) until nothing is left.
-    void ProcessEvents();
+    static void ProcessEvents();
     void Tick(int n = 1);
 
     // Every node of the tree in display order (roots followed by their children).
@@ -47,6 +56,9 @@ public:
     static constexpr uint32_t TickMs = 500;
 
 private:
-    PanelFixture panel_;
-    CTreeCtrlEx* tree_;  // looked up once: lookups by name allocate
+    std::unique_ptr<PanelFixture> inProcess_;
+    std::unique_ptr<SocketPanelFixture> socket_;
+    FrameRig* panel_;
+    sim::DriverSimulator* sim_;
+    CTreeCtrlEx* tree_ = nullptr;  // looked up once: lookups by name allocate
 };

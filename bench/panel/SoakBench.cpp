@@ -9,7 +9,7 @@
 #include <chrono>
 #include <utility>
 
-#include "AllocationCounter.h"
+#include "support/AllocationCounter.h"
 #include "PanelRig.h"
 
 namespace {

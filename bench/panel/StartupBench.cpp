@@ -4,22 +4,12 @@
 // beside one refresh and the paint that follows it.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QTemporaryDir>
 #include <QTreeWidgetItem>
 #include <array>
 #include <chrono>
-#include <memory>
 
+#include "PanelRig.h"
 #include "support/RefreshReads.h"
-#include "app/CMainFrame.h"
-#include "controls/CTreeCtrlEx.h"
-#include "platform/SettingsStore.h"
-#include "platform/SocketControlDevice.h"
-#include "sim/DriverSimulator.h"
-#include "sim/SimServer.h"
-#include "support/FindChild.h"
-#include "view/CQorstatsView.h"
 
 namespace {
 
@@ -27,69 +17,23 @@ using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-void ProcessEvents() {
-    QCoreApplication::sendPostedEvents();
-    QApplication::processEvents();
+bool TreeComplete(PanelRig& rig, const sim::SimOptions& options) {
+    const std::array<std::pair<uint32_t, uint32_t>, 4> expected{{{NodeKind_IsoInStreams, options.inStreams},
+                                                                  {NodeKind_IsoOutStreams, options.outStreams},
+                                                                  {NodeKind_ChannelsIn, options.inBundles},
+                                                                  {NodeKind_ChannelsOut, options.outBundles}}};
+    for (const auto& [kind, count] : expected)
+        if (uint32_t(rig.Find({kind, -1})->childCount()) != count) return false;
+    return true;
 }
 
-// A shown panel on its own socket to an in-process server, ticked by hand.
-class SocketPanel {
-public:
-    explicit SocketPanel(const sim::SimOptions& options)
-        : options_(options),
-          sim_(options),
-          server_(sim_, (dir_.path() + "/control").toStdString()),
-          device_(server_.Path()),
-          dev_(device_),
-          settings_((dir_.path() + "/QOR_Stats.ini").toStdString()) {}
-
-    bool Start() {
-        if (!server_.Start()) return false;
-        frame_ = std::make_unique<CMainFrame>(dev_, settings_, CMainFrame::Timers::Manual);
-        frame_->show();
-        ProcessEvents();
-        return true;
-    }
-    std::string Error() const { return server_.Error(); }
-
-    // The tick handler and the painting it leaves behind.
-    void Tick() {
-        sim_.Advance(500);
-        frame_->OnRefreshTimer();
-        ProcessEvents();
-    }
-
-    bool TreeComplete() const {
-        const std::array<std::pair<uint32_t, uint32_t>, 4> expected{{{NodeKind_IsoInStreams, options_.inStreams},
-                                                                      {NodeKind_IsoOutStreams, options_.outStreams},
-                                                                      {NodeKind_ChannelsIn, options_.inBundles},
-                                                                      {NodeKind_ChannelsOut, options_.outBundles}}};
-        for (const auto& [kind, count] : expected)
-            if (uint32_t(frame_->View().RootItem(kind)->childCount()) != count) return false;
-        return true;
-    }
-
-    // Mean seconds of one refresh's requests alone, after an untimed one.
-    double RefreshSeconds(int passes) {
-        RefreshReads(dev_);
-        const Clock::time_point start = Clock::now();
-        for (int i = 0; i < passes; ++i) RefreshReads(dev_);
-        return SecondsSince(start) / passes;
-    }
-
-    CMainFrame& Frame() { return *frame_; }
-    sim::DriverSimulator& Sim() { return sim_; }
-
-private:
-    sim::SimOptions options_;
-    QTemporaryDir dir_;
-    sim::DriverSimulator sim_;
-    sim::SimServer server_;
-    SocketControlDevice device_;
-    CDev dev_;
-    SettingsStore settings_;
-    std::unique_ptr<CMainFrame> frame_;
-};
+// Mean seconds of one refresh's requests alone, after an untimed one.
+double RefreshSeconds(PanelRig& rig, int passes) {
+    RefreshReads(rig.Panel().dev);
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < passes; ++i) RefreshReads(rig.Panel().dev);
+    return SecondsSince(start) / passes;
+}
 
 sim::SimOptions Setup(int64_t maxLoad) { return maxLoad ? sim::SimOptions::MaxLoad() : sim::SimOptions{}; }
 
@@ -99,25 +43,26 @@ void BM_FirstTickToCompleteTree(benchmark::State& state) {
     double ticks = 0, refreshes = 0, completeAfterFirst = 0, refreshMs = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        SocketPanel panel(Setup(state.range(0)));
-        if (!panel.Start()) {
+        const sim::SimOptions options = Setup(state.range(0));
+        PanelRig panel(options, PanelRig::Link::Socket);
+        if (!panel.Started()) {
             state.SkipWithError(panel.Error().c_str());
             return;
         }
         state.ResumeTiming();
         const Clock::time_point start = Clock::now();
         int n = 0;
-        while (n < MaxTicks && !panel.TreeComplete()) {
+        while (n < MaxTicks && !TreeComplete(panel, options)) {
             panel.Tick();
             ++n;
         }
         const double seconds = SecondsSince(start);
         state.PauseTiming();
-        const double refresh = panel.RefreshSeconds(3);
+        const double refresh = RefreshSeconds(panel, 3);
         ticks += n;
         refreshes += seconds / refresh;
         refreshMs += refresh * 1e3;
-        completeAfterFirst += n == 1 && panel.TreeComplete() ? 1 : 0;
+        completeAfterFirst += n == 1 && TreeComplete(panel, options) ? 1 : 0;
         state.ResumeTiming();
     }
     const double runs = double(state.iterations());
@@ -134,13 +79,9 @@ BENCHMARK(BM_FirstTickToCompleteTree)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-struct Node {
-    uint32_t rootKind;
-    int child;  // -1: the root itself
-};
 // The pages a click can bring up, the heaviest first: a bundle of 16 channels re-reads the
 // device list once per channel.
-constexpr std::array<Node, 6> Nodes{{
+constexpr std::array<PanelRig::Node, 6> Nodes{{
     {NodeKind_ChannelsIn, 5},
     {NodeKind_ChannelsIn, -1},
     {NodeKind_IsoOutStreams, -1},
@@ -152,42 +93,39 @@ constexpr std::array<Node, 6> Nodes{{
 // A click on a node of a settled panel at the driver's maximum load: the selection change that
 // shows the page, then its paint, each against one refresh and the paint after a tick.
 void BM_ClickAgainstRefresh(benchmark::State& state) {
-    SocketPanel panel(sim::SimOptions::MaxLoad());
-    if (!panel.Start()) {
+    PanelRig panel(sim::SimOptions::MaxLoad(), PanelRig::Link::Socket);
+    if (!panel.Started()) {
         state.SkipWithError(panel.Error().c_str());
         return;
     }
-    for (int i = 0; i < 8; ++i) panel.Tick();
-    const Node node = Nodes[size_t(state.range(0))];
-    CQorstatsView& view = panel.Frame().View();
-    QTreeWidgetItem* root = view.RootItem(node.rootKind);
-    QTreeWidgetItem* target = node.child < 0 ? root : root->child(node.child);
-    QTreeWidgetItem* general = view.RootItem(NodeKind_Info);
+    panel.Tick(8);
+    QTreeWidgetItem* target = panel.Find(Nodes[size_t(state.range(0))]);
+    QTreeWidgetItem* general = panel.Find({NodeKind_Info, -1});
     if (!target) {
         state.SkipWithError("node not in the tree");
         return;
     }
     state.SetLabel(target->text(0).toStdString());
 
-    CTreeCtrlEx& tree = Child<CTreeCtrlEx>(view, "tree");
+    CTreeCtrlEx& tree = panel.Tree();
     double clickSeconds = 0, clickPaintSeconds = 0, refreshSeconds = 0, tickPaintSeconds = 0;
     for (auto _ : state) {
         tree.setCurrentItem(general);
-        ProcessEvents();
+        PanelRig::ProcessEvents();
         Clock::time_point start = Clock::now();
         tree.setCurrentItem(target);
         clickSeconds += SecondsSince(start);
         start = Clock::now();
-        ProcessEvents();
+        PanelRig::ProcessEvents();
         clickPaintSeconds += SecondsSince(start);
 
         // One tick on the shown page, for its paint, then a refresh alone.
-        panel.Sim().Advance(500);
-        panel.Frame().OnRefreshTimer();
+        panel.Advance();
+        panel.RunTickHandler();
         start = Clock::now();
-        ProcessEvents();
+        PanelRig::ProcessEvents();
         tickPaintSeconds += SecondsSince(start);
-        refreshSeconds += panel.RefreshSeconds(1);
+        refreshSeconds += RefreshSeconds(panel, 1);
     }
     const double n = double(state.iterations());
     state.counters["click_ms"] = clickSeconds / n * 1e3;

@@ -7,7 +7,7 @@
 #include <array>
 #include <ctime>
 
-#include "AllocationCounter.h"
+#include "support/AllocationCounter.h"
 #include "PanelRig.h"
 #include "support/RefreshReads.h"
 

@@ -10,28 +10,23 @@
 #include "metrics/MetricsLayout.h"
 #include "metrics/MetricsText.h"
 #include "rows/ShownCounters.h"
-#include "sim/DriverSimulator.h"
-#include "sim/SimControlDevice.h"
+#include "support/PageTextSourcesOf.h"
 #include "support/RefreshReads.h"
+#include "support/SimulatedDriver.h"
 
 namespace {
 using Format = MetricsText::Format;
 
 // The simulator's studio, read once as a refresh reads it; its values are poked beforehand.
-struct Studio {
-    explicit Studio(const sim::SimOptions& options = {}) : simulator(options), device(simulator), dev(device) {}
+struct Studio : SimulatedDriver {
+    using SimulatedDriver::SimulatedDriver;
     std::string Text(Format format = Format::Prometheus, bool up = true) {
         RefreshReads(dev);
         return Written(layout, format, up);
     }
     std::string Written(MetricsLayout& with, Format format = Format::Prometheus, bool up = true) const {
-        const PageTextSources pages{
-            PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
-        return with.Text(MetricsSources{pages, up, 0.0125}, format);
+        return with.Text(MetricsSources{PageTextSourcesOf(dev), up, 0.0125}, format);
     }
-    sim::DriverSimulator simulator;
-    sim::SimControlDevice device;
-    CDev dev;
     MetricsLayout layout;
 };
 
@@ -44,7 +39,7 @@ bool HasLine(const std::string& text, const std::string& line) {
 // give, the values the pages show, n/a left out, and what the driver names escaped.
 TEST(MetricsText, StudioExpositionCarriesThePagesValuesUnderTheRowTablesNames) {
     Studio studio;
-    sim::DriverSimulator& s = studio.simulator;
+    sim::DriverSimulator& s = studio.sim;
     ASSERT_TRUE(s.SetIsoInField(0, IsoInField::TotalPacketsReceived, 123456));
     ASSERT_TRUE(s.SetIsoInField(1, IsoInField::MissingPacket, ValueNotAvailable));
     ASSERT_TRUE(s.SetIsoInField(0, IsoInField::MissingPacket, 7));
@@ -197,7 +192,7 @@ TEST(MetricsText, RowNamesBecomeMetricWords) {
 // renames and failed records; it is made again only when the tree or a name changed.
 TEST(MetricsText, AKeptLayoutWritesWhatAFreshOneWritesAndIsRemadeOnlyForANewShape) {
     Studio studio;
-    sim::DriverSimulator& s = studio.simulator;
+    sim::DriverSimulator& s = studio.sim;
     auto fail = [&s](uint32_t code) {
         sim::FaultPlan plan;
         plan.failCode = code;

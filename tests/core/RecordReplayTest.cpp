@@ -11,9 +11,9 @@
 #include "record/DriverRecorder.h"
 #include "record/RecordReader.h"
 #include "record/ReplayControlDevice.h"
-#include "sim/DriverSimulator.h"
-#include "sim/SimControlDevice.h"
+#include "support/PageTextSourcesOf.h"
 #include "support/ReadEverything.h"
+#include "support/SimulatedDriver.h"
 
 namespace {
 // One refresh as the panel reads it, as the snapshot file writes it.
@@ -21,10 +21,7 @@ std::string Refresh(CDev& dev) {
     if (const uint32_t open = dev.Open(); open != 0) return "open failed " + std::to_string(open);
     ReadEverything(dev);
     for (uint32_t i = 0; i < dev.DeviceCount(); ++i) dev.GetDeviceName(dev.Snapshot().deviceList.Id(i));
-    const std::string document = SnapshotDocument::Json(
-        PageTextSources{PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0},
-                        dev.Published()},
-        "-", "-");
+    const std::string document = SnapshotDocument::Json(PageTextSourcesOf(dev), "-", "-");
     dev.Close();
     return document;
 }
@@ -38,22 +35,20 @@ TEST(RecordReplay, AReplayReadsTheSnapshotsThatWereRecordedTickByTick) {
     sim::SimOptions options;
     options.hotplugMs = 1500;
     options.errorRate = 40;
-    sim::DriverSimulator simulator(options);
-    sim::SimControlDevice device(simulator);
-    CDev dev(device);
+    SimulatedDriver driver(options);
     std::vector<std::string> recorded;
     int64_t now = 0;
     {
-        DriverRecorder recorder(dev, [&now] { return now; });
+        DriverRecorder recorder(driver.dev, [&now] { return now; });
         ASSERT_TRUE(recorder.Start(path, 500));
         for (int tick = 1; tick <= 16; ++tick) {
-            if (tick == 5 || tick == 7) simulator.SetLoaded(tick == 7);
+            if (tick == 5 || tick == 7) driver.sim.SetLoaded(tick == 7);
             sim::FaultPlan faults;
             faults.noAnswerCode = tick >= 10 && tick < 13 ? IOCTL_QOR_GET_ISO_STREAM_STATISTICS : 0;
-            simulator.SetFaults(faults);
-            simulator.Advance(500);
+            driver.sim.SetFaults(faults);
+            driver.sim.Advance(500);
             now += 500;
-            recorded.push_back(Refresh(dev));
+            recorded.push_back(Refresh(driver.dev));
         }
     }
     std::ifstream file(path, std::ios::binary);
@@ -78,17 +73,15 @@ TEST(RecordReplay, AReplayReadsTheSnapshotsThatWereRecordedTickByTick) {
 // replays every tick it wrote.
 TEST(RecordReplay, TheRecordersThreadStopsAtTheLimitAndWhatItWroteReplays) {
     const std::filesystem::path path = std::filesystem::temp_directory_path() / "qor-record-limit.qorrec";
-    sim::DriverSimulator simulator;
-    sim::SimControlDevice device(simulator);
-    CDev dev(device);
+    SimulatedDriver driver;
     int64_t now = 0;
-    DriverRecorder recorder(dev, [&now] { return now; });
+    DriverRecorder recorder(driver.dev, [&now] { return now; });
     ASSERT_TRUE(recorder.Start(path, 500, RecordWriter::Limits{20000, 0}));
     std::vector<std::string> recorded;
     for (int tick = 0; tick < 400 && recorder.Recording(); ++tick) {
-        simulator.Advance(500);
+        driver.sim.Advance(500);
         now += 500;
-        recorded.push_back(Refresh(dev));
+        recorded.push_back(Refresh(driver.dev));
         recorder.Flush();
         EXPECT_EQ(recorder.Sessions() + (recorder.Recording() ? 0 : 1), recorded.size()) << "tick " << tick;
     }

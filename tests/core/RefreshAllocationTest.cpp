@@ -1,44 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <memory>
-#include <new>
 
 #include "events/EventDetector.h"
 #include "cycle/PollingCycle.h"
 #include "history/HistorySampler.h"
-#include "sim/DriverSimulator.h"
-#include "sim/SimControlDevice.h"
-
-// Counts every operator new of this test binary while armed.
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-
-void* CountedAlloc(std::size_t size) {
-    if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return CountedAlloc(size); }
-void* operator new[](std::size_t size) { return CountedAlloc(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return CountedAlloc(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "support/AllocationCounter.h"
+#include "support/SimulatedDriver.h"
 
 namespace {
 struct NullWindow : IStatusPanes, IToolbarImage, IPollingView {
@@ -54,42 +22,42 @@ struct NullWindow : IStatusPanes, IToolbarImage, IPollingView {
     void SelectGeneral() override {}
     void ClearDescription() override {}
 };
-}  // namespace
 
-TEST(RefreshAllocation, ATickAtMaximumLoadAllocatesNothing) {
-    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
-    sim::SimControlDevice device(simulator);
-    CDev dev(device);
+struct CountingSink : IEventSink {
+    int events = 0;
+    void OnEvent(const DriverEvent&) override { ++events; }
+};
+
+// The polling cycle over the simulator at the driver's maximum load, with a window that shows nothing.
+struct RefreshAllocation : ::testing::Test {
+    SimulatedDriver driver{sim::SimOptions::MaxLoad()};
+    sim::DriverSimulator& simulator = driver.sim;
+    CDev& dev = driver.dev;
     RestoreWindow restore;
     NullWindow window;
-    PollingCycle cycle(dev, restore, window, window, window);
+    PollingCycle cycle{dev, restore, window, window, window};
+};
+}  // namespace
+
+TEST_F(RefreshAllocation, ATickAtMaximumLoadAllocatesNothing) {
     cycle.OnRefreshTimer();  // warm-up
     simulator.Advance(500);
 
-    gAllocations = 0;
-    gCounting = true;
+    AllocationCounter::Start();
     cycle.OnRefreshTimer();
     for (uint32_t d = 0; d < dev.DeviceCount(); ++d) dev.GetDeviceName(simulator.DeviceId(d));
-    gCounting = false;
+    const AllocationCounter::Counts counts = AllocationCounter::Stop();
 
-    EXPECT_EQ(gAllocations.load(), 0);
+    EXPECT_EQ(counts.news, 0u);
+    EXPECT_EQ(counts.heap, 0u) << "malloc and its kin, where counted";
     EXPECT_EQ(dev.DeviceCount(), 64u);
     EXPECT_EQ(dev.Snapshot().bundleList.Count(Dir::Out), 128u);
     EXPECT_EQ(dev.Snapshot().Bundle(Dir::Out, 127).ChannelCount(), 16u);
     EXPECT_EQ(dev.Snapshot().isoStreamStatistics.Count(Dir::In), 16u);
 }
 
-TEST(RefreshAllocation, TheEventDetectorAllocatesNothingOnAQuietTickAtMaximumLoad) {
-    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
-    sim::SimControlDevice device(simulator);
-    CDev dev(device);
-    RestoreWindow restore;
-    NullWindow window;
-    PollingCycle cycle(dev, restore, window, window, window);
-    struct CountingSink : IEventSink {
-        int events = 0;
-        void OnEvent(const DriverEvent&) override { ++events; }
-    } sink;
+TEST_F(RefreshAllocation, TheEventDetectorAllocatesNothingOnAQuietTickAtMaximumLoad) {
+    CountingSink sink;
     EventDetector detector(&sink);
     ASSERT_TRUE(cycle.AddObserver(detector));
     cycle.OnRefreshTimer();  // the start-up events
@@ -98,50 +66,35 @@ TEST(RefreshAllocation, TheEventDetectorAllocatesNothingOnAQuietTickAtMaximumLoa
     ASSERT_GT(sink.events, 64);
     sink.events = 0;
 
-    gAllocations = 0;
-    gCounting = true;
+    AllocationCounter::Start();
     for (int i = 0; i < 3; ++i) {
         simulator.Advance(500);
         cycle.OnRefreshTimer();
     }
-    gCounting = false;
-    EXPECT_EQ(gAllocations.load(), 0);
+    const AllocationCounter::Counts counts = AllocationCounter::Stop();
+    EXPECT_EQ(counts.news, 0u);
+    EXPECT_EQ(counts.heap, 0u) << "malloc and its kin, where counted";
     EXPECT_EQ(sink.events, 0) << "nothing changed, nothing to tell";
 }
 
-TEST(RefreshAllocation, TheEventDetectorTellsAnIncreaseWithoutAllocating) {
-    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
-    sim::SimControlDevice device(simulator);
-    CDev dev(device);
-    RestoreWindow restore;
-    NullWindow window;
-    PollingCycle cycle(dev, restore, window, window, window);
-    struct CountingSink : IEventSink {
-        int events = 0;
-        void OnEvent(const DriverEvent&) override { ++events; }
-    } sink;
+TEST_F(RefreshAllocation, TheEventDetectorTellsAnIncreaseWithoutAllocating) {
+    CountingSink sink;
     EventDetector detector(&sink, [] { return int64_t(0); });
     cycle.AddObserver(detector);
     cycle.OnRefreshTimer();
     sink.events = 0;
     simulator.SetBundleEntryField(Dir::Out, 127, 15, BundleChannelEntryField::NoBuffer, 9);
 
-    gAllocations = 0;
-    gCounting = true;
+    AllocationCounter::Start();
     simulator.Advance(500);
     cycle.OnRefreshTimer();
-    gCounting = false;
-    EXPECT_EQ(gAllocations.load(), 0);
+    const AllocationCounter::Counts counts = AllocationCounter::Stop();
+    EXPECT_EQ(counts.news, 0u);
+    EXPECT_EQ(counts.heap, 0u) << "malloc and its kin, where counted";
     EXPECT_EQ(sink.events, 1);
 }
 
-TEST(RefreshAllocation, SamplingEveryWatchedCounterAllocatesNothing) {
-    sim::DriverSimulator simulator(sim::SimOptions::MaxLoad());
-    sim::SimControlDevice device(simulator);
-    CDev dev(device);
-    RestoreWindow restore;
-    NullWindow window;
-    PollingCycle cycle(dev, restore, window, window, window);
+TEST_F(RefreshAllocation, SamplingEveryWatchedCounterAllocatesNothing) {
     auto sampler = std::make_unique<HistorySampler>(dev.Published());
     ASSERT_TRUE(cycle.AddObserver(*sampler));
     const CounterRef watched[] = {
@@ -157,15 +110,15 @@ TEST(RefreshAllocation, SamplingEveryWatchedCounterAllocatesNothing) {
     for (size_t i = 0; i < CounterHistory::Capacity; ++i) sampler->OnTick(lost);
     simulator.Advance(500);
 
-    gAllocations = 0;
-    gCounting = true;
+    AllocationCounter::Start();
     cycle.OnRefreshTimer();
     sampler->OnClearStatistics(1, true);
     simulator.SetLoaded(false);
     cycle.OnRefreshTimer();
-    gCounting = false;
+    const AllocationCounter::Counts counts = AllocationCounter::Stop();
 
-    EXPECT_EQ(gAllocations.load(), 0);
+    EXPECT_EQ(counts.news, 0u);
+    EXPECT_EQ(counts.heap, 0u) << "malloc and its kin, where counted";
     const CounterHistory& first = sampler->History(sampler->Find(watched[0]));
     ASSERT_EQ(first.Size(), CounterHistory::Capacity);
     EXPECT_EQ(first.At(first.Size() - 3).kind, SampleKind::Value);

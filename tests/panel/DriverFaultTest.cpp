@@ -4,10 +4,8 @@
 // pages in agreement; the sanitizer builds watch the buffers and the leaks.
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <QTreeWidgetItem>
 #include <chrono>
-#include <memory>
 #include <string>
 
 #include "controls/CColoredStatusBarCtrl.h"
@@ -18,10 +16,9 @@
 #include "pages/CDlgPgDevices.h"
 #include "pages/CDlgPgIsoInStreams.h"
 #include "pages/CDlgPgSingleChannel.h"
-#include "platform/SocketControlDevice.h"
 #include "settings/PanelSettings.h"
-#include "sim/SimServer.h"
 #include "support/PanelFixture.h"
+#include "support/SocketSimulator.h"
 
 using sim::FaultPlan;
 
@@ -287,20 +284,15 @@ TEST(DriverFaults, ShortAnswersAreFailedReads) {
 // ---- Answers that never come ----
 
 TEST(DriverFaults, AnUnansweredCodeCostsOneTimeoutNotOneEveryTickAndWorksAgainOnceAnswered) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string path = (dir.path() + "/control").toStdString();
-    sim::DriverSimulator simulator;
-    sim::SimServer server(simulator, path);
-    ASSERT_TRUE(server.Start()) << server.Error();
     // The waits are counted, not timed: a request of the unanswered code that is sent is one
     // wait, since nothing else ever ends it. The clock moves only when the test says.
     int64_t now = 0;
     const UnansweredCodes::Timing timing;
-    SocketControlDevice device(path, timing, [&now] { return now; });
-    auto dev = std::make_unique<CDev>(device);
-    SettingsStore settings((dir.path() + "/QOR_Stats.ini").toStdString());
-    CMainFrame frame(*dev, settings, CMainFrame::Timers::Manual);
+    SocketPanelFixture p(sim::SimOptions{}, timing, [&now] { return now; });
+    ASSERT_TRUE(p.dir.isValid());
+    ASSERT_TRUE(p.server.Start()) << p.server.Error();
+    sim::DriverSimulator& simulator = p.sim;
+    CMainFrame& frame = p.Start();
     frame.OnRefreshTimer();
     ASSERT_EQ(frame.View().RootItem(NodeKind_ChannelsIn)->childCount(), 5);
 

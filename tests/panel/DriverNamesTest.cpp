@@ -15,6 +15,7 @@
 #include "eventlog/EventLogModel.h"
 #include "rows/CounterRef.h"
 #include "rows/PageText.h"
+#include "support/PageTextSourcesOf.h"
 #include "support/PanelFixture.h"
 
 TEST(DriverNames, ShowDecodedInCellsHeadingsAndTreeLabels) {
@@ -97,9 +98,7 @@ TEST(DriverNames, AStreamHasOneNameInTreeHeadingLogExportsAndPlots) {
         CListColorCtrlEx& list = p.Page<CDlgPgIsoInStreams>("isoInStreamsPage").List();
         EXPECT_EQ(list.HeadingText(1), name);
 
-        const PageTextSources sources{
-            PageSources{p.dev.Snapshot(), p.dev.Validity(), p.dev.Published().ExtendedStatistics != 0},
-            p.dev.Published()};
+        const PageTextSources sources = PageTextSourcesOf(p.dev);
         EXPECT_EQ(QString::fromStdString(PageTableOf(sources, MakeNodeCode(NodeKind_IsoInStream, 0)).path), where);
         EXPECT_EQ(QString::fromStdString(PageTableOf(sources, NodeKind_IsoInStreams).headings.at(1)), name);
 

@@ -24,9 +24,8 @@ struct HistoryFixture : ::testing::Test {
     PanelFixture p;
 
     HistoryFixture() {
-        // The plots' time is the simulator's, which each tick moves on by 500 ms.
-        p.frame = std::make_unique<CMainFrame>(p.dev, *p.settings, CMainFrame::Timers::Manual, nullptr,
-                                               [this] { return static_cast<int64_t>(p.sim.ElapsedMs()); });
+        // The plots' time is the simulator's.
+        p.Start({.clock = p.SimulatorClock()});
         p.frame->show();
         p.Tick(6);
     }

@@ -146,7 +146,7 @@ TEST(PageHosting, EveryNodeKindDescribesItsRowsFromItsOwnTable) {
 
 TEST(PageHosting, RefreshTicksGoOnAfterEverySelectionChange) {
     PanelFixture p;
-    p.frame = std::make_unique<CMainFrame>(p.dev, *p.settings, CMainFrame::Timers::Real);
+    p.Start({.timers = CMainFrame::Timers::Real});
     auto versionReads = [&p] { return p.sim.RequestCount(IOCTL_QOR_GET_DRIVER_VERSION); };
     for (uint32_t kind : {NodeKind_Asio, NodeKind_Devices}) {
         p.Select(p.Root(kind));

@@ -30,9 +30,8 @@ struct ProblemsFixture : ::testing::Test {
     PanelFixture p;
 
     ProblemsFixture() {
-        // The cycle's time is the simulator's, which each tick moves on by 500 ms.
-        p.frame = std::make_unique<CMainFrame>(p.dev, *p.settings, CMainFrame::Timers::Manual, nullptr,
-                                               [this] { return static_cast<int64_t>(p.sim.ElapsedMs()); });
+        // The cycle's time is the simulator's.
+        p.Start({.clock = p.SimulatorClock()});
         p.frame->show();
         p.Tick(4);
     }

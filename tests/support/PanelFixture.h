@@ -3,61 +3,46 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTreeWidgetItem>
-#include <memory>
+#include <cstdint>
 #include <string>
+#include <utility>
 
-#include "app/CMainFrame.h"
-#include "controls/CColoredStatusBarCtrl.h"
-#include "controls/CTreeCtrlEx.h"
-#include "driver/CDev.h"
-#include "platform/SettingsStore.h"
 #include "sim/DriverSimulator.h"
 #include "sim/SimControlDevice.h"
-#include "support/FindChild.h"
-#include "view/CQorstatsView.h"
+#include "support/FrameRig.h"
 
-// A whole panel against the in-process simulator, with ticks delivered by the test.
-struct PanelFixture {
-    explicit PanelFixture(const sim::SimOptions& options = {}) : sim(options) {}
+// The simulator in process, and the control device the panel reads it through.
+struct InProcessSimulator {
+    explicit InProcessSimulator(const sim::SimOptions& options = {}) : sim(options) {}
 
     QTemporaryDir dir;
     sim::DriverSimulator sim;
     sim::SimControlDevice device{sim};
-    CDev dev{device};
-    std::unique_ptr<SettingsStore> settings = std::make_unique<SettingsStore>(SettingsFile());
-    std::unique_ptr<CMainFrame> frame;
+};
 
-    std::string SettingsFile() const { return (dir.path() + "/QOR_Stats.ini").toStdString(); }
+// A whole panel against a simulator, with ticks delivered by the test, its settings in a folder
+// of its own. `Side` holds the folder (dir), the simulator (sim) and the control device the panel
+// reads it through (device): in process here, over a socket in support/SocketSimulator.h.
+template <typename Side>
+struct BasicPanelFixture : Side, FrameRig {
+    template <typename... Args>
+    explicit BasicPanelFixture(Args&&... args)
+        : Side(std::forward<Args>(args)...), FrameRig(Side::device, SettingsPath(Side::dir)) {}
 
-    CMainFrame& Start() {
-        frame = std::make_unique<CMainFrame>(dev, *settings, CMainFrame::Timers::Manual);
-        return *frame;
+    std::string SettingsFile() const { return SettingsPath(Side::dir); }
+    // The simulator's time as the polling cycle's, which each tick moves on by 500 ms.
+    ElapsedClock::MonotonicMs SimulatorClock() {
+        return [this] { return static_cast<int64_t>(this->sim.ElapsedMs()); };
     }
-    // A fresh window over the same settings, as after a restart of the panel.
-    CMainFrame& Restart() {
-        frame.reset();
-        return Start();
-    }
-    CQorstatsView& View() { return frame->View(); }
-    // One of the view's pages, by its object name.
-    template <typename P>
-    P& Page(const char* objectName) {
-        return Child<P>(View(), objectName);
-    }
-    CTreeCtrlEx& Tree() { return Child<CTreeCtrlEx>(*frame, "tree"); }
-    CColoredStatusBarCtrl& StatusBar() { return Child<CColoredStatusBarCtrl>(*frame, "statusBar"); }
     void Tick(int n = 1) {
         for (int i = 0; i < n; ++i) {
-            sim.Advance(500);
+            this->sim.Advance(500);
             frame->OnRefreshTimer();
         }
     }
-    QTreeWidgetItem* Root(uint32_t kind) { return View().RootItem(kind); }
-    void Select(QTreeWidgetItem* item) { Tree().setCurrentItem(item); }
-    NodeCode Selected() { return View().CurrentCode(); }
-    uint32_t StoredCode() {
-        uint32_t value = 0;
-        settings->ReadDword(SettingsStore::Root::LocalMachine, "Software\\Quandrel\\QOR_Stats", "LastSelItem", value);
-        return value;
-    }
+
+private:
+    static std::string SettingsPath(const QTemporaryDir& dir) { return (dir.path() + "/QOR_Stats.ini").toStdString(); }
 };
+
+using PanelFixture = BasicPanelFixture<InProcessSimulator>;

@@ -10,6 +10,7 @@
 #include "eventlog/EventLog.h"
 #include "export/SnapshotDocument.h"
 #include "record/RecordHeader.h"
+#include "support/PageTextSourcesOf.h"
 #include "support/PanelFixture.h"
 
 // The short recordings the replay tests play back (tests/recordings): how each was made with
@@ -62,8 +63,7 @@ inline void TreeText(const QTreeWidgetItem* item, std::string& out) {
 // What the panel shows after a tick: the reading and driver panes, the tree, every page as the
 // export writes it, the snapshot file, and the event log's new lines without their times.
 inline std::vector<std::string> CapturedTick(PanelFixture& f, int tick, int& eventsSeen) {
-    const PageTextSources sources{
-        PageSources{f.dev.Snapshot(), f.dev.Validity(), f.dev.Published().ExtendedStatistics != 0}, f.dev.Published()};
+    const PageTextSources sources = PageTextSourcesOf(f.dev);
     std::string tree;
     for (int i = 0; i < f.Tree().topLevelItemCount(); ++i) TreeText(f.Tree().topLevelItem(i), tree);
     std::vector<std::string> lines;
