@@ -64,11 +64,11 @@ T& Find(QObject& parent, const char* name) {
     return *child;
 }
 
-CDlgPgListBase* ListPages(CQorstatsView& v, size_t i) {
+ListPage* ListPages(CQorstatsView& v, size_t i) {
     static constexpr const char* Names[] = {"asioPage",         "devicesPage",    "isoInStreamsPage",
                                             "isoOutStreamsPage", "singleStreamPage", "channelsInPage",
                                             "channelsOutPage",  "singleChannelPage"};
-    return i < std::size(Names) ? &Find<CDlgPgListBase>(v, Names[i]) : nullptr;
+    return i < std::size(Names) ? &Find<ListPage>(v, Names[i]) : nullptr;
 }
 }  // namespace
 
@@ -163,7 +163,7 @@ void PanelSession::CheckConsistency(CMainFrame& frame, const char* when) {
         QTreeWidgetItem* root = view.RootItem(r.rootKind);
         Expect(root != nullptr, when, "missing root", long(r.rootKind));
         Expect(root->data(0, Qt::UserRole).toUInt() == r.rootKind, when, "root code", long(r.rootKind));
-        const uint32_t cached = Find<CDlgPgListBase>(view, r.page).Cached();
+        const uint32_t cached = Find<ListPage>(view, r.page).Cached();
         Expect(cached <= r.capacity, when, "cached count beyond capacity", long(cached), long(r.capacity));
         Expect(uint32_t(root->childCount()) == cached, when, "children vs cached count", root->childCount(),
                long(cached));
@@ -173,7 +173,7 @@ void PanelSession::CheckConsistency(CMainFrame& frame, const char* when) {
                    long(MakeNodeCode(r.childKind, uint32_t(c))));
         }
     }
-    for (size_t i = 0; CDlgPgListBase* page = ListPages(view, i); ++i) {
+    for (size_t i = 0; ListPage* page = ListPages(view, i); ++i) {
         const CListColorCtrlEx& list = page->List();
         Expect(list.RowCount() >= 0 && list.RowCount() <= ListRowCapacity, when, "list rows", list.RowCount(),
                ListRowCapacity);
@@ -222,7 +222,7 @@ void PanelSession::Describe(CMainFrame& frame, std::string& out) {
     // The single stream and channel pages are laid out afresh whenever they are shown; hidden,
     // they still hold whatever they showed last.
     const CDlgPgBase* visible = view.VisiblePage();
-    for (size_t i = 0; CDlgPgListBase* page = ListPages(view, i); ++i) {
+    for (size_t i = 0; ListPage* page = ListPages(view, i); ++i) {
         const bool single = page->objectName().startsWith(u"single");
         if (single && page != visible) continue;
         if (page == visible) seen += u"shown:\n";

@@ -2,7 +2,7 @@
 
 #include "rows/PageDescription.h"
 
-CDlgPgAsio::CDlgPgAsio(PageContext& context, QWidget* parent) : CDlgPgListBase("asioPage", context, parent) {}
+CDlgPgAsio::CDlgPgAsio(PageContext& context, QWidget* parent) : ListPage("asioPage", context, parent) {}
 
 void CDlgPgAsio::Refresh() {
     const uint32_t rate = ctx_.dev.Snapshot().asioStatistics.SampleRate();

@@ -4,7 +4,7 @@
 #include "res/StringTable.h"
 
 CDlgPgChannelsIn::CDlgPgChannelsIn(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
-    : CDlgPgChannelsBase("channelsInPage", Dir::In, NodeKind_ChannelsIn, NodeKind_ChannelIn, context, single,
+    : ChannelsPage("channelsInPage", Dir::In, NodeKind_ChannelsIn, NodeKind_ChannelIn, context, single,
                          parent) {}
 
 // The list is laid out again before the periodic update, which fills the single channel page.

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "pages/CDlgPgChannelsBase.h"
+#include "pages/ChannelsPage.h"
 
 // The "IN Cannels" page: every input channel with its device, name, format and direction.
-class CDlgPgChannelsIn : public CDlgPgChannelsBase {
+class CDlgPgChannelsIn : public ChannelsPage {
     Q_OBJECT
 public:
     CDlgPgChannelsIn(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent = nullptr);

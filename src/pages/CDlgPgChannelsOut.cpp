@@ -4,5 +4,5 @@
 #include "res/StringTable.h"
 
 CDlgPgChannelsOut::CDlgPgChannelsOut(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
-    : CDlgPgChannelsBase("channelsOutPage", Dir::Out, NodeKind_ChannelsOut, NodeKind_ChannelOut, context,
+    : ChannelsPage("channelsOutPage", Dir::Out, NodeKind_ChannelsOut, NodeKind_ChannelOut, context,
                          single, parent) {}

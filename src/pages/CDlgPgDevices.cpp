@@ -6,7 +6,7 @@
 #include "rows/PageDescription.h"
 
 CDlgPgDevices::CDlgPgDevices(PageContext& context, QWidget* parent)
-    : CDlgPgListBase("devicesPage", context, parent) {}
+    : ListPage("devicesPage", context, parent) {}
 
 // Devices beyond the list's 50 columns are not shown.
 uint32_t CDlgPgDevices::Columns() const { return ItemColumns(*PageOf(NodeKind_Devices), CachedCount); }

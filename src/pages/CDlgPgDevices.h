@@ -1,10 +1,10 @@
 #pragma once
 
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 
 // The "Devices" page: one column per connected device. CachedCount holds the number of
 // devices the list was built for.
-class CDlgPgDevices : public CDlgPgListBase {
+class CDlgPgDevices : public ListPage {
     Q_OBJECT
 public:
     explicit CDlgPgDevices(PageContext& context, QWidget* parent = nullptr);

@@ -3,7 +3,7 @@
 #include "base/NodeCode.h"
 
 CDlgPgIsoInStreams::CDlgPgIsoInStreams(PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
-    : CDlgPgIsoStreamsBase("isoInStreamsPage", Dir::In, NodeKind_IsoInStreams, NodeKind_IsoInStream, context, single,
+    : IsoStreamsPage("isoInStreamsPage", Dir::In, NodeKind_IsoInStreams, NodeKind_IsoInStream, context, single,
                            parent) {}
 
 void CDlgPgIsoInStreams::OnSelect(NodeCode) {

@@ -3,7 +3,7 @@
 #include "base/NodeCode.h"
 
 CDlgPgIsoOutStreams::CDlgPgIsoOutStreams(PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
-    : CDlgPgIsoStreamsBase("isoOutStreamsPage", Dir::Out, NodeKind_IsoOutStreams, NodeKind_IsoOutStream, context,
+    : IsoStreamsPage("isoOutStreamsPage", Dir::Out, NodeKind_IsoOutStreams, NodeKind_IsoOutStream, context,
                            single, parent) {}
 
 // Unlike the IN page, the OUT page runs its periodic update before it lays its list out again.

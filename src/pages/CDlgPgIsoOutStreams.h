@@ -1,9 +1,9 @@
 #pragma once
 
-#include "pages/CDlgPgIsoStreamsBase.h"
+#include "pages/IsoStreamsPage.h"
 
 // The "ISO OUT Streams" page: the counters of every output stream side by side.
-class CDlgPgIsoOutStreams : public CDlgPgIsoStreamsBase {
+class CDlgPgIsoOutStreams : public IsoStreamsPage {
     Q_OBJECT
 public:
     CDlgPgIsoOutStreams(PageContext& context, CDlgPgSingleStream& single, QWidget* parent = nullptr);

@@ -6,7 +6,7 @@
 #include "rows/PageDescription.h"
 
 CDlgPgSingleChannel::CDlgPgSingleChannel(PageContext& context, QWidget* parent)
-    : CDlgPgListBase("singleChannelPage", context, parent) {}
+    : ListPage("singleChannelPage", context, parent) {}
 
 void CDlgPgSingleChannel::OnSelect(NodeCode code) {
     const Dir d = KindOf(code) == NodeKind_ChannelIn ? Dir::In : Dir::Out;
@@ -16,7 +16,7 @@ void CDlgPgSingleChannel::OnSelect(NodeCode code) {
 }
 
 void CDlgPgSingleChannel::ResetState() {
-    CDlgPgListBase::ResetState();
+    ListPage::ResetState();
     BundleIndex = 0;
 }
 

@@ -3,10 +3,10 @@
 #include <cstdint>
 
 #include "driver/DriverRecords.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 
 // One channel bundle of either direction: a value column per channel, 17 rows each.
-class CDlgPgSingleChannel : public CDlgPgListBase {
+class CDlgPgSingleChannel : public ListPage {
     Q_OBJECT
 public:
     explicit CDlgPgSingleChannel(PageContext& context, QWidget* parent = nullptr);

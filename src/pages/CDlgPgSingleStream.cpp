@@ -11,7 +11,7 @@ const PageDescription& PageFor(Dir d) { return *PageOf(d == Dir::In ? NodeKind_I
 }  // namespace
 
 CDlgPgSingleStream::CDlgPgSingleStream(PageContext& context, QWidget* parent)
-    : CDlgPgListBase("singleStreamPage", context, parent) {}
+    : ListPage("singleStreamPage", context, parent) {}
 
 void CDlgPgSingleStream::BuildList(Dir d) {
     const IsoStreamEntryRef entry = IsoStreamEntryRef::At(ctx_.dev.Snapshot().isoStreamStatistics, d, StreamIndex);
@@ -41,6 +41,6 @@ void CDlgPgSingleStream::OnSelect(NodeCode code) {
 }
 
 void CDlgPgSingleStream::ResetState() {
-    CDlgPgListBase::ResetState();
+    ListPage::ResetState();
     StreamIndex = 0;
 }

@@ -5,11 +5,11 @@
 #include "base/FormatGrouped.h"
 #include "driver/DriverRecords.h"
 #include "driver/IsoStreamEntryRef.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 
 // One isochronous stream of either direction: the counter names and one value column headed
 // with the stream's isochronous channel number.
-class CDlgPgSingleStream : public CDlgPgListBase {
+class CDlgPgSingleStream : public ListPage {
     Q_OBJECT
 public:
     explicit CDlgPgSingleStream(PageContext& context, QWidget* parent = nullptr);

@@ -20,7 +20,7 @@
 #include "pages/CDlgPgInfo.h"
 #include "pages/CDlgPgIsoInStreams.h"
 #include "pages/CDlgPgIsoOutStreams.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 #include "pages/CDlgPgSingleChannel.h"
 #include "pages/CDlgPgSingleStream.h"
 #include "res/StringTable.h"
@@ -191,7 +191,7 @@ void CQorstatsView::RefreshInfoPage(bool keepBuildText) { info_->Refresh(keepBui
 ListPlaceholders CQorstatsView::Placeholders() const {
     ListPlaceholders shown;
     for (const SkeletonNode& node : Skeleton)
-        if (auto* list = dynamic_cast<const CDlgPgListBase*>(PageOf(node.kind)); list && list->ShowsPlaceholder())
+        if (auto* list = dynamic_cast<const ListPage*>(PageOf(node.kind)); list && list->ShowsPlaceholder())
             shown.Show(node.kind);
     return shown;
 }
@@ -380,7 +380,7 @@ void CQorstatsView::MarkNodes() {
 
 CListColorCtrlEx* CQorstatsView::ListOf(uint32_t kind) const {
     // A cast rather than a search by name: this runs on every tick and must not allocate.
-    auto* page = qobject_cast<CDlgPgListBase*>(PageOf(kind));
+    auto* page = qobject_cast<ListPage*>(PageOf(kind));
     return page ? &page->List() : nullptr;
 }
 

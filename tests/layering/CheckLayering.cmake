@@ -31,7 +31,7 @@ set(probes
   "qor_settings|view/CQorstatsView.h|no"
   "qor_sim|controls/ListCell.h|no"
   "qor_sim|rows/IsoStreamRows.h|no"
-  "qor_controls|pages/CDlgPgListBase.h|no"
+  "qor_controls|pages/ListPage.h|no"
   "qor_pages|cycle/PollingCycle.h|no"
   "qor_pages|view/CQorstatsView.h|no"
   "qor_pages|rows/IsoStreamRows.h|yes"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "controls/CListColorCtrlEx.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 #include "rows/CounterRef.h"
 #include "support/PanelFixture.h"
 
@@ -54,7 +54,7 @@ TEST(CounterRef, ReadsWhatEveryPageCellShows) {
         for (QTreeWidgetItem* node : AllNodes(panel.Tree())) {
             panel.Select(node);
             const NodeCode code = panel.Selected();
-            auto* page = dynamic_cast<CDlgPgListBase*>(panel.View().VisiblePage());
+            auto* page = dynamic_cast<ListPage*>(panel.View().VisiblePage());
             if (page == nullptr) continue;
             const CListColorCtrlEx& list = page->List();
             for (int r = 0; r < list.RowCount(); ++r) {

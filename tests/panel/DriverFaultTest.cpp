@@ -49,7 +49,7 @@ void ExpectConsistent(CQorstatsView& view) {
     for (const ChildRoot& r : ChildRoots) {
         QTreeWidgetItem* root = view.RootItem(r.rootKind);
         ASSERT_NE(root, nullptr);
-        const auto* page = view.findChild<CDlgPgListBase*>(r.page);
+        const auto* page = view.findChild<ListPage*>(r.page);
         ASSERT_NE(page, nullptr) << r.page;
         const uint32_t cached = page->Cached();
         EXPECT_LE(cached, r.capacity);
@@ -57,7 +57,7 @@ void ExpectConsistent(CQorstatsView& view) {
         for (int c = 0; c < root->childCount(); ++c)
             EXPECT_EQ(root->child(c)->data(0, Qt::UserRole).toUInt(), MakeNodeCode(r.childKind, uint32_t(c)));
     }
-    for (const CDlgPgListBase* page : view.findChildren<CDlgPgListBase*>()) {
+    for (const ListPage* page : view.findChildren<ListPage*>()) {
         EXPECT_LE(page->List().RowCount(), ListRowCapacity);
         EXPECT_LE(page->List().ColumnCount(), ListColumnCapacity);
     }
@@ -166,7 +166,7 @@ TEST(DriverFaults, AFailedReadIsShownAsSuchAndNeverAsAValueOrAChangeOfTheTree) {
         QTreeWidgetItem* root = p.Root(c.rootKind);
         p.Select(c.child < 0 ? root : root->child(c.child));
         p.Tick();
-        CDlgPgListBase* page = static_cast<CDlgPgListBase*>(p.View().VisiblePage());
+        ListPage* page = static_cast<ListPage*>(p.View().VisiblePage());
         ASSERT_NE(page, nullptr);
         ASSERT_NE(page->List().CellText(c.row, c.column), "n/a");
         const QString heading = page->List().HeadingText(c.column);

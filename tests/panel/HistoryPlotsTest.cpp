@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "controls/CListColorCtrlEx.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 #include "plots/HistoryChart.h"
 #include "plots/HistoryPlots.h"
 #include "plots/HistoryWindow.h"
@@ -37,7 +37,7 @@ struct HistoryFixture : ::testing::Test {
     CListColorCtrlEx& ShowPage(QTreeWidgetItem* node) {
         p.Select(node);
         p.Tick();
-        auto* page = dynamic_cast<CDlgPgListBase*>(p.View().VisiblePage());
+        auto* page = dynamic_cast<ListPage*>(p.View().VisiblePage());
         if (page == nullptr) throw std::runtime_error("no list page");
         return page->List();
     }

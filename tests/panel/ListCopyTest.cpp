@@ -14,7 +14,7 @@
 
 #include "controls/CListColorCtrlEx.h"
 #include "driver/DriverRecords.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 #include "support/PanelFixture.h"
 
 namespace {
@@ -143,7 +143,7 @@ TEST(PageCopy, StreamAndChannelPagesCopyTheirHeadingsAndValues) {
     panel.Tick(3);
 
     panel.Select(panel.Root(NodeKind_IsoInStreams));
-    auto& streams = panel.Page<CDlgPgListBase>("isoInStreamsPage").List();
+    auto& streams = panel.Page<ListPage>("isoInStreamsPage").List();
     streams.CopyAll();
     const QStringList lines = QApplication::clipboard()->text().split('\n');
     const QString heading = streams.HeadingText(1) + "\t" + streams.HeadingText(2);
@@ -154,7 +154,7 @@ TEST(PageCopy, StreamAndChannelPagesCopyTheirHeadingsAndValues) {
     EXPECT_EQ(lines.size(), 41 + 2);  // heading, 41 rows, and the empty rest after the last line break
 
     panel.Select(panel.Root(NodeKind_ChannelsOut));
-    auto& channels = panel.Page<CDlgPgListBase>("channelsOutPage").List();
+    auto& channels = panel.Page<ListPage>("channelsOutPage").List();
     channels.CopyAll();
     const QString text = QApplication::clipboard()->text();
     EXPECT_TRUE(text.startsWith("Device\tChannel\tType\n")) << text.toStdString();
@@ -168,7 +168,7 @@ TEST(PageCopy, TheSelectionOutlivesAHotPlug) {
     panel.Start().show();
     panel.Tick(3);
     panel.Select(panel.Root(NodeKind_IsoInStreams));
-    auto& list = panel.Page<CDlgPgListBase>("isoInStreamsPage").List();
+    auto& list = panel.Page<ListPage>("isoInStreamsPage").List();
     list.setFocus();
     list.selectionModel()->select(QItemSelection(list.model()->index(2, 0), list.model()->index(4, 0)),
                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);

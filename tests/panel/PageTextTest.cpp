@@ -8,7 +8,7 @@
 #include "driver/DriverRecords.h"
 #include "driver/IoctlCodes.h"
 #include "pages/CDlgPgInfo.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 #include "rows/PageText.h"
 #include "sim/FaultPlan.h"
 #include "sim/SimOptions.h"
@@ -79,7 +79,7 @@ TEST(PageText, EveryPageReadsAsThePanelShowsIt) {
                     EXPECT_NE(text.find(row[0].text + ":\t" + row[1].text + "\n"), std::string::npos) << row[0].text;
                 continue;
             }
-            auto* page = dynamic_cast<CDlgPgListBase*>(panel.View().VisiblePage());
+            auto* page = dynamic_cast<ListPage*>(panel.View().VisiblePage());
             ASSERT_NE(page, nullptr);
             const CListColorCtrlEx& list = page->List();
             ASSERT_EQ(static_cast<int>(table.headings.size()), list.ColumnCount());
@@ -196,7 +196,7 @@ TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
                     EXPECT_NE(text.find(row[0].text + ":\t" + row[1].text + "\n"), std::string::npos) << row[0].text;
                 continue;
             }
-            auto* page = dynamic_cast<CDlgPgListBase*>(panel.View().VisiblePage());
+            auto* page = dynamic_cast<ListPage*>(panel.View().VisiblePage());
             ASSERT_NE(page, nullptr);
             ++pages;
             const CListColorCtrlEx& list = page->List();

@@ -110,7 +110,7 @@ protected:
 
     // Every field of stream 0 holds 500 + its offset (negative for the signed ones), the flags
     // the texts of the table; both the list page and the single stream page show it so.
-    void ExpectEveryRow(Dir d, std::span<const StreamRow> rows, CDlgPgIsoStreamsBase& page, uint32_t rootKind,
+    void ExpectEveryRow(Dir d, std::span<const StreamRow> rows, IsoStreamsPage& page, uint32_t rootKind,
                         uint32_t childKind) {
         Streams(d, {0xA});
         dev.Published().ExtendedStatistics = 2;

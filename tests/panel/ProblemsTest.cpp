@@ -19,7 +19,7 @@
 #include "driver/IsoStreamEntryRef.h"
 #include "eventlog/EventLog.h"
 #include "eventlog/EvidenceKeeper.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 #include "problems/ProblemsDialog.h"
 #include "settings/PanelSettings.h"
 #include "support/PanelFixture.h"
@@ -117,7 +117,7 @@ TEST_F(ProblemsFixture, TheProblemsWindowListsCountingCountersNewestRiseFirstAnd
 
     emit list.itemDoubleClicked(list.topLevelItem(1), 0);
     EXPECT_EQ(p.Selected(), MakeNodeCode(NodeKind_IsoInStream, 0));
-    auto* page = dynamic_cast<CDlgPgListBase*>(p.View().VisiblePage());
+    auto* page = dynamic_cast<ListPage*>(p.View().VisiblePage());
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->List().CellText(page->List().CurrentRow(), 0), "IsoRxError");
 }

@@ -4,7 +4,7 @@
 
 #include "events/EventDetector.h"
 #include "eventlog/EventLog.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 #include "support/PanelFixture.h"
 
 // Error counters that went up lately: a pale background behind the red text, and the time
@@ -46,7 +46,7 @@ CounterRef IsoIn(uint32_t stream, int row) {
 
 struct Panel : PanelFixture {
     FakeRecency recency;
-    CListColorCtrlEx& List(const char* page) { return Page<CDlgPgListBase>(page).List(); }
+    CListColorCtrlEx& List(const char* page) { return Page<ListPage>(page).List(); }
     void ShowIsoIn() {
         Start();
         Tick(2);

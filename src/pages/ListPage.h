@@ -13,10 +13,10 @@
 
 // The list template shared by every list page: one colour list control filling the page,
 // and the count the list was last built for (0: not built).
-class CDlgPgListBase : public CDlgPgBase {
+class ListPage : public CDlgPgBase {
     Q_OBJECT
 public:
-    CDlgPgListBase(const char* objectName, PageContext& context, QWidget* parent = nullptr);
+    ListPage(const char* objectName, PageContext& context, QWidget* parent = nullptr);
 
     CListColorCtrlEx& List() { return list_; }
     const CListColorCtrlEx& List() const { return list_; }

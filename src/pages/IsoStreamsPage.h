@@ -4,7 +4,7 @@
 
 #include "base/FormatGrouped.h"
 #include "driver/DriverRecords.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 #include "pages/DeviceNameReads.h"
 
 class CDlgPgSingleStream;
@@ -12,7 +12,7 @@ class CDlgPgSingleStream;
 // What the ISO IN and ISO OUT stream pages share: one column per stream of their direction,
 // one child node per stream, and the single stream page kept up to date while it shows one
 // of their streams.
-class CDlgPgIsoStreamsBase : public CDlgPgListBase {
+class IsoStreamsPage : public ListPage {
     Q_OBJECT
 public:
     void Refresh() override;
@@ -23,7 +23,7 @@ public:
     Dir Direction() const { return dir_; }
 
 protected:
-    CDlgPgIsoStreamsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
+    IsoStreamsPage(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
                          CDlgPgSingleStream& single, QWidget* parent);
 
 private:

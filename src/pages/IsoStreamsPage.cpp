@@ -1,4 +1,4 @@
-#include "pages/CDlgPgIsoStreamsBase.h"
+#include "pages/IsoStreamsPage.h"
 
 #include <algorithm>
 #include <array>
@@ -8,19 +8,19 @@
 #include "pages/CDlgPgSingleStream.h"
 #include "rows/PageDescription.h"
 
-CDlgPgIsoStreamsBase::CDlgPgIsoStreamsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind,
+IsoStreamsPage::IsoStreamsPage(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind,
                                            PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
-    : CDlgPgListBase(objectName, context, parent),
+    : ListPage(objectName, context, parent),
       dir_(d),
       rootKind_(rootKind),
       childKind_(childKind),
       single_(single) {}
 
-const PageDescription& CDlgPgIsoStreamsBase::Page() const { return *PageOf(rootKind_); }
+const PageDescription& IsoStreamsPage::Page() const { return *PageOf(rootKind_); }
 
-uint32_t CDlgPgIsoStreamsBase::Streams() const { return ItemColumns(Page(), CachedCount); }
+uint32_t IsoStreamsPage::Streams() const { return ItemColumns(Page(), CachedCount); }
 
-void CDlgPgIsoStreamsBase::Refresh() {
+void IsoStreamsPage::Refresh() {
     const IsoStreamStatistics& stats = ctx_.dev.Snapshot().isoStreamStatistics;
     const uint32_t count = stats.Count(dir_);
     // Only an answer changes the streams: a failed read leaves nodes and columns as they are.
@@ -41,7 +41,7 @@ void CDlgPgIsoStreamsBase::Refresh() {
     }
 }
 
-void CDlgPgIsoStreamsBase::BuildList() {
+void IsoStreamsPage::BuildList() {
     // Headings come from the streams' record: without an answer the list keeps the ones it has.
     if (!ctx_.dev.Validity().isoStreams) return;
     const StatisticsSnapshot& snapshot = ctx_.dev.Snapshot();
@@ -54,12 +54,12 @@ void CDlgPgIsoStreamsBase::BuildList() {
         TextSource::Driver);
 }
 
-void CDlgPgIsoStreamsBase::FillValues() {
+void IsoStreamsPage::FillValues() {
     const PageSources sources = Sources();
     for (uint32_t stream = 0; stream < Streams(); ++stream) FillColumn(Page(), sources, rootKind_, stream);
 }
 
-void CDlgPgIsoStreamsBase::InsertTreeNodes() {
+void IsoStreamsPage::InsertTreeNodes() {
     const StatisticsSnapshot& snapshot = ctx_.dev.Snapshot();
     // A selected stream that goes away comes back through the restore once it is there again.
     ctx_.restore.Open();
@@ -72,7 +72,7 @@ void CDlgPgIsoStreamsBase::InsertTreeNodes() {
     }
 }
 
-DeviceNameReads CDlgPgIsoStreamsBase::ReadNames() {
+DeviceNameReads IsoStreamsPage::ReadNames() {
     const StatisticsSnapshot& snapshot = ctx_.dev.Snapshot();
     DeviceNameReads names;
     names.Read(ctx_.dev, Streams(), [&](uint32_t s) { return ItemDeviceId(Page(), snapshot, rootKind_, s); });

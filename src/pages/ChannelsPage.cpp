@@ -1,4 +1,4 @@
-#include "pages/CDlgPgChannelsBase.h"
+#include "pages/ChannelsPage.h"
 
 #include <algorithm>
 #include <array>
@@ -8,19 +8,19 @@
 #include "pages/DeviceNameReads.h"
 #include "rows/PageDescription.h"
 
-CDlgPgChannelsBase::CDlgPgChannelsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind,
+ChannelsPage::ChannelsPage(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind,
                                        PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
-    : CDlgPgListBase(objectName, context, parent),
+    : ListPage(objectName, context, parent),
       dir_(d),
       rootKind_(rootKind),
       childKind_(childKind),
       single_(single) {}
 
-const PageDescription& CDlgPgChannelsBase::Page() const { return *PageOf(rootKind_); }
+const PageDescription& ChannelsPage::Page() const { return *PageOf(rootKind_); }
 
-uint32_t CDlgPgChannelsBase::Bundles() const { return std::min(CachedCount, StatisticsSnapshot::BundleCapacity); }
+uint32_t ChannelsPage::Bundles() const { return std::min(CachedCount, StatisticsSnapshot::BundleCapacity); }
 
-void CDlgPgChannelsBase::Refresh() {
+void ChannelsPage::Refresh() {
     const uint32_t count = ctx_.dev.Snapshot().bundleList.Count(dir_);
     // Only an answer changes the bundles: a failed read leaves nodes and rows as they are.
     if (ctx_.dev.Validity().bundleList && count != CachedCount) {
@@ -31,7 +31,7 @@ void CDlgPgChannelsBase::Refresh() {
     if (ctx_.tree.CurrentKind() == childKind_) single_.FillValues(dir_);
 }
 
-void CDlgPgChannelsBase::BuildList() {
+void ChannelsPage::BuildList() {
     // Rows come from the bundles' records: without an answer the list keeps the ones it has.
     if (!ctx_.dev.Validity().bundleList) return;
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();
@@ -47,7 +47,7 @@ void CDlgPgChannelsBase::BuildList() {
     });
 }
 
-void CDlgPgChannelsBase::InsertTreeNodes() {
+void ChannelsPage::InsertTreeNodes() {
     const StatisticsSnapshot& s = ctx_.dev.Snapshot();
     // A selected bundle that goes away comes back through the restore once it is there again.
     ctx_.restore.Open();

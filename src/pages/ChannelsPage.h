@@ -3,14 +3,14 @@
 #include <cstdint>
 
 #include "driver/DriverRecords.h"
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 
 class CDlgPgSingleChannel;
 
 // What the IN and OUT channel pages share: every channel of their direction, bundle after
 // bundle, one row each; one child node per bundle; and the single channel page kept up to
 // date while it shows one of their bundles.
-class CDlgPgChannelsBase : public CDlgPgListBase {
+class ChannelsPage : public ListPage {
     Q_OBJECT
 public:
     void Refresh() override;
@@ -20,7 +20,7 @@ public:
     Dir Direction() const { return dir_; }
 
 protected:
-    CDlgPgChannelsBase(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
+    ChannelsPage(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
                        CDlgPgSingleChannel& single, QWidget* parent);
 
 private:

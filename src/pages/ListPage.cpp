@@ -1,4 +1,4 @@
-#include "pages/CDlgPgListBase.h"
+#include "pages/ListPage.h"
 
 #include <string>
 
@@ -14,7 +14,7 @@ static_assert(PageValueColumns == ListColumnCapacity - 1);
 static_assert(PageRowCapacity == ListRowCapacity);
 static_assert(PageNameCapacity == CDev::NameBufferSize - 1);
 
-CDlgPgListBase::CDlgPgListBase(const char* objectName, PageContext& context, QWidget* parent)
+ListPage::ListPage(const char* objectName, PageContext& context, QWidget* parent)
     : CDlgPgBase(objectName, context, parent), list_(this) {
     const DialogUnits du(font());
     resize(du.X(277), du.Y(292));
@@ -23,33 +23,33 @@ CDlgPgListBase::CDlgPgListBase(const char* objectName, PageContext& context, QWi
     list_.setGeometry(listArea_);
 }
 
-void CDlgPgListBase::Grow(QSize extra) { list_.setGeometry(listArea_.adjusted(0, 0, extra.width(), extra.height())); }
+void ListPage::Grow(QSize extra) { list_.setGeometry(listArea_.adjusted(0, 0, extra.width(), extra.height())); }
 
-void CDlgPgListBase::ShowPlaceholder(std::string_view heading) {
+void ListPage::ShowPlaceholder(std::string_view heading) {
     list_.Clear();
     list_.InsertColumn(1, 150, std::string(heading).c_str(), true);
     placeholder_ = true;
 }
 
-PageSources CDlgPgListBase::Sources() const {
+PageSources ListPage::Sources() const {
     return PageSources{ctx_.dev.Snapshot(), ctx_.dev.Validity(), ctx_.dev.Published().ExtendedStatistics != 0};
 }
 
-void CDlgPgListBase::StartLayOut(const PageDescription& page) {
+void ListPage::StartLayOut(const PageDescription& page) {
     list_.Clear();
     placeholder_ = false;
     for (const char* heading : page.headings)
         if (heading != nullptr) AddColumn(page, heading, TextSource::Panel);
 }
 
-void CDlgPgListBase::AddColumn(const PageDescription& page, std::string_view heading, TextSource source) {
+void ListPage::AddColumn(const PageDescription& page, std::string_view heading, TextSource source) {
     const int column = list_.ColumnCount();
     const bool first = column == 0;
     list_.InsertColumn(column, first ? page.firstWidth : page.valueWidth, heading, !first && column <= page.autoColumns,
                        0, source);
 }
 
-void CDlgPgListBase::AddRows(const PageDescription& page, bool blankValues) {
+void ListPage::AddRows(const PageDescription& page, bool blankValues) {
     for (std::size_t r = 0; r < RowCount(page); ++r) {
         const int row = static_cast<int>(r);
         list_.InsertRow(row, blankValues ? "" : RowName(page, r));
@@ -57,7 +57,7 @@ void CDlgPgListBase::AddRows(const PageDescription& page, bool blankValues) {
     }
 }
 
-void CDlgPgListBase::FillColumn(const PageDescription& page, const PageSources& sources, NodeCode node, uint32_t item,
+void ListPage::FillColumn(const PageDescription& page, const PageSources& sources, NodeCode node, uint32_t item,
                                 const char* deviceName) {
     const int column = static_cast<int>(item) + 1;
     for (std::size_t r = 0; r < RowCount(page); ++r)
