@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdlib>
+#include <iterator>
+#include <limits>
 
 #include "base/CommandLine.h"
 #include "driver/IoctlCodes.h"
@@ -25,6 +26,16 @@ bool ParseU32(const std::string& text, uint32_t max, uint32_t& value) {
     uint64_t v = 0;
     if (!ParseUnsigned(text, max, v)) return false;
     value = static_cast<uint32_t>(v);
+    return true;
+}
+
+// A finite number from min to max, nothing else.
+bool ParseReal(const std::string& text, double min, double max, double& value) {
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || errno != 0 || *end != '\0' || !(v >= min && v <= max)) return false;
+    value = v;
     return true;
 }
 
@@ -79,6 +90,22 @@ constexpr CommandLine::Option Table[] = {
     {opt::FailCode, "fail", Value}, {opt::Replay, "replay", Value}, {opt::Speed, "speed", Value}, {opt::Loop, "loop"},
     {opt::Paused, "paused"}, {opt::Overcount, "overcount"}, {opt::NoNul, "no-nul"}, {opt::Short, "short"}, {opt::NoAnswer, "no-answer", Value},
 };
+// The options that set one count of the simulator, up to a limit.
+struct CountOption {
+    int id;
+    uint32_t max;
+    uint32_t SimOptions::*field;
+};
+constexpr CountOption Counts[] = {
+    {opt::Devices, SimOptions::MaxDevices, &SimOptions::devices},
+    {opt::InStreams, SimOptions::MaxStreams, &SimOptions::inStreams},
+    {opt::OutStreams, SimOptions::MaxStreams, &SimOptions::outStreams},
+    {opt::InBundles, SimOptions::MaxBundles, &SimOptions::inBundles},
+    {opt::OutBundles, SimOptions::MaxBundles, &SimOptions::outBundles},
+    {opt::Channels, SimOptions::MaxChannelsPerBundle, &SimOptions::channelsPerBundle},
+    {opt::SampleRate, MaxSampleRate, &SimOptions::sampleRate},
+    {opt::HotplugMs, 0xFFFFFFFFu, &SimOptions::hotplugMs},
+};
 }  // namespace
 
 bool SimCommandLine::Parse(const std::vector<std::string>& args) {
@@ -88,11 +115,14 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args) {
         if (a.kind != CommandLine::Argument::Kind::Option) return Fail(a.Mistake());
         const std::string& flag = a.written;
         const std::string& text = a.value;
-        auto count = [&](uint32_t max, uint32_t& out) {
-            if (!ParseU32(text, max, out))
-                return Fail(flag + " wants a number from 0 to " + std::to_string(max) + ", not '" + text + "'");
-            return true;
-        };
+        const auto counted = std::find_if(std::begin(Counts), std::end(Counts),
+                                          [&](const CountOption& c) { return c.id == a.id; });
+        if (counted != std::end(Counts)) {
+            if (!ParseU32(text, counted->max, options_.*counted->field))
+                return Fail(flag + " wants a number from 0 to " + std::to_string(counted->max) + ", not '" + text +
+                            "'");
+            continue;
+        }
 
         switch (a.id) {
             case opt::Help:
@@ -104,27 +134,6 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args) {
             case opt::Device:
                 devicePath_ = text;
                 if (devicePath_.empty()) return Fail(flag + " needs a path");
-                break;
-            case opt::Devices:
-                if (!count(SimOptions::MaxDevices, options_.devices)) return false;
-                break;
-            case opt::InStreams:
-                if (!count(SimOptions::MaxStreams, options_.inStreams)) return false;
-                break;
-            case opt::OutStreams:
-                if (!count(SimOptions::MaxStreams, options_.outStreams)) return false;
-                break;
-            case opt::InBundles:
-                if (!count(SimOptions::MaxBundles, options_.inBundles)) return false;
-                break;
-            case opt::OutBundles:
-                if (!count(SimOptions::MaxBundles, options_.outBundles)) return false;
-                break;
-            case opt::Channels:
-                if (!count(SimOptions::MaxChannelsPerBundle, options_.channelsPerBundle)) return false;
-                break;
-            case opt::SampleRate:
-                if (!count(MaxSampleRate, options_.sampleRate)) return false;
                 break;
             case opt::RateSchedule:
                 rateSchedule_.clear();
@@ -146,17 +155,9 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args) {
             case opt::NoExtended:
                 options_.extendedStatistics = false;
                 break;
-            case opt::ErrorRate: {
-                char* end = nullptr;
-                errno = 0;
-                const double rate = std::strtod(text.c_str(), &end);
-                if (text.empty() || errno != 0 || *end != '\0' || !std::isfinite(rate) || rate < 0.0)
+            case opt::ErrorRate:
+                if (!ParseReal(text, 0.0, std::numeric_limits<double>::max(), options_.errorRate))
                     return Fail("--error-rate wants a number of errors per stream per second, not '" + text + "'");
-                options_.errorRate = rate;
-                break;
-            }
-            case opt::HotplugMs:
-                if (!count(0xFFFFFFFFu, options_.hotplugMs)) return false;
                 break;
             case opt::Seed:
                 if (!ParseUnsigned(text, UINT64_MAX, options_.seed))
@@ -190,16 +191,11 @@ bool SimCommandLine::Parse(const std::vector<std::string>& args) {
                 replay_.path = text;
                 if (replay_.path.empty()) return Fail("--replay needs a file");
                 break;
-            case opt::Speed: {
-                char* end = nullptr;
-                errno = 0;
-                const double speed = std::strtod(text.c_str(), &end);
-                if (text.empty() || errno != 0 || *end != '\0' || !(speed >= 0.01 && speed <= 1000.0))
+            case opt::Speed:
+                if (!ParseReal(text, 0.01, 1000.0, replay_.speed))
                     return Fail("--speed wants a number from 0.01 to 1000, not '" + text + "'");
-                replay_.speed = speed;
                 replaySet = true;
                 break;
-            }
             case opt::Loop:
                 replay_.loop = replaySet = true;
                 break;

@@ -5,7 +5,7 @@
 
 CDlgPgChannelsIn::CDlgPgChannelsIn(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
     : ChannelsPage("channelsInPage", Dir::In, NodeKind_ChannelsIn, NodeKind_ChannelIn, context, single,
-                         parent) {}
+                   parent) {}
 
 // The list is laid out again before the periodic update, which fills the single channel page.
 void CDlgPgChannelsIn::OnSelect(NodeCode) {

@@ -5,4 +5,4 @@
 
 CDlgPgChannelsOut::CDlgPgChannelsOut(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
     : ChannelsPage("channelsOutPage", Dir::Out, NodeKind_ChannelsOut, NodeKind_ChannelOut, context,
-                         single, parent) {}
+                   single, parent) {}

@@ -4,7 +4,7 @@
 
 CDlgPgIsoInStreams::CDlgPgIsoInStreams(PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
     : IsoStreamsPage("isoInStreamsPage", Dir::In, NodeKind_IsoInStreams, NodeKind_IsoInStream, context, single,
-                           parent) {}
+                     parent) {}
 
 void CDlgPgIsoInStreams::OnSelect(NodeCode) {
     if (CachedCount == 0) return;

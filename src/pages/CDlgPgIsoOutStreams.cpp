@@ -4,7 +4,7 @@
 
 CDlgPgIsoOutStreams::CDlgPgIsoOutStreams(PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
     : IsoStreamsPage("isoOutStreamsPage", Dir::Out, NodeKind_IsoOutStreams, NodeKind_IsoOutStream, context,
-                           single, parent) {}
+                     single, parent) {}
 
 // Unlike the IN page, the OUT page runs its periodic update before it lays its list out again.
 void CDlgPgIsoOutStreams::OnSelect(NodeCode) {

@@ -9,7 +9,7 @@
 #include "rows/PageDescription.h"
 
 ChannelsPage::ChannelsPage(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind,
-                                       PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
+                           PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
     : ListPage(objectName, context, parent),
       dir_(d),
       rootKind_(rootKind),

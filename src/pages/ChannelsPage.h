@@ -21,7 +21,7 @@ public:
 
 protected:
     ChannelsPage(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
-                       CDlgPgSingleChannel& single, QWidget* parent);
+                 CDlgPgSingleChannel& single, QWidget* parent);
 
 private:
     const PageDescription& Page() const;

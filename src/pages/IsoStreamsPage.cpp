@@ -9,7 +9,7 @@
 #include "rows/PageDescription.h"
 
 IsoStreamsPage::IsoStreamsPage(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind,
-                                           PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
+                               PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
     : ListPage(objectName, context, parent),
       dir_(d),
       rootKind_(rootKind),

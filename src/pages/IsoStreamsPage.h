@@ -24,7 +24,7 @@ public:
 
 protected:
     IsoStreamsPage(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
-                         CDlgPgSingleStream& single, QWidget* parent);
+                   CDlgPgSingleStream& single, QWidget* parent);
 
 private:
     const PageDescription& Page() const;

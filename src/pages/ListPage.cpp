@@ -58,7 +58,7 @@ void ListPage::AddRows(const PageDescription& page, bool blankValues) {
 }
 
 void ListPage::FillColumn(const PageDescription& page, const PageSources& sources, NodeCode node, uint32_t item,
-                                const char* deviceName) {
+                          const char* deviceName) {
     const int column = static_cast<int>(item) + 1;
     for (std::size_t r = 0; r < RowCount(page); ++r)
         list_.SetCell(static_cast<int>(r), column, ValueCell(page, sources, node, r, item, deviceName));

@@ -2,13 +2,7 @@
 
 #include <algorithm>
 
-#include "base/NodeCode.h"
 #include "rows/PageDescription.h"
-
-namespace {
-constexpr std::array<uint32_t, 6> Lists{NodeKind_Asio,         NodeKind_Devices,    NodeKind_IsoInStreams,
-                                        NodeKind_IsoOutStreams, NodeKind_ChannelsIn, NodeKind_ChannelsOut};
-}
 
 void ListPlaceholders::Show(uint32_t kind) {
     const PageDescription* page = PageOf(kind);
@@ -17,7 +11,7 @@ void ListPlaceholders::Show(uint32_t kind) {
 }
 
 void ListPlaceholders::ShowAll() {
-    for (uint32_t kind : Lists) Show(kind);
+    for (const PageDescription& page : AllPages()) Show(page.kind);
 }
 
 void ListPlaceholders::Follow(const PageSources& sources) {

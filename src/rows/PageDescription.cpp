@@ -66,6 +66,8 @@ std::size_t Written(int printed, std::span<char> out) {
 
 }  // namespace
 
+std::span<const PageDescription> AllPages() { return Pages; }
+
 const PageDescription* PageOf(uint32_t kind) {
     const auto page =
         std::find_if(Pages.begin(), Pages.end(), [kind](const PageDescription& p) { return p.kind == kind; });

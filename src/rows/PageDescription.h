@@ -63,6 +63,8 @@ struct PageDescription {
 
 // The description of pages of node kind `kind`; nullptr for a kind the panel has no page for.
 const PageDescription* PageOf(uint32_t kind);
+// Every page kind's description.
+std::span<const PageDescription> AllPages();
 
 // The description of the page whose child nodes are of kind `childKind`: the stream lists over
 // their streams, the channel lists over their bundles; nullptr for other kinds.
