@@ -410,9 +410,10 @@ void CMainFrame::OnSaveSnapshot() {
 
 bool CMainFrame::SaveSnapshot(const QString& path) {
     const ListPlaceholders placeholders = View().Placeholders();
+    const ListLayouts layouts = View().Layouts();
     const PageTextSources sources{
         PageSources{dev_.Snapshot(), dev_.Validity(), dev_.Published().ExtendedStatistics != 0}, dev_.Published(),
-        &placeholders};
+        &placeholders, &layouts};
     // The values' own time: the window may show a refresh from minutes ago (reading stopped).
     const auto read = cycle_->LastReadTime();
     const std::string readTime = read ? SnapshotDocument::UtcTime(*read) : std::string();

@@ -26,11 +26,7 @@ NodeCode NodeOf(Dir d, uint32_t bundle) { return MakeNodeCode(PageFor(d).kind, b
 }  // namespace
 
 uint32_t CDlgPgSingleChannel::ChannelCount(Dir d) const {
-    const StatisticsSnapshot& s = ctx_.dev.Snapshot();
-    // Only an answered list says the bundle is gone; without one its last record still lays it out.
-    if (ctx_.dev.Validity().bundleList && BundleIndex >= s.bundleList.Count(d)) return 0;
-    // Never more value columns than the list holds beside "Property".
-    return ItemColumns(PageFor(d), s.Bundle(d, BundleIndex).ChannelCount());
+    return SnapshotItems(PageFor(d), Sources(), NodeOf(d, BundleIndex));
 }
 
 void CDlgPgSingleChannel::BuildList(Dir d) {

@@ -38,11 +38,20 @@ void ChannelsPage::BuildList() {
     LayOut(Page());
     int r = 0;
     std::array<PageCell, 4> cells{};
+    ListLayout& kept = Kept();
+    kept.rows.clear();
+    kept.deviceNames.clear();
     ForEachChannelRow(s, dir_, Bundles(), [&](uint32_t b, uint32_t c) {
         list_.InsertRow(r, "");
-        const char* device = ctx_.dev.GetDeviceName(s.Channel(dir_, b, c).DeviceId());
+        const uint32_t deviceId = s.Channel(dir_, b, c).DeviceId();
+        const char* device = ctx_.dev.GetDeviceName(deviceId);
+        if (device) kept.deviceNames.emplace_back(deviceId, device);
         const std::size_t n = ChannelRowCells(Page(), s, b, c, device ? device : "", cells);
-        for (std::size_t column = 0; column < n; ++column) list_.SetCell(r, static_cast<int>(column), cells[column]);
+        std::vector<KeptCell>& row = kept.rows.emplace_back();
+        for (std::size_t column = 0; column < n; ++column) {
+            list_.SetCell(r, static_cast<int>(column), cells[column]);
+            row.push_back(KeptCell{cells[column].kind, std::string(cells[column].text)});
+        }
         ++r;
     });
 }
@@ -56,9 +65,10 @@ void ChannelsPage::InsertTreeNodes() {
     // name leaves the name part empty on both pages: it is no reason to close the panel.
     DeviceNameReads names;
     names.Read(ctx_.dev, Bundles(), [&](uint32_t b) { return ItemDeviceId(Page(), s, rootKind_, b); });
+    Kept().labels.clear();
     for (uint32_t b = 0; b < Bundles(); ++b) {
         std::array<char, CDev::NameBufferSize + 48> label{};
-        ChildLabel(Page(), names.Names(), s, b, label);
+        Kept().labels.emplace_back(label.data(), ChildLabel(Page(), names.Names(), s, b, label));
         ctx_.tree.InsertChild(rootKind_, label.data(), MakeNodeCode(Page().childKind, b));
     }
 }

@@ -48,9 +48,14 @@ void IsoStreamsPage::BuildList() {
     // An unreadable name is no reason for an empty heading, nor for another stream's name,
     // which would put this stream on the wrong device.
     const DeviceNameReads names = ReadNames();
+    Kept().headings.clear();
     LayOut(
         Page(), Streams(),
-        [&](uint32_t s, std::span<char> text) { return ChildLabel(Page(), names.Names(), snapshot, s, text); },
+        [&](uint32_t s, std::span<char> text) {
+            const std::size_t length = ChildLabel(Page(), names.Names(), snapshot, s, text);
+            Kept().headings.emplace_back(text.data(), length);
+            return length;
+        },
         TextSource::Driver);
 }
 
@@ -65,9 +70,10 @@ void IsoStreamsPage::InsertTreeNodes() {
     ctx_.restore.Open();
     ctx_.tree.DeleteChildren(rootKind_);
     const DeviceNameReads names = ReadNames();
+    Kept().labels.clear();
     for (uint32_t s = 0; s < Streams(); ++s) {
         std::array<char, NameCapacity> name{};
-        ChildLabel(Page(), names.Names(), snapshot, s, name);
+        Kept().labels.emplace_back(name.data(), ChildLabel(Page(), names.Names(), snapshot, s, name));
         ctx_.tree.InsertChild(rootKind_, name.data(), MakeNodeCode(Page().childKind, s));
     }
 }

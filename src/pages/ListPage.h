@@ -2,12 +2,14 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
 #include "base/FormatGrouped.h"
 #include "controls/CListColorCtrlEx.h"
 #include "pages/CDlgPgBase.h"
+#include "rows/ListLayouts.h"
 #include "rows/PageCells.h"
 #include "rows/PageDescription.h"
 
@@ -27,11 +29,17 @@ public:
     void ShowPlaceholder(std::string_view heading) override;
     // Whether the list shows its placeholder alone, not laid out since.
     bool ShowsPlaceholder() const { return placeholder_; }
+    // The columns, rows and child nodes the list keeps until its record answers with another
+    // count; nullptr while it shows its placeholder or keeps none.
+    const ListLayout* KeptLayout() const { return placeholder_ || !layout_ ? nullptr : &*layout_; }
     void ResetState() override { CachedCount = 0; }
     void Grow(QSize extra) override;
 
 protected:
     uint32_t CachedCount = 0;
+    // What the list was last laid out with, as the exports read it; set by the lists that keep
+    // their layout while their record does not answer.
+    std::optional<ListLayout> layout_;
 
     // What the row tables' cells read from: the latest refresh.
     PageSources Sources() const;
@@ -51,6 +59,7 @@ protected:
         StartLayOut(page);
         AddRows(page, false);
     }
+    ListLayout& Kept() { return layout_ ? *layout_ : layout_.emplace(); }
     // Writes value column `item` of the page of `node`.
     void FillColumn(const PageDescription& page, const PageSources& sources, NodeCode node, uint32_t item,
                     const char* deviceName = nullptr);

@@ -137,7 +137,9 @@ uint32_t SnapshotItems(const PageDescription& page, const PageSources& s, NodeCo
             return s.validity.isoStreams ? ItemColumns(page, s.snapshot.isoStreamStatistics.Count(page.dir)) : 0;
         case PageColumns::Channels: {
             const uint32_t bundle = IndexOf(node);
-            if (!s.validity.bundleList || bundle >= s.snapshot.bundleList.Count(page.dir)) return 0;
+            // Only an answered list says the bundle is gone; without one its last record still
+            // lays it out.
+            if (s.validity.bundleList && bundle >= s.snapshot.bundleList.Count(page.dir)) return 0;
             return ItemColumns(page, s.snapshot.Bundle(page.dir, bundle).ChannelCount());
         }
     }

@@ -94,7 +94,8 @@ bool ShowsPlaceholder(const PageDescription& page, const PageSources& sources);
 // Its value columns for `count` items (streams, devices or channels): as many as the record and the
 // list hold.
 uint32_t ItemColumns(const PageDescription& page, uint32_t count);
-// The items the snapshot has for the page of `node`: 0 where the record was not answered.
+// The items the snapshot has for the page of `node`: 0 where the record was not answered, but a
+// bundle's channels from its last record while the bundle list does not answer.
 uint32_t SnapshotItems(const PageDescription& page, const PageSources& sources, NodeCode node);
 
 // The rows: how many, and each one's name and description pane text (nullptr: none).

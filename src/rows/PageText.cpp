@@ -40,17 +40,29 @@ uint32_t Streams(const PageSources& s, Dir d) {
     return s.validity.isoStreams ? s.snapshot.isoStreamStatistics.Count(d) : 0;
 }
 uint32_t Bundles(const PageSources& s, Dir d) { return s.validity.bundleList ? s.snapshot.bundleList.Count(d) : 0; }
+
+const ListLayout* Kept(const ListLayouts* layouts, const PageDescription& page) {
+    return layouts ? layouts->Of(page.kind) : nullptr;
+}
 // The child nodes of a stream or channel list.
-uint32_t Children(const PageSources& s, const PageDescription& page) {
+uint32_t Children(const PageSources& s, const PageDescription& page, const ListLayout* kept) {
+    if (kept) return static_cast<uint32_t>(kept->labels.size());
     return page.rows == PageRows::ChannelList ? Bundles(s, page.dir) : Streams(s, page.dir);
+}
+
+// A device's name as the window has it: from the snapshot's device list, else as a list read it.
+std::optional<std::string_view> DeviceNameOf(const PageSources& s, const ListLayouts* layouts, uint32_t id) {
+    if (auto name = SnapshotDeviceName(s, id)) return name;
+    return layouts ? layouts->DeviceName(id) : std::nullopt;
 }
 
 // Room for a device name of the driver's and what the panel puts around it.
 using NameText = std::array<char, 320>;
 
 // The label of child `index` of `page`, with the device names the snapshot holds.
-std::string ChildText(const PageSources& s, const PageDescription& page, uint32_t index) {
-    const uint32_t n = std::min(Children(s, page), StatisticsSnapshot::BundleCapacity);
+std::string ChildText(const PageSources& s, const PageDescription& page, uint32_t index, const ListLayout* kept) {
+    if (kept) return index < kept->labels.size() ? kept->labels[index] : std::string();
+    const uint32_t n = std::min(Children(s, page, nullptr), StatisticsSnapshot::BundleCapacity);
     std::array<std::optional<std::string_view>, StatisticsSnapshot::BundleCapacity> names{};
     for (uint32_t i = 0; i < n; ++i) names[i] = SnapshotDeviceName(s, ItemDeviceId(page, s.snapshot, 0, i));
     NameText text{};
@@ -69,12 +81,17 @@ void InfoPage(const PageTextSources& sources, const PageDescription& page, PageT
     }
 }
 
-void ValuePage(const PageSources& s, const PageDescription& page, NodeCode node, PageTable& t) {
+void ValuePage(const PageSources& s, const ListLayouts* layouts, const PageDescription& page, NodeCode node,
+               PageTable& t) {
     const bool perItem = ColumnPerItem(page);
-    const uint32_t columns = perItem ? SnapshotItems(page, s, node) : 1;
+    const ListLayout* kept = Kept(layouts, page);
+    uint32_t columns = perItem ? SnapshotItems(page, s, node) : 1;
+    if (kept) columns = page.columns == PageColumns::Streams ? static_cast<uint32_t>(kept->headings.size())
+                                                              : ItemColumns(page, kept->items);
     std::array<char, 32> heading{};
     if (page.columns == PageColumns::Streams) {
-        for (uint32_t k = 0; k < columns; ++k) t.headings.push_back(DriverText::ToUtf8(Cut(ChildText(s, page, k))));
+        for (uint32_t k = 0; k < columns; ++k)
+            t.headings.push_back(DriverText::ToUtf8(Cut(kept ? kept->headings[k] : ChildText(s, page, k, nullptr))));
     } else if (perItem) {
         for (uint32_t c = 0; c < columns; ++c)
             t.headings.push_back(PanelTextUtf8(std::string_view(heading.data(), ColumnHeading(page, c, heading))));
@@ -87,7 +104,7 @@ void ValuePage(const PageSources& s, const PageDescription& page, NodeCode node,
     std::array<std::optional<std::string>, PageValueColumns> devices{};
     if (page.requests & RequestDeviceList)
         for (uint32_t c = 0; c < columns && c < devices.size(); ++c)
-            if (auto name = SnapshotDeviceName(s, ItemDeviceId(page, s.snapshot, node, c)))
+            if (auto name = DeviceNameOf(s, layouts, ItemDeviceId(page, s.snapshot, node, c)))
                 devices[c] = std::string(*name);
     for (std::size_t r = 0; r < RowCount(page); ++r) {
         std::vector<TableCell> cells{Named(RowName(page, r))};
@@ -99,7 +116,16 @@ void ValuePage(const PageSources& s, const PageDescription& page, NodeCode node,
     }
 }
 
-void ChannelsPage(const PageSources& s, const PageDescription& page, PageTable& t) {
+void ChannelsPage(const PageSources& s, const ListLayouts* layouts, const PageDescription& page, PageTable& t) {
+    if (const ListLayout* kept = Kept(layouts, page)) {
+        for (const std::vector<KeptCell>& kept : kept->rows) {
+            std::vector<TableCell> row;
+            row.reserve(kept.size());
+            for (const KeptCell& cell : kept) row.push_back(Of(PageCell{.kind = cell.kind, .text = cell.text}));
+            t.rows.push_back(std::move(row));
+        }
+        return;
+    }
     std::array<PageCell, 4> cells{};
     ForEachChannelRow(s.snapshot, page.dir, Bundles(s, page.dir), [&](uint32_t b, uint32_t c) {
         const std::string_view device =
@@ -148,22 +174,23 @@ std::string ShownText(const PageCell& cell) {
     return {};
 }
 
-std::vector<NodeCode> PageNodes(const PageSources& s) {
+std::vector<NodeCode> PageNodes(const PageSources& s, const ListLayouts* layouts) {
     std::vector<NodeCode> nodes;
     for (uint32_t kind : {NodeKind_Info, NodeKind_Asio, NodeKind_Devices, NodeKind_IsoInStreams, NodeKind_IsoOutStreams,
                           NodeKind_ChannelsIn, NodeKind_ChannelsOut}) {
         nodes.push_back(kind);
         const PageDescription& page = *PageOf(kind);
         if (page.childKind == 0) continue;
-        for (uint32_t i = 0; i < Children(s, page); ++i) nodes.push_back(MakeNodeCode(page.childKind, i));
+        const uint32_t children = Children(s, page, Kept(layouts, page));
+        for (uint32_t i = 0; i < children; ++i) nodes.push_back(MakeNodeCode(page.childKind, i));
     }
     return nodes;
 }
 
-std::string NodePath(const PageSources& s, NodeCode node) {
+std::string NodePath(const PageSources& s, NodeCode node, const ListLayouts* layouts) {
     std::string path = PanelTextUtf8(RootLabel(KindOf(node)));
     if (const PageDescription* parent = ParentOf(KindOf(node)))
-        path.append("/").append(DriverText::ToUtf8(ChildText(s, *parent, IndexOf(node))));
+        path.append("/").append(DriverText::ToUtf8(ChildText(s, *parent, IndexOf(node), Kept(layouts, *parent))));
     return path;
 }
 
@@ -171,7 +198,7 @@ PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
     const PageSources& s = sources.cells;
     PageTable t;
     t.node = node;
-    t.path = NodePath(s, node);
+    t.path = NodePath(s, node, sources.layouts);
     const PageDescription* page = PageOf(KindOf(node));
     if (page == nullptr) return t;
     if (sources.placeholders != nullptr && sources.placeholders->Shows(page->kind)) {
@@ -182,13 +209,13 @@ PageTable PageTableOf(const PageTextSources& sources, NodeCode node) {
         if (heading != nullptr) t.headings.push_back(PanelTextUtf8(heading));
     switch (page->rows) {
         case PageRows::Info: InfoPage(sources, *page, t); break;
-        case PageRows::ChannelList: ChannelsPage(s, *page, t); break;
-        default: ValuePage(s, *page, node, t); break;
+        case PageRows::ChannelList: ChannelsPage(s, sources.layouts, *page, t); break;
+        default: ValuePage(s, sources.layouts, *page, node, t); break;
     }
     return t;
 }
 std::vector<PageTable> PageTables(const PageTextSources& sources) {
     std::vector<PageTable> tables;
-    for (NodeCode node : PageNodes(sources.cells)) tables.push_back(PageTableOf(sources, node));
+    for (NodeCode node : PageNodes(sources.cells, sources.layouts)) tables.push_back(PageTableOf(sources, node));
     return tables;
 }

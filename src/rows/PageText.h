@@ -7,6 +7,7 @@
 #include "base/NodeCode.h"
 #include "base/PageCell.h"
 #include "driver/PublishedDriverVersion.h"
+#include "rows/ListLayouts.h"
 #include "rows/ListPlaceholders.h"
 #include "rows/PageCells.h"
 #include "rows/PageDescription.h"
@@ -16,10 +17,11 @@
 // are written from these tables. Texts are UTF-8: the panel's own texts and the driver's,
 // decoded as the panel decodes them.
 //
-// The tables describe the snapshot as it is, and a list that shows its placeholder (as
-// PageTextSources::placeholders says) as that heading alone. The pages themselves lag where the
-// panel always has: the ASIO page shows the refresh before, the channel lists keep the channels
-// of their last rebuild, and a list whose record stops answering keeps its columns and nodes.
+// The tables describe the snapshot as it is, a list that shows its placeholder (as
+// PageTextSources::placeholders says) as that heading alone, and a list the window keeps laid out
+// (PageTextSources::layouts) as it keeps it. The pages themselves lag where the panel always has:
+// the ASIO page shows the refresh before, the channel lists keep the channels of their last
+// rebuild, and a list whose record stops answering keeps its columns and nodes.
 
 // The list's limits: 256 rows, 50 columns, the first for the row names.
 constexpr uint32_t MaxValueColumns = PageValueColumns;
@@ -45,12 +47,15 @@ struct PageTextSources {
     const PublishedDriverVersion& version;
     // The lists that show their placeholder rather than the snapshot; nullptr: none does.
     const ListPlaceholders* placeholders = nullptr;
+    // The lists' columns, rows and child nodes as the window keeps them; nullptr, or a list not
+    // in it: as a list laid out on this snapshot.
+    const ListLayouts* layouts = nullptr;
 };
 
 // Every node of the tree the snapshot makes, in tree order.
-std::vector<NodeCode> PageNodes(const PageSources& sources);
+std::vector<NodeCode> PageNodes(const PageSources& sources, const ListLayouts* layouts = nullptr);
 // The node's label under its root's label, as PageTable::path.
-std::string NodePath(const PageSources& sources, NodeCode node);
+std::string NodePath(const PageSources& sources, NodeCode node, const ListLayouts* layouts = nullptr);
 PageTable PageTableOf(const PageTextSources& sources, NodeCode node);
 std::vector<PageTable> PageTables(const PageTextSources& sources);
 

@@ -196,6 +196,14 @@ ListPlaceholders CQorstatsView::Placeholders() const {
     return shown;
 }
 
+ListLayouts CQorstatsView::Layouts() const {
+    ListLayouts kept;
+    for (const SkeletonNode& node : Skeleton)
+        if (auto* list = dynamic_cast<const ListPage*>(PageOf(node.kind)); list && list->KeptLayout())
+            kept.Keep(node.kind, *list->KeptLayout());
+    return kept;
+}
+
 void CQorstatsView::RefreshPage(PageId page) {
     if (CDlgPgBase* shown = PageOf(page)) shown->Refresh();
 }

@@ -13,6 +13,7 @@
 #include "rows/CounterRef.h"
 #include "rows/ICounterRecency.h"
 #include "rows/INodeMarks.h"
+#include "rows/ListLayouts.h"
 #include "rows/ListPlaceholders.h"
 #include "settings/PanelSettings.h"
 
@@ -42,6 +43,8 @@ public:
     void RefreshInfoPage(bool keepBuildText) override;
     // The lists that show their placeholder, for the exports to say so as well.
     ListPlaceholders Placeholders() const;
+    // The columns, rows and child nodes the lists keep, as the exports write them.
+    ListLayouts Layouts() const;
     void RefreshPage(PageId page) override;
     void ResetPageState() override;
     void ShowPlaceholder(PageId page, std::string_view heading) override;

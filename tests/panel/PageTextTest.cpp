@@ -32,10 +32,12 @@ PageTextSources Sources(PanelFixture& p) {
     return PageTextSources{
         PageSources{p.dev.Snapshot(), p.dev.Validity(), p.dev.Published().ExtendedStatistics != 0}, p.dev.Published()};
 }
-// As File > Save Snapshot As... takes them, with the lists that show their placeholder.
-PageTextSources SavedSources(PanelFixture& p, const ListPlaceholders& placeholders) {
+// As File > Save Snapshot As... takes them, with the lists that show their placeholder and the
+// layouts the lists keep.
+PageTextSources SavedSources(PanelFixture& p, const ListPlaceholders& placeholders, const ListLayouts& layouts) {
     PageTextSources sources = Sources(p);
     sources.placeholders = &placeholders;
+    sources.layouts = &layouts;
     return sources;
 }
 
@@ -142,6 +144,10 @@ TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
         {"ASIO records never answered", {}, failing(IOCTL_QOR_GET_ASIO_STATISTICS)},
         {"ASIO records that stopped answering", {}, failing(IOCTL_QOR_GET_ASIO_STATISTICS), AfterAnswers},
         {"a bundle list never answered", {}, failing(IOCTL_QOR_GET_BUNDLE_LIST)},
+        {"a bundle list that stopped answering", {}, failing(IOCTL_QOR_GET_BUNDLE_LIST), AfterAnswers},
+        {"stream records that stopped answering", {}, failing(IOCTL_QOR_GET_ISO_STREAM_STATISTICS), AfterAnswers},
+        {"a device list that failed", {}, failing(IOCTL_QOR_GET_DEVICE_LIST)},
+        {"a device list that stopped answering", {}, failing(IOCTL_QOR_GET_DEVICE_LIST), AfterAnswers},
     };
     auto Cell = [](auto row, auto column, const std::string& text, bool red) {
         return std::to_string(row) + "," + std::to_string(column) + " " + text + (red ? " (red)" : "");
@@ -184,7 +190,8 @@ TEST(PageText, WindowAndExportAgreeOnEveryPageWhateverTheDriverAnswers) {
             panel.Select(node);
             panel.frame->OnRefreshTimer();
             const ListPlaceholders placeholders = panel.View().Placeholders();
-            const PageTable table = PageTableOf(SavedSources(panel, placeholders), panel.Selected());
+            const ListLayouts layouts = panel.View().Layouts();
+            const PageTable table = PageTableOf(SavedSources(panel, placeholders, layouts), panel.Selected());
             SCOPED_TRACE(table.path);
             const QString label = node->parent() ? node->parent()->text(0) + "/" + node->text(0) : node->text(0);
             EXPECT_EQ(Utf8(table.path), label);
