@@ -180,9 +180,9 @@ void PanelSession::CheckConsistency(CMainFrame& frame, const char* when) {
         Expect(list.ColumnCount() >= 0 && list.ColumnCount() <= ListColumnCapacity, when, "list columns",
                list.ColumnCount(), ListColumnCapacity);
     }
-    const uint32_t stream = Find<CDlgPgSingleStream>(view, "singleStreamPage").StreamIndex;
+    const uint32_t stream = Find<CDlgPgSingleStream>(view, "singleStreamPage").Stream();
     Expect(stream < IsoStreamStatistics::Capacity, when, "stream index", long(stream));
-    const uint32_t bundle = Find<CDlgPgSingleChannel>(view, "singleChannelPage").BundleIndex;
+    const uint32_t bundle = Find<CDlgPgSingleChannel>(view, "singleChannelPage").Bundle();
     Expect(bundle < BundleList::Capacity, when, "bundle index", long(bundle));
     const NodeCode current = view.CurrentCode();
     if (QTreeWidgetItem* item = tree.currentItem())

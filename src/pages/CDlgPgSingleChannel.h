@@ -20,9 +20,13 @@ public:
     void OnSelect(NodeCode code) override;
     void ResetState() override;
 
-    uint32_t BundleIndex = 0;
+    // The bundle shown: the view sets it from the node's index before it builds the page.
+    uint32_t Bundle() const { return BundleIndex; }
+    void SetBundle(uint32_t index) { BundleIndex = index; }
 
 private:
+    uint32_t BundleIndex = 0;
+
     // Channels of the bundle shown; none for a bundle the driver no longer reports.
     uint32_t ChannelCount(Dir d) const;
 };

@@ -25,6 +25,13 @@ public:
     void OnSelect(NodeCode code) override;
     void ResetState() override;
 
+    // The stream shown: the view sets it from the node's index before it builds the page.
+    uint32_t Stream() const { return StreamIndex; }
+    void SetStream(uint32_t index) { StreamIndex = index; }
+    // The row AddValueRow writes next.
+    uint16_t Cursor() const { return RowCursor; }
+
+private:
     uint32_t StreamIndex = 0;
     uint16_t RowCursor = 0;
 };

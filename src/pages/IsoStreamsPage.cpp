@@ -36,8 +36,8 @@ void IsoStreamsPage::Refresh() {
     const uint32_t kind = ctx_.tree.CurrentKind();
     if (kind == rootKind_) {
         FillValues();
-    } else if (kind == childKind_ && single_.StreamIndex < Streams()) {
-        single_.FillValues(dir_, IsoStreamEntryRef::At(stats, dir_, single_.StreamIndex));
+    } else if (kind == childKind_ && single_.Stream() < Streams()) {
+        single_.FillValues(dir_, IsoStreamEntryRef::At(stats, dir_, single_.Stream()));
     }
 }
 

@@ -365,7 +365,7 @@ TEST(DriverFaults, ThousandUnloadsResetTheViewOnceEachAndTheStoredNodeComesBack)
         p.Tick(3);
         ASSERT_EQ(p.Selected(), Stored);
         ASSERT_EQ(p.Root(NodeKind_ChannelsIn)->childCount(), 5);
-        ASSERT_EQ(p.Page<CDlgPgSingleChannel>("singleChannelPage").BundleIndex, 2u);
+        ASSERT_EQ(p.Page<CDlgPgSingleChannel>("singleChannelPage").Bundle(), 2u);
     }
     ExpectConsistent(p.View());
     EXPECT_EQ(p.StoredCode(), Stored);

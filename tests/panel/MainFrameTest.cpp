@@ -149,7 +149,7 @@ TEST(MainFrame, TheSelectionIsTheUsersWhateverTheDriverInserts) {
     p.sim.SetBundleCounts(5, 5);
     p.Tick();
     EXPECT_EQ(p.Selected(), Fourth);
-    EXPECT_EQ(p.Page<CDlgPgSingleChannel>("singleChannelPage").BundleIndex, 3u);
+    EXPECT_EQ(p.Page<CDlgPgSingleChannel>("singleChannelPage").Bundle(), 3u);
     p.Tick(5);
     EXPECT_EQ(p.Selected(), Fourth);
     EXPECT_EQ(p.StoredCode(), Fourth);
@@ -202,7 +202,7 @@ TEST(MainFrame, StoredChildNodeComesBackWithinFourTicksAfterARestart) {
     EXPECT_EQ(p.Selected(), 0x21000002u);
     CDlgPgSingleChannel& page = p.Page<CDlgPgSingleChannel>("singleChannelPage");
     EXPECT_TRUE(page.isVisible());
-    EXPECT_EQ(page.BundleIndex, 2u);
+    EXPECT_EQ(page.Bundle(), 2u);
     EXPECT_EQ(page.List().CellText(2, 1), "Input");
 }
 

@@ -136,13 +136,13 @@ TEST_F(PgChannels, TheSelectedBundleIsRefilledEveryTickOnTheSingleChannelPage) {
     StereoBundle(Dir::In, 1, 0xB);
     SetBundles(Dir::In, 2);
     tree.onSelect = [this](uint32_t code) {
-        single.BundleIndex = IndexOf(code);
+        single.SetBundle(IndexOf(code));
         single.BuildList(Dir::In);
         single.FillValues(Dir::In);
     };
     in.Refresh();
     tree.Select(MakeNodeCode(NodeKind_ChannelIn, 1));
-    ASSERT_EQ(single.BundleIndex, 1u);
+    ASSERT_EQ(single.Bundle(), 1u);
     EXPECT_EQ(Text(single.List(), 3, 1), "Interface B");
 
     PutEntry(Dir::In, 1, 0, 28, 4242);

@@ -125,7 +125,7 @@ protected:
         tree.currentKind = rootKind;
         page.Refresh();
         tree.currentKind = childKind;
-        single.StreamIndex = 0;
+        single.SetStream(0);
         single.BuildList(d);
         page.Refresh();
 
@@ -267,13 +267,13 @@ TEST_F(PgIsoStreams, TheSelectedStreamIsRefilledEveryTickOnTheSingleStreamPage) 
     PutStream(Dir::Out, 2, 12, 333);
     // What the view does on the selection of the third output stream.
     tree.onSelect = [this](uint32_t code) {
-        single.StreamIndex = IndexOf(code);
+        single.SetStream(IndexOf(code));
         single.BuildList(Dir::Out);
         single.FillValues(Dir::Out, IsoStreamEntryRef::At(Snap().isoStreamStatistics, Dir::Out, IndexOf(code)));
     };
     out.Refresh();
     tree.Select(MakeNodeCode(NodeKind_IsoOutStream, 2));
-    ASSERT_EQ(single.StreamIndex, 2u);
+    ASSERT_EQ(single.Stream(), 2u);
     EXPECT_EQ(Heading(single.List(), 1), "Stream 9");
     EXPECT_EQ(Text(single.List(), 3, 1), "333");
 
@@ -293,7 +293,7 @@ TEST_F(PgIsoStreams, CellKindsComeFromTheRowsNotFromTheValues) {
     PutStream(Dir::In, 0, MinSytOffset, MinusTwo);    // signed
     PutStream(Dir::In, 0, 72, 0xFFFFFFFF);            // MaxSytOffset, row 34: not available
     in.Refresh();
-    single.StreamIndex = 0;
+    single.SetStream(0);
     single.BuildList(Dir::In);
     tree.Select(NodeKind_IsoInStreams);
     in.Refresh();
@@ -313,7 +313,7 @@ TEST_F(PgIsoStreams, CellKindsComeFromTheRowsNotFromTheValues) {
 TEST_F(PgIsoStreams, ASelectedIndexBeyondTheStreamsWritesNothing) {
     Streams(Dir::In, {0xA, 0xB});
     in.Refresh();
-    single.StreamIndex = 0x00FFFFFF;
+    single.SetStream(0x00FFFFFF);
     single.BuildList(Dir::In);
     tree.currentKind = NodeKind_IsoInStream;
     in.Refresh();

@@ -22,7 +22,7 @@ protected:
         for (uint32_t c = 0; c < channels; ++c) PutChannel(d, 1, c, 0xA, 0, "HW", "Nick");
     }
     void Show(Dir d) {
-        page.BundleIndex = 1;
+        page.SetBundle(1);
         page.BuildList(d);
         page.FillValues(d);
     }
@@ -169,11 +169,11 @@ TEST_F(PgSingleChannel, AnUnreadableDeviceNameLeavesItsCellEmpty) {
 TEST_F(PgSingleChannel, ABundleIndexBeyondTheBundlesShowsNoChannel) {
     Bundle(Dir::In, 2);
     PutBundle(Dir::In, 5, 2, 2);  // left over from an earlier read
-    page.BundleIndex = 5;
+    page.SetBundle(5);
     page.BuildList(Dir::In);
     page.FillValues(Dir::In);
     EXPECT_EQ(page.List().ColumnCount(), 1);
-    page.BundleIndex = 0x00FFFFFF;
+    page.SetBundle(0x00FFFFFF);
     page.BuildList(Dir::Out);
     page.FillValues(Dir::Out);
     EXPECT_EQ(page.List().ColumnCount(), 1);

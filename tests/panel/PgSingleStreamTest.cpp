@@ -8,7 +8,7 @@ namespace {
 class PgSingleStream : public ::testing::Test, protected PageFixture {
 protected:
     void Show(Dir d, uint32_t index) {
-        page.StreamIndex = index;
+        page.SetStream(index);
         page.BuildList(d);
         page.FillValues(d, IsoStreamEntryRef::At(Snap().isoStreamStatistics, d, index));
     }
@@ -73,10 +73,10 @@ TEST_F(PgSingleStream, WithoutExtendedStatisticsTheExtendedRowsAreNotAvailable) 
     PutStream(Dir::In, 0, 68, static_cast<uint32_t>(-5));
     Show(Dir::In, 0);
     for (int row = 29; row <= 40; ++row) EXPECT_EQ(Text(List(), row, 1), "n/a") << row;
-    EXPECT_EQ(page.RowCursor, 41);
+    EXPECT_EQ(page.Cursor(), 41);
     Show(Dir::Out, 0);
     for (int row = 15; row <= 21; ++row) EXPECT_EQ(Text(List(), row, 1), "n/a") << row;
-    EXPECT_EQ(page.RowCursor, 22);
+    EXPECT_EQ(page.Cursor(), 22);
 
     dev.Published().ExtendedStatistics = 2;
     Show(Dir::In, 0);
