@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "base/CommandLine.h"
 #include "cycle/PollingCycle.h"
@@ -43,7 +44,9 @@ public:
         // A dump shows every page, so it asks what each page asks for while it shows: the devices
         // page, the sample rate record.
         const PageDescription* description = PageOf(RootKindOf(page));
-        if (allPages_ && description && (description->requests & RequestGlobalInfo)) dev_.ReadGlobalInfo();
+        if (!allPages_ || description == nullptr) return;
+        if (description->requests & RequestGlobalInfo) dev_.ReadGlobalInfo();
+        if (description->requests & RequestItemNames) AskNames(*description);
     }
     void ResetPageState() override {}
     void ShowPlaceholder(PageId, std::string_view) override {}
@@ -61,11 +64,31 @@ public:
         std::fflush(stdout);
     }
 
+    // The names the lists' devices were given when asked for alone.
+    const ListLayouts& Names() const { return names_; }
+
 private:
+    // A panel asks for the name of each device its lists name; the device list, when it
+    // answers, has them already.
+    void AskNames(const PageDescription& page) {
+        const StatisticsSnapshot& s = dev_.Snapshot();
+        const PageSources sources{s, dev_.Validity(), false};
+        auto ask = [&](uint32_t id) {
+            if (SnapshotDeviceName(sources, id) || names_.DeviceName(id)) return;
+            if (const char* name = dev_.GetDeviceName(id)) names_.KeepName(id, name);
+        };
+        const uint32_t children = std::min(ChildCount(page, s), StatisticsSnapshot::BundleCapacity);
+        for (uint32_t i = 0; i < children; ++i) ask(ItemDeviceId(page, s, page.kind, i));
+        if (page.rows == PageRows::ChannelList)
+            ForEachChannelRow(s, page.dir, children,
+                              [&](uint32_t b, uint32_t c) { ask(s.Channel(page.dir, b, c).DeviceId()); });
+    }
+
     CDev& dev_;
     RestoreWindow& restore_;
     bool allPages_;
     std::string panes_[3];
+    ListLayouts names_;
 };
 
 constexpr const char* Program = "qorpoll";
@@ -240,6 +263,7 @@ PageTextSources Sources(const CDev& dev) {
         PageSources{dev.Snapshot(), dev.Validity(), dev.Published().ExtendedStatistics != 0}, dev.Published()};
 }
 
+
 // Polls every period and hands each poll's metrics to the endpoint and the text file; a
 // scrape only ever reads the latest of them.
 int ServeMetrics(const Options& options, PollingCycle& cycle, const ReportingControlDevice& device, const CDev& dev) {
@@ -346,6 +370,7 @@ int main(int argc, char** argv) {
         placeholders.Follow(Sources(dev).cells);
         PageTextSources sources = Sources(dev);
         sources.placeholders = &placeholders;
+        sources.layouts = &window.Names();
         std::string out;
         switch (options.mode) {
             case Mode::Dump: out = SnapshotDocument::Text(sources, read); break;

@@ -32,9 +32,12 @@ public:
     void Keep(uint32_t kind, const ListLayout& layout);
     // nullptr: the list was not laid out, or shows its placeholder.
     const ListLayout* Of(uint32_t kind) const;
-    // A device's name as a list read it when it was laid out.
+    // A name the driver gave for a device when asked for it alone.
+    void KeepName(uint32_t deviceId, std::string_view name);
+    // A device's name as a list read it when it was laid out, or as kept alone.
     std::optional<std::string_view> DeviceName(uint32_t deviceId) const;
 
 private:
     std::vector<std::pair<uint32_t, ListLayout>> lists_;
+    std::vector<std::pair<uint32_t, std::string>> names_;
 };

@@ -60,11 +60,12 @@ std::optional<std::string_view> DeviceNameOf(const PageSources& s, const ListLay
 using NameText = std::array<char, 320>;
 
 // The label of child `index` of `page`, with the device names the snapshot holds.
-std::string ChildText(const PageSources& s, const PageDescription& page, uint32_t index, const ListLayout* kept) {
-    if (kept) return index < kept->labels.size() ? kept->labels[index] : std::string();
+std::string ChildText(const PageSources& s, const ListLayouts* layouts, const PageDescription& page, uint32_t index) {
+    if (const ListLayout* kept = Kept(layouts, page))
+        return index < kept->labels.size() ? kept->labels[index] : std::string();
     const uint32_t n = std::min(Children(s, page, nullptr), StatisticsSnapshot::BundleCapacity);
     std::array<std::optional<std::string_view>, StatisticsSnapshot::BundleCapacity> names{};
-    for (uint32_t i = 0; i < n; ++i) names[i] = SnapshotDeviceName(s, ItemDeviceId(page, s.snapshot, 0, i));
+    for (uint32_t i = 0; i < n; ++i) names[i] = DeviceNameOf(s, layouts, ItemDeviceId(page, s.snapshot, 0, i));
     NameText text{};
     const size_t length = ChildLabel(page, DeviceNames(names.data(), n), s.snapshot, index, text);
     return std::string(text.data(), length);
@@ -91,7 +92,7 @@ void ValuePage(const PageSources& s, const ListLayouts* layouts, const PageDescr
     std::array<char, 32> heading{};
     if (page.columns == PageColumns::Streams) {
         for (uint32_t k = 0; k < columns; ++k)
-            t.headings.push_back(DriverText::ToUtf8(Cut(kept ? kept->headings[k] : ChildText(s, page, k, nullptr))));
+            t.headings.push_back(DriverText::ToUtf8(Cut(kept ? kept->headings[k] : ChildText(s, layouts, page, k))));
     } else if (perItem) {
         for (uint32_t c = 0; c < columns; ++c)
             t.headings.push_back(PanelTextUtf8(std::string_view(heading.data(), ColumnHeading(page, c, heading))));
@@ -129,7 +130,7 @@ void ChannelsPage(const PageSources& s, const ListLayouts* layouts, const PageDe
     std::array<PageCell, 4> cells{};
     ForEachChannelRow(s.snapshot, page.dir, Bundles(s, page.dir), [&](uint32_t b, uint32_t c) {
         const std::string_view device =
-            SnapshotDeviceName(s, s.snapshot.Channel(page.dir, b, c).DeviceId()).value_or(std::string_view());
+            DeviceNameOf(s, layouts, s.snapshot.Channel(page.dir, b, c).DeviceId()).value_or(std::string_view());
         const std::size_t n = ChannelRowCells(page, s.snapshot, b, c, device, cells);
         std::vector<TableCell> row;
         row.reserve(n);
@@ -190,7 +191,7 @@ std::vector<NodeCode> PageNodes(const PageSources& s, const ListLayouts* layouts
 std::string NodePath(const PageSources& s, NodeCode node, const ListLayouts* layouts) {
     std::string path = PanelTextUtf8(RootLabel(KindOf(node)));
     if (const PageDescription* parent = ParentOf(KindOf(node)))
-        path.append("/").append(DriverText::ToUtf8(ChildText(s, *parent, IndexOf(node), Kept(layouts, *parent))));
+        path.append("/").append(DriverText::ToUtf8(ChildText(s, layouts, *parent, IndexOf(node))));
     return path;
 }
 

@@ -140,7 +140,8 @@ TEST_F(PollDumpTest, JsonIsTheSnapshotDocumentWithTheSimulatorsValues) {
 }
 
 // A dump shows the pages as a panel started then would: a list the driver gives nothing to lay
-// out by (no answer, no sample rate) has its placeholder as its only column, the others their rows.
+// out by (no answer, no sample rate) has its placeholder as its only column, the others their rows,
+// and devices are named whether the device list answers or not.
 TEST_F(PollDumpTest, ListsWithNothingToLayOutKeepTheirPlaceholder) {
     auto failing = [](uint32_t code) {
         sim::FaultPlan plan;
@@ -176,6 +177,11 @@ TEST_F(PollDumpTest, ListsWithNothingToLayOutKeepTheirPlaceholder) {
             const bool shown = std::find(c.placeholders.begin(), c.placeholders.end(), placeholder) != c.placeholders.end();
             EXPECT_EQ(run.out.find("\"columns\": [\"" + placeholder + "\"],") != std::string::npos, shown) << placeholder;
         }
+        // Streams and bundles are named by their device as the panel names them, device list or not.
+        EXPECT_EQ(run.out.find("\"node\": \"ISO IN Streams/Velmoric Studio 8\"") != std::string::npos,
+                  c.faults.failCode != IOCTL_QOR_GET_ISO_STREAM_STATISTICS);
+        EXPECT_EQ(run.out.find("\"node\": \"IN Cannels/Velmoric Studio 8 [") != std::string::npos,
+                  c.faults.failCode != IOCTL_QOR_GET_BUNDLE_LIST);
     }
 }
 
