@@ -1,13 +1,11 @@
 #include "rows/ListLayouts.h"
 
 #include <algorithm>
+#include <vector>
 
 void ListLayouts::Keep(uint32_t kind, const ListLayout& layout) {
-    const auto kept = std::find_if(lists_.begin(), lists_.end(), [kind](const auto& l) { return l.first == kind; });
-    if (kept != lists_.end())
-        kept->second = layout;
-    else
-        lists_.emplace_back(kind, layout);
+    std::erase_if(lists_, [kind](const auto& l) { return l.first == kind; });
+    lists_.emplace_back(kind, layout);
 }
 
 const ListLayout* ListLayouts::Of(uint32_t kind) const {

@@ -19,8 +19,8 @@ struct KeptCell {
 // them while the record they came from does not answer, and names devices as it read them then;
 // the exports read them here so that they say what the window says.
 struct ListLayout {
-    uint32_t items = 0;               // value columns (devices, streams) or child nodes (bundles)
-    std::vector<std::string> labels;    // each child node's label
+    uint32_t items = 0;                 // the devices a device list has value columns for
+    std::vector<std::string> labels;    // each child node's label (streams, bundles)
     std::vector<std::string> headings;  // a stream list's value column headings
     std::vector<std::vector<KeptCell>> rows;                    // a channel list's rows
     std::vector<std::pair<uint32_t, std::string>> deviceNames;  // the names read, by device id
