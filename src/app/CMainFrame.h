@@ -89,9 +89,9 @@ public:
     const ErrorWatch& Watch() const { return *watch_; }
     int ToolbarBitmap() const { return toolbarBitmap_; }
 
-    // The trace mask as edited and as the driver last accepted it.
-    uint32_t TraceMask = 0;
-    uint32_t AppliedTraceMask = 0;
+    // The trace mask as edited and as the driver last accepted it; the trace dialog edits both.
+    uint32_t EditedTraceMask() const { return TraceMask; }
+    uint32_t AcceptedTraceMask() const { return AppliedTraceMask; }
 
     QMenu* createPopupMenu() override;
 
@@ -145,5 +145,7 @@ private:
     RefreshTimer refreshTimer_;
     QTimer elapsedTimer_;
     int toolbarBitmap_ = 0;
+    uint32_t TraceMask = 0;         // as edited in the trace dialog
+    uint32_t AppliedTraceMask = 0;  // as the driver last accepted it
     bool centred_ = false;
 };

@@ -64,7 +64,9 @@ TEST(Keyboard, TabGoesFromTheTraceBitsToBothButtonsAndBack) {
     PanelFixture p;
     CMainFrame& frame = p.Start();
     p.Tick();
-    CDbgMaskDlg dialog(p.dev, frame.TraceMask, frame.AppliedTraceMask, &frame);
+    uint32_t mask = 0;
+    uint32_t applied = 0;
+    CDbgMaskDlg dialog(p.dev, mask, applied, &frame);
     ASSERT_NO_FATAL_FAILURE(ShowActive(dialog));
     auto* bits = dialog.findChild<QTableWidget*>("traceBits");
     bits->setFocus();

@@ -109,8 +109,8 @@ TEST_F(TraceMaskDialogTest, ShowsTheDriverMaskAndSendsNothingForIt) {
     EXPECT_EQ(p.sim.RequestCount(IOCTL_QOR_GET_TRACE_MASK), 1u);
     EXPECT_EQ(Sets(), 0u);
     EXPECT_EQ(p.sim.RequestCount(IOCTL_QOR_SET_DEFAULT_TRACE_MASK), 0u);
-    EXPECT_EQ(p.frame->TraceMask, 0x00000005u);
-    EXPECT_EQ(p.frame->AppliedTraceMask, 0x00000005u);
+    EXPECT_EQ(p.frame->EditedTraceMask(), 0x00000005u);
+    EXPECT_EQ(p.frame->AcceptedTraceMask(), 0x00000005u);
     EXPECT_FALSE(p.dev.IsOpen());
     EXPECT_TRUE(p.frame->IsRefreshTimerRunning());
 }
@@ -133,8 +133,8 @@ TEST_F(TraceMaskDialogTest, EachCheckBoxChangeSendsTheWholeMaskAtOnce) {
         EXPECT_EQ(p.sim.TraceMask(), 0x80000005u);
         EXPECT_EQ(p.sim.RequestCount(IOCTL_QOR_SET_DEFAULT_TRACE_MASK), 0u);  // nothing is kept by itself
     }));
-    EXPECT_EQ(p.frame->TraceMask, 0x80000005u);
-    EXPECT_EQ(p.frame->AppliedTraceMask, 0x80000005u);
+    EXPECT_EQ(p.frame->EditedTraceMask(), 0x80000005u);
+    EXPECT_EQ(p.frame->AcceptedTraceMask(), 0x80000005u);
     EXPECT_FALSE(p.dev.IsOpen());
 }
 
@@ -152,8 +152,8 @@ TEST_F(TraceMaskDialogTest, SelectionChangesResendOnlyAMaskTheDriverRefused) {
         ClickCheckBox(dialog, 3);
         EXPECT_EQ(Sets(), 1u);
         EXPECT_EQ(p.sim.TraceMask(), 0x00000005u);
-        EXPECT_EQ(p.frame->TraceMask, 0x0000000Du);
-        EXPECT_EQ(p.frame->AppliedTraceMask, 0x00000005u);
+        EXPECT_EQ(p.frame->EditedTraceMask(), 0x0000000Du);
+        EXPECT_EQ(p.frame->AcceptedTraceMask(), 0x00000005u);
         EXPECT_EQ(Label(dialog), "Current Trace Mask: 0x0000000D");  // no word of the failure
 
         p.sim.SetFaults({});
@@ -161,7 +161,7 @@ TEST_F(TraceMaskDialogTest, SelectionChangesResendOnlyAMaskTheDriverRefused) {
         EXPECT_EQ(Sets(), 2u);
         EXPECT_EQ(p.sim.LastInput(IOCTL_QOR_SET_TRACE_MASK), 0x0000000Du);
         EXPECT_EQ(p.sim.TraceMask(), 0x0000000Du);
-        EXPECT_EQ(p.frame->AppliedTraceMask, 0x0000000Du);
+        EXPECT_EQ(p.frame->AcceptedTraceMask(), 0x0000000Du);
         ClickRow(dialog, 21);
         EXPECT_EQ(Sets(), 2u);
         EXPECT_FALSE(Checked(dialog, 20));
@@ -208,15 +208,15 @@ TEST_F(TraceMaskDialogTest, AFailedReadShowsTheMaskTheFrameLastHeld) {
     EXPECT_EQ(p.sim.RequestCount(IOCTL_QOR_GET_TRACE_MASK), 3u);
     EXPECT_EQ(Sets(), 0u);
     EXPECT_EQ(p.sim.TraceMask(), 0x00FF0000u);
-    EXPECT_EQ(p.frame->TraceMask, 0x00000005u);
-    EXPECT_EQ(p.frame->AppliedTraceMask, 0x00000005u);
+    EXPECT_EQ(p.frame->EditedTraceMask(), 0x00000005u);
+    EXPECT_EQ(p.frame->AcceptedTraceMask(), 0x00000005u);
 }
 
 TEST(TraceMaskDialog, BeforeAnyReadTheFrameHoldsZero) {
     PanelFixture p;
     p.Start();
-    EXPECT_EQ(p.frame->TraceMask, 0u);
-    EXPECT_EQ(p.frame->AppliedTraceMask, 0u);
+    EXPECT_EQ(p.frame->EditedTraceMask(), 0u);
+    EXPECT_EQ(p.frame->AcceptedTraceMask(), 0u);
     p.Tick();
     sim::FaultPlan broken;
     broken.failCode = IOCTL_QOR_GET_TRACE_MASK;
