@@ -32,8 +32,10 @@
 namespace {
 class ConsoleWindow : public IStatusPanes, public IToolbarImage, public IPollingView {
 public:
-    ConsoleWindow(CDev& dev, RestoreWindow& restore, bool allPages)
-        : dev_(dev), restore_(restore), allPages_(allPages) {}
+    // `allPages`: it reads what every page reads; `nameDevices`: it names the devices a dump
+    // shows, once, as a freshly started panel does.
+    ConsoleWindow(CDev& dev, RestoreWindow& restore, bool allPages, bool nameDevices)
+        : dev_(dev), restore_(restore), allPages_(allPages), nameDevices_(nameDevices) {}
     void SetPane(int pane, std::string_view text, Colour, Colour) override {
         if (pane >= 0 && pane < 3) panes_[pane] = std::string(text);
     }
@@ -46,7 +48,7 @@ public:
         const PageDescription* description = PageOf(RootKindOf(page));
         if (!allPages_ || description == nullptr) return;
         if (description->requests & RequestGlobalInfo) dev_.ReadGlobalInfo();
-        if (description->requests & RequestItemNames) AskNames(*description);
+        if (nameDevices_ && (description->requests & RequestItemNames)) AskNames(*description);
     }
     void ResetPageState() override {}
     void ShowPlaceholder(PageId, std::string_view) override {}
@@ -87,6 +89,7 @@ private:
     CDev& dev_;
     RestoreWindow& restore_;
     bool allPages_;
+    bool nameDevices_;
     std::string panes_[3];
     ListLayouts names_;
 };
@@ -327,7 +330,9 @@ int main(int argc, char** argv) {
     CDev dev(device);
     RestoreWindow restore;
     // A recording holds what the panel reads too, so that it replays into every page.
-    ConsoleWindow window(dev, restore, options.mode != Mode::Status || !options.record.empty());
+    // Only a one-tick dump names devices apart: a watch or an endpoint would ask again each tick.
+    const bool dump = options.mode == Mode::Dump || options.mode == Mode::Json || options.mode == Mode::Csv;
+    ConsoleWindow window(dev, restore, options.mode != Mode::Status || !options.record.empty(), dump);
     PollingCycle cycle(dev, restore, window, window, window);
     cycle.ResetView();
     DriverRecorder recorder(dev);

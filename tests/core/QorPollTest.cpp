@@ -183,6 +183,11 @@ TEST_F(PollDumpTest, ListsWithNothingToLayOutKeepTheirPlaceholder) {
         EXPECT_EQ(run.out.find("\"node\": \"IN Cannels/Velmoric Studio 8 [") != std::string::npos,
                   c.faults.failCode != IOCTL_QOR_GET_BUNDLE_LIST);
     }
+    // Only a dump names devices apart: a watch asks no more than each refresh does.
+    simulator.SetFaults(failing(IOCTL_QOR_GET_DEVICE_LIST));
+    const uint64_t asked = simulator.RequestCount(IOCTL_QOR_GET_DEVICE_INFO);
+    EXPECT_EQ(RunPoll("--socket " + path + " --watch 1 --period-ms 100").exit, 0);
+    EXPECT_EQ(simulator.RequestCount(IOCTL_QOR_GET_DEVICE_INFO), asked);
 }
 
 // --dump prints the pages as the panel shows them: grouped digits, units, headings.
