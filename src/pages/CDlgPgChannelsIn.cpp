@@ -4,8 +4,7 @@
 #include "res/StringTable.h"
 
 CDlgPgChannelsIn::CDlgPgChannelsIn(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
-    : ChannelsPage("channelsInPage", Dir::In, NodeKind_ChannelsIn, NodeKind_ChannelIn, context, single,
-                   parent) {}
+    : ChannelsPage("channelsInPage", NodeKind_ChannelsIn, context, single, parent) {}
 
 // The list is laid out again before the periodic update, which fills the single channel page.
 void CDlgPgChannelsIn::OnSelect(NodeCode) {

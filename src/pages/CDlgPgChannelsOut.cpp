@@ -4,5 +4,4 @@
 #include "res/StringTable.h"
 
 CDlgPgChannelsOut::CDlgPgChannelsOut(PageContext& context, CDlgPgSingleChannel& single, QWidget* parent)
-    : ChannelsPage("channelsOutPage", Dir::Out, NodeKind_ChannelsOut, NodeKind_ChannelOut, context,
-                   single, parent) {}
+    : ChannelsPage("channelsOutPage", NodeKind_ChannelsOut, context, single, parent) {}

@@ -23,7 +23,6 @@ void CDlgPgDevices::Refresh() {
 
 void CDlgPgDevices::BuildList() {
     const PageDescription& page = *PageOf(NodeKind_Devices);
-    Kept() = ListLayout{};
     Kept().items = CachedCount;
     LayOut(page, Columns(), [&page](uint32_t i, std::span<char> text) { return ColumnHeading(page, i, text); });
 }

@@ -3,8 +3,7 @@
 #include "base/NodeCode.h"
 
 CDlgPgIsoOutStreams::CDlgPgIsoOutStreams(PageContext& context, CDlgPgSingleStream& single, QWidget* parent)
-    : IsoStreamsPage("isoOutStreamsPage", Dir::Out, NodeKind_IsoOutStreams, NodeKind_IsoOutStream, context,
-                     single, parent) {}
+    : IsoStreamsPage("isoOutStreamsPage", NodeKind_IsoOutStreams, context, single, parent) {}
 
 // Unlike the IN page, the OUT page runs its periodic update before it lays its list out again.
 void CDlgPgIsoOutStreams::OnSelect(NodeCode) {

@@ -17,19 +17,17 @@ public:
     void BuildList();
     void InsertTreeNodes();
 
-    Dir Direction() const { return dir_; }
+    Dir Direction() const { return page_.dir; }
 
 protected:
-    ChannelsPage(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
-                 CDlgPgSingleChannel& single, QWidget* parent);
+    // The page of node kind `rootKind`, as its description tells.
+    ChannelsPage(const char* objectName, uint32_t rootKind, PageContext& context, CDlgPgSingleChannel& single,
+                 QWidget* parent);
 
 private:
-    const PageDescription& Page() const;
     // CachedCount, never beyond the snapshot's capacity.
     uint32_t Bundles() const;
 
-    const Dir dir_;
-    const uint32_t rootKind_;
-    const uint32_t childKind_;
+    const PageDescription& page_;
     CDlgPgSingleChannel& single_;
 };

@@ -20,22 +20,20 @@ public:
     void FillValues();
     void InsertTreeNodes();
 
-    Dir Direction() const { return dir_; }
+    Dir Direction() const { return page_.dir; }
 
 protected:
-    IsoStreamsPage(const char* objectName, Dir d, uint32_t rootKind, uint32_t childKind, PageContext& context,
-                   CDlgPgSingleStream& single, QWidget* parent);
+    // The page of node kind `rootKind`, as its description tells.
+    IsoStreamsPage(const char* objectName, uint32_t rootKind, PageContext& context, CDlgPgSingleStream& single,
+                   QWidget* parent);
 
 private:
-    const PageDescription& Page() const;
     // CachedCount, never beyond the record's capacity.
     uint32_t Streams() const;
     // The streams' device names, one request each.
     DeviceNameReads ReadNames();
     static constexpr size_t NameCapacity = CDev::NameBufferSize + 32;
 
-    const Dir dir_;
-    const uint32_t rootKind_;
-    const uint32_t childKind_;
+    const PageDescription& page_;
     CDlgPgSingleStream& single_;
 };
